@@ -1,0 +1,580 @@
+#include "ABAddressBook.h"
+
+#include "ABRecordCodec.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QStandardPaths>
+
+#include <thread>
+
+namespace {
+
+QMutex g_pathMutex;
+QString g_defaultPath;
+
+constexpr int kSchemaVersion = 1;
+
+const char *const kSchema = R"sql(
+CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
+CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT, type INTEGER NOT NULL,
+                     source INTEGER, vals BLOB NOT NULL);
+CREATE INDEX records_by_type ON records(type, source);
+CREATE TABLE images(record INTEGER PRIMARY KEY, data BLOB NOT NULL);
+CREATE TABLE members(grp INTEGER NOT NULL, person INTEGER NOT NULL, position INTEGER NOT NULL,
+                     PRIMARY KEY(grp, person));
+CREATE INDEX members_by_person ON members(person);
+)sql";
+
+} // namespace
+
+void ABAddressBook::setDefaultPath(const QString &path)
+{
+    QMutexLocker lock(&g_pathMutex);
+    g_defaultPath = path;
+}
+
+QString ABAddressBook::defaultPath()
+{
+    QMutexLocker lock(&g_pathMutex);
+    if (!g_defaultPath.isEmpty())
+        return g_defaultPath;
+    QString fromEnvironment = qEnvironmentVariable("VENNARO_ADDRESSBOOK");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/vennaro/addressbook.db");
+}
+
+ABAddressBookRef ABAddressBook::create(QString *error)
+{
+    return open(defaultPath(), error);
+}
+
+ABAddressBookRef ABAddressBook::open(const QString &path, QString *error)
+{
+    QFileInfo info(path);
+    bool created = !info.exists();
+    if (created)
+        QDir().mkpath(info.absolutePath());
+    auto connection = ABConnection::open(path, true);
+    if (!connection) {
+        if (error)
+            *error = connection.error();
+        return nullptr;
+    }
+    ABAddressBookRef book(new ABAddressBook(*connection));
+    Result<void> ready = book->prepare(created || info.size() == 0);
+    if (!ready) {
+        if (error)
+            *error = QStringLiteral("Cannot use the address book %1: %2").arg(path, ready.error());
+        return nullptr;
+    }
+    return book;
+}
+
+ABAddressBook::~ABAddressBook() = default;
+
+Result<void> ABAddressBook::prepare(bool created)
+{
+    ABConnection &db = *m_connection;
+    if (created) {
+        // A fresh file: lay out the tables and the local source in one transaction.
+        if (auto r = db.exec("PRAGMA journal_mode=WAL"); !r)
+            return r;
+        if (auto r = db.exec("BEGIN IMMEDIATE"); !r)
+            return r;
+        bool ok = db.exec(kSchema).ok();
+        if (ok) {
+            ABConnection::Statement meta(db, "INSERT INTO meta(key, value) VALUES (?, ?)");
+            const std::pair<const char *, QString> rows[] = {
+                {"schema", QString::number(kSchemaVersion)},
+                {"sort_ordering", QString::number(kABPersonSortByLastName)},
+                {"name_format", QString::number(kABPersonCompositeNameFormatFirstNameFirst)},
+                {"authorization", QString::number(kABAuthorizationStatusAuthorized)},
+            };
+            for (const auto &[key, value] : rows) {
+                meta.reset();
+                meta.bind(1, QString::fromLatin1(key));
+                meta.bind(2, value);
+                meta.step();
+                ok = ok && !meta.failed();
+            }
+            QHash<ABPropertyID, QVariant> local{{kABSourceTypeProperty, qint64(kABSourceTypeLocal)},
+                                                {kABSourceNameProperty, QStringLiteral("Local")}};
+            ABConnection::Statement source(db, "INSERT INTO records(type, source, vals) VALUES (2, NULL, ?)");
+            source.bind(1, ABRecordCodec::encode(local));
+            source.step();
+            ok = ok && !source.failed();
+            ABConnection::Statement def(db, "INSERT INTO meta(key, value) VALUES ('default_source', ?)");
+            def.bind(1, QString::number(db.lastInsertRowID()));
+            def.step();
+            ok = ok && !def.failed();
+        }
+        if (!ok) {
+            QString why = db.error();
+            db.exec("ROLLBACK");
+            return Error{why};
+        }
+        if (auto r = db.exec("COMMIT"); !r)
+            return r;
+    }
+    db.exec("PRAGMA synchronous=NORMAL");
+    ABConnection::Statement check(db, "SELECT value FROM meta WHERE key = 'schema'");
+    if (!check.step())
+        return Error{check.failed() ? db.error() : QStringLiteral("not a Vennaro address book")};
+    if (check.columnText(0).toInt() != kSchemaVersion)
+        return Error{QStringLiteral("address book format %1 is not supported").arg(check.columnText(0))};
+    return {};
+}
+
+QString ABAddressBook::meta(const char *key)
+{
+    ABConnection::Statement st(*m_connection, "SELECT value FROM meta WHERE key = ?");
+    st.bind(1, QString::fromLatin1(key));
+    return st.step() ? st.columnText(0) : QString();
+}
+
+bool ABAddressBook::setMeta(const char *key, const QString &value, QString *error)
+{
+    ABConnection::Statement st(*m_connection, "INSERT OR REPLACE INTO meta(key, value) VALUES (?, ?)");
+    st.bind(1, QString::fromLatin1(key));
+    st.bind(2, value);
+    st.step();
+    if (st.failed() && error)
+        *error = m_connection->error();
+    return !st.failed();
+}
+
+int ABAddressBook::authorizationStatus()
+{
+    ABAddressBookRef book = create();
+    return book ? book->meta("authorization").toInt() : kABAuthorizationStatusNotDetermined;
+}
+
+bool ABAddressBook::setAuthorizationStatus(int status, QString *error)
+{
+    return setMeta("authorization", QString::number(status), error);
+}
+
+void ABAddressBook::requestAccess(std::function<void(bool)> completion)
+{
+    std::thread([completion = std::move(completion)] {
+        int status = authorizationStatus();
+        completion(status == kABAuthorizationStatusAuthorized || status == kABAuthorizationStatusNotDetermined);
+    }).detach();
+}
+
+int ABAddressBook::sortOrdering()
+{
+    return meta("sort_ordering").toInt();
+}
+
+int ABAddressBook::compositeNameFormat()
+{
+    if (m_nameFormat < 0)
+        m_nameFormat = meta("name_format").toInt();
+    return m_nameFormat;
+}
+
+bool ABAddressBook::setSortOrdering(int ordering, QString *error)
+{
+    return setMeta("sort_ordering", QString::number(ordering), error);
+}
+
+bool ABAddressBook::setCompositeNameFormat(int format, QString *error)
+{
+    m_nameFormat = format;
+    return setMeta("name_format", QString::number(format), error);
+}
+
+ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID sourceID, const QByteArray &values)
+{
+    if (ABRecordRef known = m_loaded.value(id))
+        return known;
+    ABRecordRef record(new ABRecord(type, sourceID));
+    record->m_id = id;
+    ABRecordCodec::decode(values, record->m_values);
+    record->m_connection = m_connection;
+    record->m_book = weak_from_this();
+    record->m_nameFormat = compositeNameFormat();
+    if (type == kABPersonType)
+        record->m_imageLoaded = false;
+    if (type == kABGroupType) {
+        ABConnection::Statement members(*m_connection, "SELECT person FROM members WHERE grp = ? ORDER BY position");
+        members.bind(1, qint64(id));
+        while (members.step())
+            record->m_memberIDs.append(ABRecordID(members.columnInt(0)));
+    }
+    m_loaded.insert(id, record);
+    return record;
+}
+
+bool ABAddressBook::isPending(const ABRecordRef &record) const
+{
+    return m_removed.contains(record);
+}
+
+QList<ABRecordRef> ABAddressBook::loadRecords(ABRecordType type, ABRecordID sourceID)
+{
+    QList<ABRecordRef> records;
+    const char *sql = sourceID == kABRecordInvalidID
+                          ? "SELECT id, source, vals FROM records WHERE type = ? ORDER BY id"
+                          : "SELECT id, source, vals FROM records WHERE type = ? AND source = ? ORDER BY id";
+    ABConnection::Statement st(*m_connection, sql);
+    st.bind(1, qint64(type));
+    if (sourceID != kABRecordInvalidID)
+        st.bind(2, qint64(sourceID));
+    while (st.step()) {
+        ABRecordID id = ABRecordID(st.columnInt(0));
+        ABRecordRef record = m_loaded.value(id);
+        if (!record)
+            record = adopt(type, id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)), st.columnBlob(2));
+        if (!isPending(record))
+            records.append(record);
+    }
+    for (const ABRecordRef &record : m_added) {
+        if (record->recordType() == type && (sourceID == kABRecordInvalidID || record->sourceID() == sourceID))
+            records.append(record);
+    }
+    return records;
+}
+
+ABRecordRef ABAddressBook::loadRecord(ABRecordType type, ABRecordID id)
+{
+    if (id < 0)
+        return nullptr;
+    ABRecordRef record = m_loaded.value(id);
+    if (!record) {
+        ABConnection::Statement st(*m_connection, "SELECT source, vals FROM records WHERE id = ? AND type = ?");
+        st.bind(1, qint64(id));
+        st.bind(2, qint64(type));
+        if (!st.step())
+            return nullptr;
+        record = adopt(type, id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)), st.columnBlob(1));
+    }
+    if (record->recordType() != type || isPending(record))
+        return nullptr;
+    return record;
+}
+
+QList<ABRecordRef> ABAddressBook::copyArrayOfAllPeople()
+{
+    return loadRecords(kABPersonType, kABRecordInvalidID);
+}
+
+QList<ABRecordRef> ABAddressBook::copyArrayOfAllPeopleInSource(const ABRecordRef &source)
+{
+    return source ? loadRecords(kABPersonType, source->recordID()) : QList<ABRecordRef>();
+}
+
+int ABAddressBook::personCount()
+{
+    ABConnection::Statement st(*m_connection, "SELECT COUNT(*) FROM records WHERE type = 0");
+    int count = st.step() ? int(st.columnInt(0)) : 0;
+    for (const ABRecordRef &record : m_added)
+        count += record->isPerson();
+    for (const ABRecordRef &record : m_removed)
+        count -= record->isPerson() && record->recordID() != kABRecordInvalidID;
+    return count;
+}
+
+ABRecordRef ABAddressBook::personWithRecordID(ABRecordID id)
+{
+    return loadRecord(kABPersonType, id);
+}
+
+QList<ABRecordRef> ABAddressBook::copyArrayOfAllGroups()
+{
+    return loadRecords(kABGroupType, kABRecordInvalidID);
+}
+
+QList<ABRecordRef> ABAddressBook::copyArrayOfAllGroupsInSource(const ABRecordRef &source)
+{
+    return source ? loadRecords(kABGroupType, source->recordID()) : QList<ABRecordRef>();
+}
+
+ABRecordRef ABAddressBook::groupWithRecordID(ABRecordID id)
+{
+    return loadRecord(kABGroupType, id);
+}
+
+QList<ABRecordRef> ABAddressBook::copyArrayOfAllSources()
+{
+    return loadRecords(kABSourceType, kABRecordInvalidID);
+}
+
+ABRecordRef ABAddressBook::copyDefaultSource()
+{
+    return sourceWithRecordID(meta("default_source").toInt());
+}
+
+ABRecordRef ABAddressBook::sourceWithRecordID(ABRecordID id)
+{
+    return loadRecord(kABSourceType, id);
+}
+
+ABRecordRef ABAddressBook::addSource(int type, const QString &name, QString *error)
+{
+    QHash<ABPropertyID, QVariant> values{{kABSourceTypeProperty, qint64(type)}, {kABSourceNameProperty, name}};
+    QByteArray encoded = ABRecordCodec::encode(values);
+    ABConnection::Statement st(*m_connection, "INSERT INTO records(type, source, vals) VALUES (2, NULL, ?)");
+    st.bind(1, encoded);
+    st.step();
+    if (st.failed()) {
+        if (error)
+            *error = m_connection->error();
+        return nullptr;
+    }
+    return adopt(kABSourceType, ABRecordID(m_connection->lastInsertRowID()), kABRecordInvalidID, encoded);
+}
+
+bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
+{
+    if (!record || record->recordType() == kABSourceType) {
+        if (error)
+            *error = QStringLiteral("Only people and groups can be added.");
+        return false;
+    }
+    if (m_removed.removeOne(record))
+        return true;
+    if (record->recordID() != kABRecordInvalidID || m_added.contains(record)) {
+        if (record->m_book.lock().get() == this)
+            return true;
+        if (error)
+            *error = QStringLiteral("The record belongs to another address book.");
+        return false;
+    }
+    if (record->sourceID() == kABRecordInvalidID) {
+        if (ABRecordRef source = copyDefaultSource())
+            record->m_sourceID = source->recordID();
+    }
+    record->m_book = weak_from_this();
+    record->m_connection = m_connection;
+    record->m_nameFormat = compositeNameFormat();
+    m_added.append(record);
+    return true;
+}
+
+bool ABAddressBook::removeRecord(const ABRecordRef &record, QString *error)
+{
+    if (!record) {
+        if (error)
+            *error = QStringLiteral("No record to remove.");
+        return false;
+    }
+    if (m_added.removeOne(record))
+        return true;
+    if (!m_loaded.contains(record->recordID()) || m_loaded.value(record->recordID()) != record) {
+        if (error)
+            *error = QStringLiteral("The record is not in this address book.");
+        return false;
+    }
+    if (!m_removed.contains(record))
+        m_removed.append(record);
+    return true;
+}
+
+bool ABAddressBook::hasUnsavedChanges() const
+{
+    if (!m_added.isEmpty() || !m_removed.isEmpty())
+        return true;
+    for (const ABRecordRef &record : m_loaded) {
+        if (record->m_valuesChanged || record->m_imageChanged || record->m_membersChanged)
+            return true;
+    }
+    return false;
+}
+
+void ABAddressBook::revert()
+{
+    m_added.clear();
+    m_removed.clear();
+    m_loaded.clear();
+}
+
+bool ABAddressBook::save(QString *error)
+{
+    if (!hasUnsavedChanges())
+        return true;
+    if (!m_connection->exec("BEGIN IMMEDIATE")) {
+        if (error)
+            *error = m_connection->error();
+        return false;
+    }
+    if (writeChanges(error) && m_connection->exec("COMMIT")) {
+        for (const ABRecordRef &record : std::as_const(m_added))
+            m_loaded.insert(record->recordID(), record);
+        for (const ABRecordRef &record : std::as_const(m_loaded)) {
+            record->m_valuesChanged = record->m_imageChanged = record->m_membersChanged = false;
+            for (const ABRecordRef &member : std::as_const(record->m_pendingMembers))
+                record->m_memberIDs.append(member->recordID());
+            record->m_pendingMembers.clear();
+        }
+        for (const ABRecordRef &record : std::as_const(m_removed))
+            m_loaded.remove(record->recordID());
+        m_added.clear();
+        m_removed.clear();
+        return true;
+    }
+    if (error && error->isEmpty())
+        *error = m_connection->error();
+    m_connection->exec("ROLLBACK");
+    // New records keep no identifier from the failed attempt.
+    for (const ABRecordRef &record : std::as_const(m_added))
+        record->m_id = kABRecordInvalidID;
+    return false;
+}
+
+bool ABAddressBook::writeChanges(QString *error)
+{
+    ABConnection &db = *m_connection;
+    const QVariant now = QDateTime::currentDateTimeUtc();
+    auto fail = [&](const ABConnection::Statement &st) {
+        if (st.failed() && error)
+            *error = db.error();
+        return st.failed();
+    };
+
+    ABConnection::Statement insert(db, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
+    for (const ABRecordRef &record : std::as_const(m_added)) {
+        if (record->isPerson()) {
+            record->m_values.insert(kABPersonCreationDateProperty, now);
+            record->m_values.insert(kABPersonModificationDateProperty, now);
+        }
+        insert.reset();
+        insert.bind(1, qint64(record->recordType()));
+        if (record->sourceID() == kABRecordInvalidID)
+            insert.bindNull(2);
+        else
+            insert.bind(2, qint64(record->sourceID()));
+        insert.bind(3, ABRecordCodec::encode(record->m_values));
+        insert.step();
+        if (fail(insert))
+            return false;
+        record->m_id = ABRecordID(db.lastInsertRowID());
+    }
+
+    QList<ABRecordRef> touched = m_loaded.values();
+    touched += m_added;
+    ABConnection::Statement update(db, "UPDATE records SET vals = ? WHERE id = ?");
+    ABConnection::Statement putImage(db, "INSERT OR REPLACE INTO images(record, data) VALUES (?, ?)");
+    ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
+    ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
+    ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) VALUES (?, ?, ?)");
+    for (const ABRecordRef &record : std::as_const(touched)) {
+        if (m_removed.contains(record))
+            continue;
+        bool isNew = m_added.contains(record);
+        if (record->m_valuesChanged && !isNew) {
+            if (record->isPerson())
+                record->m_values.insert(kABPersonModificationDateProperty, now);
+            update.reset();
+            update.bind(1, ABRecordCodec::encode(record->m_values));
+            update.bind(2, qint64(record->recordID()));
+            update.step();
+            if (fail(update))
+                return false;
+        }
+        if (record->m_imageChanged) {
+            ABConnection::Statement &st = record->m_image ? putImage : dropImage;
+            st.reset();
+            st.bind(1, qint64(record->recordID()));
+            if (record->m_image)
+                st.bind(2, *record->m_image);
+            st.step();
+            if (fail(st))
+                return false;
+        }
+        if (record->m_membersChanged) {
+            clearMembers.reset();
+            clearMembers.bind(1, qint64(record->recordID()));
+            clearMembers.step();
+            if (fail(clearMembers))
+                return false;
+            QList<ABRecordID> ids = record->m_memberIDs;
+            for (const ABRecordRef &member : std::as_const(record->m_pendingMembers)) {
+                if (member->recordID() == kABRecordInvalidID) {
+                    if (error)
+                        *error = QStringLiteral("A group member was never added to the address book.");
+                    return false;
+                }
+                ids.append(member->recordID());
+            }
+            for (int i = 0; i < ids.size(); ++i) {
+                addMember.reset();
+                addMember.bind(1, qint64(record->recordID()));
+                addMember.bind(2, qint64(ids[i]));
+                addMember.bind(3, qint64(i));
+                addMember.step();
+                if (fail(addMember))
+                    return false;
+            }
+        }
+    }
+
+    ABConnection::Statement drop(db, "DELETE FROM records WHERE id = ?");
+    ABConnection::Statement dropImages(db, "DELETE FROM images WHERE record = ?");
+    ABConnection::Statement dropMembers(db, "DELETE FROM members WHERE grp = ?1 OR person = ?1");
+    for (const ABRecordRef &record : std::as_const(m_removed)) {
+        for (ABConnection::Statement *st : {&drop, &dropImages, &dropMembers}) {
+            st->reset();
+            st->bind(1, qint64(record->recordID()));
+            st->step();
+            if (fail(*st))
+                return false;
+        }
+    }
+    return true;
+}
+
+QString ABAddressBook::copyLocalizedLabel(const QString &label)
+{
+    static const QHash<QString, QString> texts{
+        {kABHomeLabel, QStringLiteral("home")},
+        {kABWorkLabel, QStringLiteral("work")},
+        {kABOtherLabel, QStringLiteral("other")},
+        {kABPersonPhoneMobileLabel, QStringLiteral("mobile")},
+        {kABPersonPhoneMainLabel, QStringLiteral("main")},
+        {kABPersonPhoneHomeFAXLabel, QStringLiteral("home fax")},
+        {kABPersonPhoneWorkFAXLabel, QStringLiteral("work fax")},
+        {kABPersonPhonePagerLabel, QStringLiteral("pager")},
+        {kABPersonHomePageLabel, QStringLiteral("home page")},
+        {kABPersonAnniversaryLabel, QStringLiteral("anniversary")},
+    };
+    return texts.value(label, label);
+}
+
+QString ABAddressBook::copyLocalizedPropertyName(ABPropertyID property)
+{
+    static const QHash<ABPropertyID, QString> names{
+        {kABPersonFirstNameProperty, QStringLiteral("First")},
+        {kABPersonLastNameProperty, QStringLiteral("Last")},
+        {kABPersonPhoneProperty, QStringLiteral("Phone")},
+        {kABPersonEmailProperty, QStringLiteral("Email")},
+        {kABPersonAddressProperty, QStringLiteral("Address")},
+        {kABPersonMiddleNameProperty, QStringLiteral("Middle")},
+        {kABPersonFirstNamePhoneticProperty, QStringLiteral("Phonetic First Name")},
+        {kABPersonMiddleNamePhoneticProperty, QStringLiteral("Phonetic Middle Name")},
+        {kABPersonLastNamePhoneticProperty, QStringLiteral("Phonetic Last Name")},
+        {kABPersonOrganizationProperty, QStringLiteral("Company")},
+        {kABPersonDepartmentProperty, QStringLiteral("Department")},
+        {kABPersonDateProperty, QStringLiteral("Date")},
+        {kABPersonInstantMessageProperty, QStringLiteral("Instant Message")},
+        {kABPersonNoteProperty, QStringLiteral("Notes")},
+        {kABPersonKindProperty, QStringLiteral("Kind")},
+        {kABPersonBirthdayProperty, QStringLiteral("Birthday")},
+        {kABPersonJobTitleProperty, QStringLiteral("Job Title")},
+        {kABPersonNicknameProperty, QStringLiteral("Nickname")},
+        {kABPersonPrefixProperty, QStringLiteral("Prefix")},
+        {kABPersonSuffixProperty, QStringLiteral("Suffix")},
+        {kABPersonURLProperty, QStringLiteral("URL")},
+        {kABPersonRelatedNamesProperty, QStringLiteral("Related Names")},
+        {kABPersonCreationDateProperty, QStringLiteral("Creation Date")},
+        {kABPersonModificationDateProperty, QStringLiteral("Modification Date")},
+        {kABPersonSocialProfileProperty, QStringLiteral("Social Profile")},
+    };
+    return names.value(property);
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "ABConnection.h"
+#include "ABRecord.h"
+#include "platform/Result.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class ABAddressBook;
+using ABAddressBookRef = std::shared_ptr<ABAddressBook>;
+
+// A handle on the address book database (one SQLite file). Open one per operation, on the
+// thread that uses it. Changes (added, changed, removed records) live in the handle until
+// save(), which commits them in one transaction; only then do handles opened later see them.
+// Releasing a handle without saving drops its changes.
+class ABAddressBook : public std::enable_shared_from_this<ABAddressBook> {
+public:
+    // The database file used by create(): set by the program at start (--addressbook), else
+    // $VENNARO_ADDRESSBOOK, else $XDG_DATA_HOME/vennaro/addressbook.db.
+    static void setDefaultPath(const QString &path);
+    static QString defaultPath();
+
+    // Opens the default database; a missing file is created with one local source. A corrupt,
+    // locked, foreign or unreadable file gives none and a message, and is left untouched.
+    static ABAddressBookRef create(QString *error = nullptr);
+    static ABAddressBookRef open(const QString &path, QString *error = nullptr);
+
+    // Access authorization (kABAuthorizationStatus…): kept in the database so that a user or a
+    // test can restrict it; a database that cannot be opened counts as not determined.
+    static int authorizationStatus();
+    // Answers once, on another thread, whether access is granted.
+    static void requestAccess(std::function<void(bool granted)> completion);
+    bool setAuthorizationStatus(int status, QString *error = nullptr);
+
+    // People.
+    QList<ABRecordRef> copyArrayOfAllPeople();
+    QList<ABRecordRef> copyArrayOfAllPeopleInSource(const ABRecordRef &source);
+    int personCount();
+    ABRecordRef personWithRecordID(ABRecordID id);
+
+    // Groups.
+    QList<ABRecordRef> copyArrayOfAllGroups();
+    QList<ABRecordRef> copyArrayOfAllGroupsInSource(const ABRecordRef &source);
+    ABRecordRef groupWithRecordID(ABRecordID id);
+
+    // Sources, in the order they were made. The default source may be missing.
+    QList<ABRecordRef> copyArrayOfAllSources();
+    ABRecordRef copyDefaultSource();
+    ABRecordRef sourceWithRecordID(ABRecordID id);
+    // Adds an account of the given type at once (the device's account settings).
+    ABRecordRef addSource(int type, const QString &name, QString *error = nullptr);
+
+    // Changes.
+    bool addRecord(const ABRecordRef &record, QString *error = nullptr);
+    bool removeRecord(const ABRecordRef &record, QString *error = nullptr);
+    bool hasUnsavedChanges() const;
+    // Commits every change in one transaction. On failure nothing is written and the changes
+    // stay in the handle.
+    bool save(QString *error = nullptr);
+    void revert();
+
+    // The user's preferences for sorting and showing names.
+    int sortOrdering();
+    int compositeNameFormat();
+    bool setSortOrdering(int ordering, QString *error = nullptr);
+    bool setCompositeNameFormat(int format, QString *error = nullptr);
+
+    // User-facing texts: a standard label's text ("home" …), a user's own label unchanged;
+    // a property's name ("First" …).
+    static QString copyLocalizedLabel(const QString &label);
+    static QString copyLocalizedPropertyName(ABPropertyID property);
+
+    ~ABAddressBook();
+
+private:
+    friend class ABRecord;
+    explicit ABAddressBook(std::shared_ptr<ABConnection> connection) : m_connection(std::move(connection)) {}
+    Result<void> prepare(bool created);
+    QList<ABRecordRef> loadRecords(ABRecordType type, ABRecordID sourceID);
+    ABRecordRef loadRecord(ABRecordType type, ABRecordID id);
+    ABRecordRef adopt(ABRecordType type, ABRecordID id, ABRecordID sourceID, const QByteArray &values);
+    QString meta(const char *key);
+    bool setMeta(const char *key, const QString &value, QString *error);
+    bool writeChanges(QString *error);
+    bool isPending(const ABRecordRef &record) const;
+
+    std::shared_ptr<ABConnection> m_connection;
+    QHash<ABRecordID, ABRecordRef> m_loaded;
+    QList<ABRecordRef> m_added;
+    QList<ABRecordRef> m_removed;
+    int m_nameFormat = -1;
+};

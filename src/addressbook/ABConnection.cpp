@@ -1,0 +1,144 @@
+#include "ABConnection.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <atomic>
+
+namespace {
+std::atomic<int> g_busyTimeoutMs{5000};
+}
+
+void ABConnection::setBusyTimeoutMs(int ms)
+{
+    g_busyTimeoutMs = ms;
+}
+
+ABConnection::~ABConnection()
+{
+    sqlite3_close_v2(m_db);
+}
+
+Result<std::shared_ptr<ABConnection>> ABConnection::open(const QString &path, bool create)
+{
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    if (create && !QFile::exists(path))
+        flags |= SQLITE_OPEN_CREATE;
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close_v2(db);
+        return Error{QStringLiteral("Cannot open the address book %1: %2").arg(path, message)};
+    }
+    sqlite3_busy_timeout(db, g_busyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    return std::shared_ptr<ABConnection>(new ABConnection(db));
+}
+
+Result<void> ABConnection::exec(const char *sql)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        m_error = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
+        sqlite3_free(message);
+        return Error{m_error};
+    }
+    return {};
+}
+
+qint64 ABConnection::lastInsertRowID() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+QString ABConnection::lastError() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+ABConnection::Statement::Statement(ABConnection &connection, const char *sql) : m_connection(connection)
+{
+    if (sqlite3_prepare_v2(connection.m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
+        connection.noteError(connection.lastError());
+        m_stmt = nullptr;
+        m_failed = true;
+    }
+}
+
+ABConnection::Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void ABConnection::Statement::bind(int index, qint64 value)
+{
+    if (m_stmt)
+        sqlite3_bind_int64(m_stmt, index, value);
+}
+
+void ABConnection::Statement::bind(int index, const QByteArray &blob)
+{
+    if (m_stmt)
+        sqlite3_bind_blob64(m_stmt, index, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_TRANSIENT);
+}
+
+void ABConnection::Statement::bind(int index, const QString &text)
+{
+    if (m_stmt) {
+        QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+}
+
+void ABConnection::Statement::bindNull(int index)
+{
+    if (m_stmt)
+        sqlite3_bind_null(m_stmt, index);
+}
+
+bool ABConnection::Statement::step()
+{
+    if (!m_stmt)
+        return false;
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE) {
+        m_failed = true;
+        m_connection.noteError(m_connection.lastError());
+    }
+    return false;
+}
+
+void ABConnection::Statement::reset()
+{
+    if (m_stmt) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+}
+
+qint64 ABConnection::Statement::columnInt(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QByteArray ABConnection::Statement::columnBlob(int column) const
+{
+    const void *data = sqlite3_column_blob(m_stmt, column);
+    int size = sqlite3_column_bytes(m_stmt, column);
+    return QByteArray(static_cast<const char *>(data), size);
+}
+
+QString ABConnection::Statement::columnText(int column) const
+{
+    const unsigned char *text = sqlite3_column_text(m_stmt, column);
+    return QString::fromUtf8(reinterpret_cast<const char *>(text), sqlite3_column_bytes(m_stmt, column));
+}
+
+bool ABConnection::Statement::columnIsNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}

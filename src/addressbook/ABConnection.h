@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One SQLite connection, used from the thread that opened it.
+class ABConnection {
+public:
+    ~ABConnection();
+    ABConnection(const ABConnection &) = delete;
+    ABConnection &operator=(const ABConnection &) = delete;
+
+    // Opens an existing database read-write, or creates it when `create` is set and no file
+    // exists. Never truncates or rewrites an existing file.
+    static Result<std::shared_ptr<ABConnection>> open(const QString &path, bool create);
+
+    // Runs statements without results.
+    Result<void> exec(const char *sql);
+
+    // A prepared statement; bind with the helpers, step until done.
+    class Statement {
+    public:
+        Statement(ABConnection &connection, const char *sql);
+        ~Statement();
+        Statement(const Statement &) = delete;
+        Statement &operator=(const Statement &) = delete;
+
+        bool prepared() const { return m_stmt != nullptr; }
+        void bind(int index, qint64 value);
+        void bind(int index, const QByteArray &blob);
+        void bind(int index, const QString &text);
+        void bindNull(int index);
+        // True while a row is there; false when done or failed (then error() is set).
+        bool step();
+        bool failed() const { return m_failed; }
+        void reset();
+        qint64 columnInt(int column) const;
+        QByteArray columnBlob(int column) const;
+        QString columnText(int column) const;
+        bool columnIsNull(int column) const;
+
+    private:
+        ABConnection &m_connection;
+        sqlite3_stmt *m_stmt = nullptr;
+        bool m_failed = false;
+    };
+
+    qint64 lastInsertRowID() const;
+    QString lastError() const;
+    void noteError(const QString &error) { m_error = error; }
+    const QString &error() const { return m_error; }
+
+    // How long a statement waits for another connection's lock before failing.
+    static void setBusyTimeoutMs(int ms);
+
+private:
+    explicit ABConnection(sqlite3 *db) : m_db(db) {}
+    sqlite3 *m_db;
+    QString m_error;
+};

@@ -1,0 +1,241 @@
+#include "ABRecord.h"
+
+#include "ABAddressBook.h"
+
+#include <QCollator>
+#include <QDateTime>
+#include <QStringList>
+
+#include <algorithm>
+
+ABRecordRef ABRecord::createPerson(const ABRecordRef &source)
+{
+    return ABRecordRef(new ABRecord(kABPersonType, source ? source->recordID() : kABRecordInvalidID));
+}
+
+ABRecordRef ABRecord::createGroup(const ABRecordRef &source)
+{
+    return ABRecordRef(new ABRecord(kABGroupType, source ? source->recordID() : kABRecordInvalidID));
+}
+
+ABPropertyType ABRecord::typeOfProperty(ABPropertyID property)
+{
+    switch (property) {
+    case kABPersonFirstNameProperty:
+    case kABPersonLastNameProperty:
+    case kABPersonMiddleNameProperty:
+    case kABPersonFirstNamePhoneticProperty:
+    case kABPersonMiddleNamePhoneticProperty:
+    case kABPersonLastNamePhoneticProperty:
+    case kABPersonOrganizationProperty:
+    case kABPersonDepartmentProperty:
+    case kABPersonNoteProperty:
+    case kABPersonJobTitleProperty:
+    case kABPersonNicknameProperty:
+    case kABPersonPrefixProperty:
+    case kABPersonSuffixProperty:
+        return kABStringPropertyType;
+    case kABPersonKindProperty:
+        return kABIntegerPropertyType;
+    case kABPersonBirthdayProperty:
+    case kABPersonCreationDateProperty:
+    case kABPersonModificationDateProperty:
+        return kABDateTimePropertyType;
+    case kABPersonPhoneProperty:
+    case kABPersonEmailProperty:
+    case kABPersonURLProperty:
+    case kABPersonRelatedNamesProperty:
+        return kABMultiStringPropertyType;
+    case kABPersonDateProperty:
+        return kABMultiDateTimePropertyType;
+    case kABPersonAddressProperty:
+    case kABPersonInstantMessageProperty:
+    case kABPersonSocialProfileProperty:
+        return kABMultiDictionaryPropertyType;
+    default:
+        return kABInvalidPropertyType;
+    }
+}
+
+QVariant ABRecord::copyValue(ABPropertyID property) const
+{
+    return m_values.value(property);
+}
+
+ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const
+{
+    QVariant value = m_values.value(property);
+    if (isMultiValue(value))
+        return value.value<ABMultiValue>();
+    ABPropertyType type = typeOfProperty(property);
+    return ABMultiValue(type & kABMultiValueMask ? type : kABMultiStringPropertyType);
+}
+
+bool ABRecord::valueFitsProperty(ABPropertyID property, const QVariant &value) const
+{
+    if (m_type != kABPersonType)
+        return value.metaType().id() == QMetaType::QString || value.canConvert<qint64>();
+    switch (typeOfProperty(property)) {
+    case kABStringPropertyType: return value.metaType().id() == QMetaType::QString;
+    case kABIntegerPropertyType: return value.canConvert<qint64>() && value.metaType().id() != QMetaType::QString;
+    case kABDateTimePropertyType: return value.metaType().id() == QMetaType::QDateTime;
+    case kABMultiStringPropertyType:
+    case kABMultiDateTimePropertyType:
+    case kABMultiDictionaryPropertyType:
+        return isMultiValue(value) && value.value<ABMultiValue>().propertyType() == typeOfProperty(property);
+    default: return false;
+    }
+}
+
+bool ABRecord::setValue(ABPropertyID property, const QVariant &value, QString *error)
+{
+    if (m_type == kABPersonType
+        && (property == kABPersonCreationDateProperty || property == kABPersonModificationDateProperty)) {
+        if (error)
+            *error = QStringLiteral("Property %1 is read-only.").arg(property);
+        return false;
+    }
+    if (!value.isValid() || (isMultiValue(value) && value.value<ABMultiValue>().isEmpty())) {
+        m_valuesChanged = m_values.remove(property) > 0 || m_valuesChanged;
+        return true;
+    }
+    if (!valueFitsProperty(property, value)) {
+        if (error)
+            *error = QStringLiteral("Value of type %1 does not fit property %2.")
+                         .arg(QString::fromLatin1(value.typeName()))
+                         .arg(property);
+        return false;
+    }
+    m_values.insert(property, value);
+    m_valuesChanged = true;
+    return true;
+}
+
+QString ABRecord::copyCompositeName() const
+{
+    if (m_type == kABGroupType)
+        return copyText(kABGroupNameProperty);
+    if (m_type == kABSourceType)
+        return copyText(kABSourceNameProperty);
+    const ABPropertyID firstFirst[] = {kABPersonPrefixProperty, kABPersonFirstNameProperty, kABPersonMiddleNameProperty,
+                                       kABPersonLastNameProperty, kABPersonSuffixProperty};
+    const ABPropertyID lastFirst[] = {kABPersonPrefixProperty, kABPersonLastNameProperty, kABPersonFirstNameProperty,
+                                      kABPersonMiddleNameProperty, kABPersonSuffixProperty};
+    const auto &order = m_nameFormat == kABPersonCompositeNameFormatLastNameFirst ? lastFirst : firstFirst;
+    QStringList parts;
+    for (ABPropertyID property : order) {
+        QString part = copyText(property);
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    if (parts.isEmpty()) {
+        QString organization = copyText(kABPersonOrganizationProperty);
+        return organization.isEmpty() ? QString() : organization;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+bool ABRecord::hasImageData() const
+{
+    if (!m_imageLoaded) {
+        // Asking whether there is an image need not read the bytes.
+        ABConnection::Statement st(*m_connection, "SELECT 1 FROM images WHERE record = ?");
+        st.bind(1, qint64(m_id));
+        return st.step();
+    }
+    return m_image.has_value();
+}
+
+QByteArray ABRecord::copyImageData() const
+{
+    if (!m_imageLoaded) {
+        ABConnection::Statement st(*m_connection, "SELECT data FROM images WHERE record = ?");
+        st.bind(1, qint64(m_id));
+        if (st.step())
+            m_image = st.columnBlob(0);
+        m_imageLoaded = true;
+    }
+    return m_image.value_or(QByteArray());
+}
+
+bool ABRecord::setImageData(const QByteArray &data, QString *error)
+{
+    if (m_type != kABPersonType || data.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("No image data to store.");
+        return false;
+    }
+    m_image = data;
+    m_imageLoaded = true;
+    m_imageChanged = true;
+    return true;
+}
+
+bool ABRecord::removeImageData(QString *error)
+{
+    if (m_type != kABPersonType) {
+        if (error)
+            *error = QStringLiteral("Only people have images.");
+        return false;
+    }
+    m_image.reset();
+    m_imageLoaded = true;
+    m_imageChanged = true;
+    return true;
+}
+
+QList<ABRecordRef> ABRecord::copyArrayOfAllMembers() const
+{
+    QList<ABRecordRef> members;
+    ABAddressBookRef book = m_book.lock();
+    if (book) {
+        for (ABRecordID id : m_memberIDs) {
+            if (ABRecordRef person = book->personWithRecordID(id))
+                members.append(person);
+        }
+    }
+    members += m_pendingMembers;
+    return members;
+}
+
+QList<ABRecordRef> ABRecord::copyArrayOfAllMembersWithSortOrdering(int sortOrdering) const
+{
+    QList<ABRecordRef> members = copyArrayOfAllMembers();
+    QCollator collator;
+    ABPropertyID primary = sortOrdering == kABPersonSortByFirstName ? kABPersonFirstNameProperty : kABPersonLastNameProperty;
+    ABPropertyID secondary = sortOrdering == kABPersonSortByFirstName ? kABPersonLastNameProperty : kABPersonFirstNameProperty;
+    std::stable_sort(members.begin(), members.end(), [&](const ABRecordRef &a, const ABRecordRef &b) {
+        int order = collator.compare(a->copyText(primary), b->copyText(primary));
+        return order != 0 ? order < 0 : collator.compare(a->copyText(secondary), b->copyText(secondary)) < 0;
+    });
+    return members;
+}
+
+bool ABRecord::addMember(const ABRecordRef &person, QString *error)
+{
+    if (m_type != kABGroupType || !person || !person->isPerson()) {
+        if (error)
+            *error = QStringLiteral("Only people can be members of a group.");
+        return false;
+    }
+    if (person->recordID() == kABRecordInvalidID) {
+        if (!m_pendingMembers.contains(person))
+            m_pendingMembers.append(person);
+    } else if (!m_memberIDs.contains(person->recordID())) {
+        m_memberIDs.append(person->recordID());
+    }
+    m_membersChanged = true;
+    return true;
+}
+
+bool ABRecord::removeMember(const ABRecordRef &person, QString *error)
+{
+    bool removed = person && (m_memberIDs.removeOne(person->recordID()) || m_pendingMembers.removeOne(person));
+    if (!removed) {
+        if (error)
+            *error = QStringLiteral("The person is not a member of the group.");
+        return false;
+    }
+    m_membersChanged = true;
+    return true;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ABConstants.h"
+#include "ABMultiValue.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+class ABRecord;
+class ABAddressBook;
+class ABConnection;
+using ABRecordRef = std::shared_ptr<ABRecord>;
+
+// One person, group or source. A record belongs to the address book handle that loaded or
+// added it; changes stay in the handle until ABAddressBook::save. Values are QVariants:
+// QString (text), qint64 or double (numbers), QDateTime (dates, UTC), QVariantMap
+// (dictionaries) or ABMultiValue. An empty property answers an invalid QVariant.
+class ABRecord : public std::enable_shared_from_this<ABRecord> {
+public:
+    // New records exist only in memory until added to a handle (ABAddressBook::addRecord).
+    static ABRecordRef createPerson(const ABRecordRef &source = nullptr);
+    static ABRecordRef createGroup(const ABRecordRef &source = nullptr);
+
+    ABRecordID recordID() const { return m_id; }
+    ABRecordType recordType() const { return m_type; }
+    bool isPerson() const { return m_type == kABPersonType; }
+
+    QVariant copyValue(ABPropertyID property) const;
+    // The multi-value of a property, an empty one of the property's type when none is stored.
+    ABMultiValue copyMultiValue(ABPropertyID property) const;
+    QString copyText(ABPropertyID property) const { return copyValue(property).toString(); }
+    // Stores a value; an invalid QVariant clears the property. Fails (with a message) when the
+    // value's type does not fit the property or the property is read-only.
+    bool setValue(ABPropertyID property, const QVariant &value, QString *error = nullptr);
+    bool removeValue(ABPropertyID property, QString *error = nullptr) { return setValue(property, QVariant(), error); }
+    // The display name: name parts in the book's composite-name format, else the organization
+    // (people); the group or source name otherwise. A null QString when there is none.
+    QString copyCompositeName() const;
+
+    // Person image: the stored bytes come back unchanged.
+    bool hasImageData() const;
+    QByteArray copyImageData() const;
+    bool setImageData(const QByteArray &data, QString *error = nullptr);
+    bool removeImageData(QString *error = nullptr);
+
+    // The record's source (people and groups); none for a new record without one.
+    ABRecordID sourceID() const { return m_sourceID; }
+
+    // Group members: person records of the same handle.
+    QList<ABRecordRef> copyArrayOfAllMembers() const;
+    QList<ABRecordRef> copyArrayOfAllMembersWithSortOrdering(int sortOrdering) const;
+    bool addMember(const ABRecordRef &person, QString *error = nullptr);
+    bool removeMember(const ABRecordRef &person, QString *error = nullptr);
+
+    // The type of a person property (kABStringPropertyType …), kABInvalidPropertyType if unknown.
+    static ABPropertyType typeOfProperty(ABPropertyID property);
+
+private:
+    friend class ABAddressBook;
+    ABRecord(ABRecordType type, ABRecordID sourceID) : m_type(type), m_sourceID(sourceID) {}
+    bool valueFitsProperty(ABPropertyID property, const QVariant &value) const;
+
+    ABRecordType m_type;
+    ABRecordID m_id = kABRecordInvalidID;
+    ABRecordID m_sourceID = kABRecordInvalidID;
+    QHash<ABPropertyID, QVariant> m_values;
+    bool m_valuesChanged = false;
+
+    // Image bytes are read from the database on first use.
+    std::shared_ptr<ABConnection> m_connection;
+    mutable std::optional<QByteArray> m_image;
+    mutable bool m_imageLoaded = true;
+    bool m_imageChanged = false;
+
+    // Group members, each either saved (identifier) or added in this handle (record).
+    std::weak_ptr<ABAddressBook> m_book;
+    QList<ABRecordRef> m_pendingMembers;
+    QList<ABRecordID> m_memberIDs;
+    bool m_membersChanged = false;
+    int m_nameFormat = kABPersonCompositeNameFormatFirstNameFirst;
+};
