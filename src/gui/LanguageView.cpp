@@ -21,7 +21,11 @@ void LanguageView::refresh()
     m_list->addSection(m_language->header(), m_language->footer());
     const QStringList rows = m_language->rows();
     for (int row = 0; row < rows.size(); ++row) {
-        const QString text = row == m_language->ilang ? rows[row] + QStringLiteral("   ✓") : rows[row];
-        m_list->addRow(row, text, [language = m_language, row] { language->selectRow(row); }, false);
+        QPushButton *button = m_list->addRow(row, rows[row], [language = m_language, row] { language->selectRow(row); }, false);
+        // The mark: a check on the chosen row, as a checkable row the screen reader announces.
+        button->setCheckable(true);
+        button->setChecked(row == m_language->ilang);
+        if (row == m_language->ilang)
+            button->setText(rows[row] + QStringLiteral("   ✓"));
     }
 }

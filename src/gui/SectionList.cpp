@@ -67,8 +67,16 @@ QPushButton *SectionList::addRow(int tag, const QString &text, std::function<voi
 {
     if (!m_section)
         addSection();
-    auto *button = new QPushButton(disclosure ? text + QStringLiteral("  ›") : text);
+    auto *button = new QPushButton(text);
     button->setObjectName(rowName(tag));
+    if (disclosure) {
+        auto *chevron = new QLabel(QStringLiteral("›"), button);
+        chevron->setAttribute(Qt::WA_TransparentForMouseEvents);
+        auto *layout = new QHBoxLayout(button);
+        layout->setContentsMargins(0, 0, 12, 0);
+        layout->addStretch(1);
+        layout->addWidget(chevron);
+    }
     button->setProperty("row", true);
     button->setFlat(true);
     button->setAutoDefault(true); // Enter activates the focused row
