@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ABRecord.h"
+
+#include <QCollator>
+#include <QList>
+#include <QStringList>
+
+// Ordering people by name the way lists show them, in the user's sort ordering
+// (kABPersonSortByFirstName or kABPersonSortByLastName) with the locale's collation.
+
+// The collator people are sorted with: the current locale's, or the language-neutral order
+// when the locale is "C", so that accented names sort beside their plain letters everywhere.
+QCollator ABPersonNameCollator();
+
+// The texts a person sorts by, most significant first: by first name (first, last, middle),
+// by last name (last, first, middle), leaving out empty parts; a person without name parts
+// sorts by organization. Empty when there is nothing to sort by.
+QStringList ABPersonSortNameParts(const ABRecord &person, int ordering);
+
+// Negative, zero or positive as `a` sorts before, with or after `b`.
+int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int ordering);
+
+// Sorts `people` in place by ABPersonComparePeopleByName; people who compare equal keep their
+// order. Collation keys are computed once per person, which keeps large books fast.
+void ABPersonSortPeopleByName(QList<ABRecordRef> &people, int ordering);
