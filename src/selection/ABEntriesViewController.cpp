@@ -42,18 +42,22 @@ void closeSheet()
         host->closeProgress();
 }
 
-// The registered screen `number` when it can take a hand-over of type Receiver.
-template <typename Receiver>
-std::pair<ScreenController *, Receiver *> receivingScreen(int number)
+// Hands something over to the registered screen `number` when it can take it (`give` is
+// called with the screen as Receiver); answers the screen to push, or none.
+template <typename Receiver, typename Give>
+ScreenController *handOver(int number, Give give)
 {
     ScreenController *screen = ScreenRegistry::getViewController(number);
     auto *receiver = dynamic_cast<Receiver *>(screen);
-    if (screen && !receiver) {
-        DevLog::log(QStringLiteral("screen %1 cannot take rows from the selection list").arg(number));
-        ScreenRegistry::releaseViewController(screen);
-        return {nullptr, nullptr};
+    if (!receiver) {
+        if (screen) {
+            DevLog::log(QStringLiteral("screen %1 cannot take rows from the selection list").arg(number));
+            ScreenRegistry::releaseViewController(screen);
+        }
+        return nullptr;
     }
-    return {screen, receiver};
+    give(*receiver);
+    return screen;
 }
 
 void logNoGoogleSession(const char *operation)
@@ -542,20 +546,12 @@ void ABEntriesViewController::exportButtonPressed()
 
 void ABEntriesViewController::handOverToExport()
 {
-    auto [screen, receiver] = receivingScreen<ExportDataReceiver>(ExportFileScreen);
-    if (!receiver)
-        return;
-    receiver->setData(_eData);
-    pushChild(screen);
+    pushChild(handOver<ExportDataReceiver>(ExportFileScreen, [this](ExportDataReceiver &screen) { screen.setData(_eData); }));
 }
 
 void ABEntriesViewController::handOverToQRCode(const EntryDataRef &row)
 {
-    auto [screen, receiver] = receivingScreen<QRCodeReceiver>(QRCodeScreen);
-    if (!receiver)
-        return;
-    receiver->getQRCode(row);
-    pushChild(screen);
+    pushChild(handOver<QRCodeReceiver>(QRCodeScreen, [&row](QRCodeReceiver &screen) { screen.getQRCode(row); }));
 }
 
 void ABEntriesViewController::handOverToMerge()
@@ -576,9 +572,5 @@ void ABEntriesViewController::handOverToMerge()
         showError(L("KErrCreateAllpeople"));
         return;
     }
-    auto [screen, receiver] = receivingScreen<MergeReceiver>(MergeScreen);
-    if (!receiver)
-        return;
-    receiver->setContact1AndContact2(contact1, contact2);
-    pushChild(screen);
+    pushChild(handOver<MergeReceiver>(MergeScreen, [&](MergeReceiver &screen) { screen.setContact1AndContact2(contact1, contact2); }));
 }
