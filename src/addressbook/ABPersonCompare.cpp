@@ -17,24 +17,6 @@ QLocale collationLocale()
     return locale;
 }
 
-// Shorter part lists sort first when all their parts are equal ("Anna" before "Anna Berg").
-template <typename Part, typename Compare>
-int compareParts(const std::vector<Part> &a, const std::vector<Part> &b, Compare compare)
-{
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        if (int order = compare(a[i], b[i]))
-            return order;
-    }
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
-std::vector<QString> partsOf(const ABRecord &person, int ordering)
-{
-    const QStringList parts = ABPersonSortNameParts(person, ordering);
-    return std::vector<QString>(parts.begin(), parts.end());
-}
-
 }
 
 QCollator ABPersonNameCollator()
@@ -44,7 +26,7 @@ QCollator ABPersonNameCollator()
     return collator;
 }
 
-QStringList ABPersonSortNameParts(const ABRecord &person, int ordering)
+QString ABPersonSortName(const ABRecord &person, int ordering)
 {
     const bool byLast = ordering == kABPersonSortByLastName;
     const ABPropertyID order[] = {byLast ? kABPersonLastNameProperty : kABPersonFirstNameProperty,
@@ -56,12 +38,9 @@ QStringList ABPersonSortNameParts(const ABRecord &person, int ordering)
         if (!part.isEmpty())
             parts.append(part);
     }
-    if (parts.isEmpty()) {
-        QString organization = person.copyText(kABPersonOrganizationProperty);
-        if (!organization.isEmpty())
-            parts.append(organization);
-    }
-    return parts;
+    if (parts.isEmpty())
+        return person.copyText(kABPersonOrganizationProperty);
+    return parts.join(QLatin1Char('\t'));
 }
 
 int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int ordering)
@@ -73,27 +52,20 @@ int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int 
         collator = ABPersonNameCollator();
         collatorLocale = collator.locale().name();
     }
-    return compareParts(partsOf(*a, ordering), partsOf(*b, ordering),
-                        [](const QString &x, const QString &y) { return collator.compare(x, y); });
+    return collator.compare(ABPersonSortName(*a, ordering), ABPersonSortName(*b, ordering));
 }
 
 void ABPersonSortPeopleByName(QList<ABRecordRef> &people, int ordering)
 {
     const QCollator collator = ABPersonNameCollator();
-    std::vector<std::vector<QCollatorSortKey>> keys;
+    std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(people.size()));
-    for (const ABRecordRef &person : std::as_const(people)) {
-        std::vector<QCollatorSortKey> personKeys;
-        for (const QString &part : ABPersonSortNameParts(*person, ordering))
-            personKeys.push_back(collator.sortKey(part));
-        keys.push_back(std::move(personKeys));
-    }
+    for (const ABRecordRef &person : std::as_const(people))
+        keys.push_back(collator.sortKey(ABPersonSortName(*person, ordering)));
     std::vector<qsizetype> order(size_t(people.size()));
     std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
-        return compareParts(keys[size_t(x)], keys[size_t(y)],
-                            [](const QCollatorSortKey &p, const QCollatorSortKey &q) { return p.compare(q); }) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](qsizetype x, qsizetype y) { return keys[size_t(x)].compare(keys[size_t(y)]) < 0; });
     QList<ABRecordRef> sorted;
     sorted.reserve(people.size());
     for (qsizetype index : order)

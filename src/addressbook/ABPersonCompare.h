@@ -13,10 +13,11 @@
 // when the locale is "C", so that accented names sort beside their plain letters everywhere.
 QCollator ABPersonNameCollator();
 
-// The texts a person sorts by, most significant first: by first name (first, last, middle),
-// by last name (last, first, middle), leaving out empty parts; a person without name parts
-// sorts by organization. Empty when there is nothing to sort by.
-QStringList ABPersonSortNameParts(const ABRecord &person, int ordering);
+// The text a person sorts by: the name parts, most significant first — by first name (first,
+// last, middle), by last name (last, first, middle) — without the empty ones, joined by a tab,
+// which collates before every letter and digit so that "Anna" < "Anna Berg" < "Annabel"; a
+// person without name parts sorts by organization. Empty when there is nothing to sort by.
+QString ABPersonSortName(const ABRecord &person, int ordering);
 
 // Negative, zero or positive as `a` sorts before, with or after `b`.
 int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int ordering);

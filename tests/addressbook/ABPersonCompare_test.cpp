@@ -39,10 +39,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("ordering");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("first") << kABPersonSortByFirstName
-                               << QStringList{u"|Adler|"_s, u"anna|Zed|"_s, u"Anna||"_s, u"Anna|Berg|"_s,
+                               << QStringList{u"|Adler|"_s, u"Anna||"_s, u"Anna|Berg|"_s, u"anna|Zed|"_s, u"Annabel||"_s,
                                               u"Élodie|Lima|"_s, u"Emil|Öst|"_s, u"||Orchard Ltd"_s, u"Zoë|Ahn|"_s};
         QTest::newRow("last") << kABPersonSortByLastName
-                              << QStringList{u"|Adler|"_s, u"Zoë|Ahn|"_s, u"Anna||"_s, u"Anna|Berg|"_s,
+                              << QStringList{u"|Adler|"_s, u"Zoë|Ahn|"_s, u"Anna||"_s, u"Annabel||"_s, u"Anna|Berg|"_s,
                                              u"Élodie|Lima|"_s, u"||Orchard Ltd"_s, u"Emil|Öst|"_s, u"anna|Zed|"_s};
     }
 
@@ -53,7 +53,7 @@ private Q_SLOTS:
         QFETCH(int, ordering);
         QList<ABRecordRef> people{person(u"Zoë"_s, u"Ahn"_s),   person(u"Emil"_s, u"Öst"_s), person(u"Anna"_s, u"Berg"_s),
                                   person(QString(), QString(), u"Orchard Ltd"_s), person(u"Élodie"_s, u"Lima"_s),
-                                  person(u"Anna"_s, QString()), person(QString(), u"Adler"_s), person(u"anna"_s, u"Zed"_s)};
+                                  person(u"Anna"_s, QString()), person(u"Annabel"_s, QString()), person(QString(), u"Adler"_s), person(u"anna"_s, u"Zed"_s)};
         QList<ABRecordRef> byKeys = people;
         ABPersonSortPeopleByName(byKeys, ordering);
         QTEST(labels(byKeys), "expected");
