@@ -513,35 +513,33 @@ void ABEntriesViewController::exportButtonPressed()
     case ModePrint:
         startPrint();
         break;
-    case ModeGoogleImport: {
-        presentSheet();
-        QStringList identifiers;
-        for (int index : tickedIndexes())
-            identifiers.append(_eData.at(index)->identifier);
-        if (m_googleSession) {
-            m_googleSession->importGmailContacts(identifiers, this);
-        } else {
-            logNoGoogleSession("importGmailContacts");
-            closeSheet();
-        }
+    case ModeGoogleImport:
+    case ModeGoogleExport:
+        handOverToGoogle();
         break;
-    }
-    case ModeGoogleExport: {
-        presentSheet();
-        QList<int> recordIDs;
-        for (int index : tickedIndexes())
-            recordIDs.append(_eData.at(index)->recID);
-        if (m_googleSession) {
-            m_googleSession->exportGmailContacts(recordIDs, this);
-        } else {
-            logNoGoogleSession("exportGmailContacts");
-            closeSheet();
-        }
-        break;
-    }
     default:
         break;
     }
+}
+
+void ABEntriesViewController::handOverToGoogle()
+{
+    presentSheet();
+    if (!m_googleSession) {
+        logNoGoogleSession(_mode == ModeGoogleImport ? "importGmailContacts" : "exportGmailContacts");
+        closeSheet();
+        return;
+    }
+    QStringList identifiers;
+    QList<int> recordIDs;
+    for (int index : tickedIndexes()) {
+        identifiers.append(_eData.at(index)->identifier);
+        recordIDs.append(_eData.at(index)->recID);
+    }
+    if (_mode == ModeGoogleImport)
+        m_googleSession->importGmailContacts(identifiers, this);
+    else
+        m_googleSession->exportGmailContacts(recordIDs, this);
 }
 
 void ABEntriesViewController::handOverToExport()

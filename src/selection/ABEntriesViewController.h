@@ -142,6 +142,7 @@ private:
     void startPrint();
     void handOverToMerge();
     void handOverToExport();
+    void handOverToGoogle();
     void handOverToQRCode(const EntryDataRef &row);
     QList<int> tickedIndexes() const;
 

@@ -5,6 +5,7 @@
 #include "screens/ScreenCatalog.h"
 #include "selection/ABEntriesViewController.h"
 #include "selection/ExportDataReceiver.h"
+#include "selection/GoogleContactsSession.h"
 #include "selection/MergeReceiver.h"
 #include "selection/QRCodeReceiver.h"
 #include "shell/MainThread.h"
@@ -43,6 +44,25 @@ public:
     QString title() const override { return QStringLiteral("merge"); }
     void setContact1AndContact2(const ABContactRef &a, const ABContactRef &b) override { first = a, second = b; }
     ABContactRef first, second;
+};
+
+// The Google exchange as the list sees it: fetches two contacts, records what it is asked.
+class GoogleProbe : public GoogleContactsSession {
+public:
+    void fetchAllGroupsAndContacts(ABEntriesViewController *list) override
+    {
+        for (const QString &name : {u"Zack"_s, u"Amy"_s}) {
+            auto row = std::make_shared<EntryData>();
+            row->name = row->lastname = name;
+            row->identifier = u"id-"_s + name;
+            list->addRow(row);
+        }
+        list->internalLoadData(0);
+    }
+    void importGmailContacts(const QStringList &identifiers, ABEntriesViewController *) override { imported = identifiers; }
+    void exportGmailContacts(const QList<int> &recordIDs, ABEntriesViewController *) override { exported = recordIDs; }
+    QStringList imported;
+    QList<int> exported;
 };
 
 ABRecordID addPerson(ABAddressBook &book, const QString &first, const QString &last = QString(),
@@ -397,6 +417,35 @@ private Q_SLOTS:
         QCOMPARE(host->stack.size(), 2);
         QCOMPARE(static_cast<QRProbe *>(host->stack.last())->received, list->rows().first());
         QVERIFY(list->rows().first()->selected);
+    }
+
+    void googleModesHandTheTickedRowsToTheSession()
+    {
+        auto book = env->open();
+        const ABRecordID anna = addPerson(*book, QStringLiteral("Anna"));
+        addPerson(*book, QStringLiteral("Bert"));
+        GoogleProbe google;
+        ABEntriesViewController *list = openList(ABEntriesViewController::ModeGoogleImport);
+        list->setGoogleSession(&google);
+        host->push(list); // fetches at once, without the delay
+        QVERIFY(!list->isLocked() && !list->isBusy());
+        QCOMPARE(names(list->rows()), (QStringList{u"Zack"_s, u"Amy"_s})); // in the account's order
+        QCOMPARE(list->sectionIndexes(), (QStringList{u"Z"_s, u"A"_s}));
+        list->didSelectRow(0, 0);
+        list->exportButtonPressed();
+        QCOMPARE(google.imported, QStringList{u"id-Amy"_s});
+        QCOMPARE(host->progressTasks, QList<QString>{u"Importing contacts"_s});
+
+        host->pop();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        list = showList(ABEntriesViewController::ModeGoogleExport);
+        list->setGoogleSession(&google);
+        list->didSelectRow(1, 0);
+        list->exportButtonPressed();
+        QCOMPARE(google.exported, QList<int>{anna});
+        QCOMPARE(host->progressTasks.last(), u"Exporting contacts"_s);
+        list->gcImportDone();
+        QVERIFY(!host->progressOpen);
     }
 
     void deleteAsksWritesTheRecoveryFileAndReloads()
