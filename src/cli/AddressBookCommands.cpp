@@ -6,14 +6,12 @@
 #include "addressbook/EntryData.h"
 #include "addressbook/PersonJson.h"
 #include "platform/Localization.h"
+#include "selection/ABEntriesLoader.h"
 
-#include <QCollator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <algorithm>
 
 namespace {
 
@@ -182,18 +180,11 @@ int runList(const Arguments &args)
     QString message;
     if (!selectSource(args, &message))
         return Commands::fail(QStringLiteral("list: ") + message);
-    ABAddressBookRef book = openBook(&message);
-    if (!book)
-        return Commands::fail(message);
-    EntryList rows;
-    for (const ABRecordRef &person : ABSources::peopleToWorkOn(*book))
-        EntryData::appendRow(rows, person, person->recordID(), true);
-    QCollator collator;
-    std::stable_sort(rows.begin(), rows.end(), [&](const EntryDataRef &a, const EntryDataRef &b) {
-        int order = collator.compare(a->lastname, b->lastname);
-        return order != 0 ? order < 0 : collator.compare(a->name, b->name) < 0;
-    });
-    for (const EntryDataRef &row : std::as_const(rows))
+    // The same rows, in the same order, as the contact selection list shows.
+    Result<ABEntriesLoader::Loaded> loaded = ABEntriesLoader::loadWorkingSet(true);
+    if (!loaded)
+        return Commands::fail(loaded.error());
+    for (const EntryDataRef &row : std::as_const(loaded->rows))
         Commands::out() << row->recID << '\t' << row->name << '\n';
     return 0;
 }
@@ -241,7 +232,8 @@ VENNARO_COMMAND({QStringLiteral("show"), QStringLiteral("show one person"),
 
 VENNARO_COMMAND({QStringLiteral("list"), QStringLiteral("list the people, one \"ID<TAB>name\" line each"),
                  QStringLiteral("Usage: vennaro list [--source INDEX]\n\n"
-                                "Lists the people of all sources, or of one (see `vennaro sources`), sorted by name."),
+                                "Lists the people of all sources, or of one (see `vennaro sources`), sorted by name as the\n"
+                                "contact selection list shows them (the address book's sort ordering)."),
                  {QStringLiteral("source")},
                  {},
                  runList});

@@ -1,5 +1,6 @@
 #include "ScreenCatalog.h"
 
+#include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
 #include "shell/ScreenRegistry.h"
@@ -8,9 +9,9 @@
 
 void ScreenCatalog::registerAll()
 {
-    // One line per screen class: ScreenRegistry::registerFactory(Number, [] { return new Class; });
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
+    ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
     ScreenRegistry::registerFactory(LanguageScreen, [] { return new LanguageViewController; });

@@ -1,0 +1,74 @@
+#include "ABPersonCompare.h"
+
+#include <QCollatorSortKey>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+QLocale collationLocale()
+{
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    return locale;
+}
+
+}
+
+QCollator ABPersonNameCollator()
+{
+    QCollator collator(collationLocale());
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    return collator;
+}
+
+QString ABPersonSortName(const ABRecord &person, int ordering)
+{
+    const bool byLast = ordering == kABPersonSortByLastName;
+    const ABPropertyID order[] = {byLast ? kABPersonLastNameProperty : kABPersonFirstNameProperty,
+                                  byLast ? kABPersonFirstNameProperty : kABPersonLastNameProperty,
+                                  kABPersonMiddleNameProperty};
+    QStringList parts;
+    for (ABPropertyID property : order) {
+        QString part = person.copyText(property);
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    if (parts.isEmpty())
+        return person.copyText(kABPersonOrganizationProperty);
+    return parts.join(QLatin1Char('\t'));
+}
+
+int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int ordering)
+{
+    // A collator is costly to make; one per thread serves every comparison of a sort.
+    thread_local QCollator collator = ABPersonNameCollator();
+    thread_local QString collatorLocale = collator.locale().name();
+    if (collatorLocale != collationLocale().name()) {
+        collator = ABPersonNameCollator();
+        collatorLocale = collator.locale().name();
+    }
+    return collator.compare(ABPersonSortName(*a, ordering), ABPersonSortName(*b, ordering));
+}
+
+void ABPersonSortPeopleByName(QList<ABRecordRef> &people, int ordering)
+{
+    const QCollator collator = ABPersonNameCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(people.size()));
+    for (const ABRecordRef &person : std::as_const(people))
+        keys.push_back(collator.sortKey(ABPersonSortName(*person, ordering)));
+    std::vector<qsizetype> order(size_t(people.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](qsizetype x, qsizetype y) { return keys[size_t(x)].compare(keys[size_t(y)]) < 0; });
+    QList<ABRecordRef> sorted;
+    sorted.reserve(people.size());
+    for (qsizetype index : order)
+        sorted.append(people.at(index));
+    people = std::move(sorted);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "addressbook/ABAddressBook.h"
+#include "addressbook/EntryData.h"
+#include "platform/Result.h"
+
+// The rows of the contact selection list, built the same way for the list screen and for
+// `vennaro list`: the working set sorted by name in the user's sort ordering, one row per
+// person by the list-row rule.
+namespace ABEntriesLoader {
+
+struct Loaded {
+    EntryList rows;
+    int sortOrdering = kABPersonSortByFirstName;
+};
+
+// Opens a fresh address book handle and loads the working set. Fails with the user-facing
+// text "Couldn't create addressbook." when the address book cannot be opened and
+// "Couldn't retrieve contacts." when the chosen source is gone.
+Result<Loaded> loadWorkingSet(bool ticked);
+
+// The user's sort ordering (first name when the address book cannot be opened).
+int currentSortOrdering();
+
+// Rows for people already read: sorts `people` by name, then applies the list-row rule.
+EntryList rowsForPeople(QList<ABRecordRef> people, int sortOrdering, bool ticked);
+
+}
