@@ -1,0 +1,18 @@
+#pragma once
+
+#include "addressbook/ABAddressBook.h"
+#include "addressbook/EntryData.h"
+
+#include <functional>
+
+class ProgressTarget;
+
+// The walk that the vCard and Windows contact writers share: the selected rows in list order,
+// each looked up by its record identifier.
+namespace SelectionWalk {
+int countSelected(const EntryList &rows);
+// For every selected row whose person still exists: reports done / total to `progress`, then
+// calls `write`. Rows whose person is gone are skipped without a report.
+void forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, int total, ProgressTarget *progress,
+                           const std::function<void(const ABRecordRef &person)> &write);
+}
