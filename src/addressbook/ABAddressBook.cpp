@@ -340,7 +340,9 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     }
     if (m_removed.removeOne(record))
         return true;
-    if (record->recordID() != kABRecordInvalidID || m_added.contains(record)) {
+    // Only a record that was once added to this handle can be in m_added: checking that first
+    // keeps adding many new records linear.
+    if (record->recordID() != kABRecordInvalidID || (record->m_book.lock().get() == this && m_added.contains(record))) {
         if (record->m_book.lock().get() == this)
             return true;
         if (error)
@@ -412,6 +414,7 @@ bool ABAddressBook::save(QString *error)
             for (const ABRecordRef &member : std::as_const(record->m_pendingMembers))
                 record->m_memberIDs.append(member->recordID());
             record->m_pendingMembers.clear();
+            record->m_pendingSet.clear();
         }
         for (const ABRecordRef &record : std::as_const(m_removed))
             m_loaded.remove(record->recordID());
@@ -458,16 +461,18 @@ bool ABAddressBook::writeChanges(QString *error)
     }
 
     QList<ABRecordRef> touched = m_loaded.values();
+    const qsizetype firstNew = touched.size();
     touched += m_added;
     ABConnection::Statement update(db, "UPDATE records SET vals = ? WHERE id = ?");
     ABConnection::Statement putImage(db, "INSERT OR REPLACE INTO images(record, data) VALUES (?, ?)");
     ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
     ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) VALUES (?, ?, ?)");
-    for (const ABRecordRef &record : std::as_const(touched)) {
+    for (qsizetype i = 0; i < touched.size(); ++i) {
+        const ABRecordRef &record = touched[i];
         if (m_removed.contains(record))
             continue;
-        bool isNew = m_added.contains(record);
+        const bool isNew = i >= firstNew;
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
                 record->m_values.insert(kABPersonModificationDateProperty, now);

@@ -219,8 +219,10 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
         return false;
     }
     if (person->recordID() == kABRecordInvalidID) {
-        if (!m_pendingMembers.contains(person))
+        if (!m_pendingSet.contains(person.get())) {
             m_pendingMembers.append(person);
+            m_pendingSet.insert(person.get());
+        }
     } else if (!m_memberIDs.contains(person->recordID())) {
         m_memberIDs.append(person->recordID());
     }
@@ -231,6 +233,8 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
 bool ABRecord::removeMember(const ABRecordRef &person, QString *error)
 {
     bool removed = person && (m_memberIDs.removeOne(person->recordID()) || m_pendingMembers.removeOne(person));
+    if (person && !m_pendingMembers.contains(person))
+        m_pendingSet.remove(person.get());
     if (!removed) {
         if (error)
             *error = QStringLiteral("The person is not a member of the group.");

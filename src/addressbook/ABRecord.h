@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QVariant>
 
 #include <memory>
@@ -80,6 +81,7 @@ private:
     // Group members, each either saved (identifier) or added in this handle (record).
     std::weak_ptr<ABAddressBook> m_book;
     QList<ABRecordRef> m_pendingMembers;
+    QSet<const ABRecord *> m_pendingSet; // m_pendingMembers again, so that adding stays linear
     QList<ABRecordID> m_memberIDs;
     bool m_membersChanged = false;
     int m_nameFormat = kABPersonCompositeNameFormatFirstNameFirst;

@@ -12,6 +12,12 @@ int SelectionWalk::countSelected(const EntryList &rows)
     return total;
 }
 
+void SelectionWalk::preload(ABAddressBook &book, int total)
+{
+    if (total > 0 && qint64(total) * 2 >= book.personCount())
+        book.copyArrayOfAllPeople();
+}
+
 void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, int total,
                                           ProgressTarget *progress,
                                           const std::function<void(const ABRecordRef &person)> &write)

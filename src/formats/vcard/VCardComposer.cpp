@@ -8,7 +8,8 @@
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
 
-#include <QRegularExpression>
+#include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -79,14 +80,10 @@ QByteArray VCardComposer::compose(const ABRecord &person, const QDateTime &now) 
     const QDateTime utc = now.toUTC();
     const QDate day = utc.date();
     const QTime time = utc.time();
-    appendLine(card, QStringLiteral("REV:%1%2%3T%4%5%6Z")
-                         .arg(day.year())
-                         .arg(day.month(), 2, 10, QLatin1Char('0'))
-                         .arg(day.day(), 2, 10, QLatin1Char('0'))
-                         .arg(time.hour(), 2, 10, QLatin1Char('0'))
-                         .arg(time.minute(), 2, 10, QLatin1Char('0'))
-                         .arg(time.second(), 2, 10, QLatin1Char('0'))
-                         .toLatin1());
+    char rev[40];
+    std::snprintf(rev, sizeof rev, "REV:%d%02d%02dT%02d%02d%02dZ", day.year(), day.month(), day.day(), time.hour(),
+                  time.minute(), time.second());
+    appendLine(card, rev);
     appendLine(card, "END:VCARD");
     return card;
 }
@@ -183,10 +180,14 @@ void VCardComposer::appendPhones(QByteArray &card, const ABRecord &person) const
 
 QByteArray VCardComposer::urlValue(const QByteArray &value)
 {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    if (scheme.match(QString::fromUtf8(value)).hasMatch())
-        return value;
-    return "http://" + value;
+    // A scheme is a letter, then letters, digits, "+", "." or "-", then "://".
+    const qsizetype separator = value.indexOf("://");
+    bool scheme = separator > 0 && std::isalpha(static_cast<unsigned char>(value[0]));
+    for (qsizetype i = 1; scheme && i < separator; ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        scheme = std::isalnum(c) || c == '+' || c == '.' || c == '-';
+    }
+    return scheme ? value : "http://" + value;
 }
 
 void VCardComposer::appendUrls(QByteArray &card, const ABRecord &person) const

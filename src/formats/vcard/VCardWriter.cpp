@@ -49,6 +49,7 @@ int VCardWriter::exportDataVCARD(const QString &basePath, const EntryList &rows,
     if (!book)
         return -1;
 
+    SelectionWalk::preload(*book, total);
     const VCardComposer composer(mask, charSet,
                                  (mask & FieldFilter::Groups) ? VCardComposer::groupMemberships(*book)
                                                               : QHash<ABRecordID, QStringList>());

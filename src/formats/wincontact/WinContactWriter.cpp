@@ -20,6 +20,7 @@ int WinContactWriter::exportDataWin(const QString &folderPath, const EntryList &
     ABAddressBookRef book = ABSources::openAddressBook("exportDataWin");
     if (!book)
         return -1;
+    SelectionWalk::preload(*book, total);
     const WinContactDocument document(mask, charSet);
     SelectionWalk::forEachSelectedPerson(*book, rows, total, progress, [&](const ABRecordRef &person) {
         const QString name = person->copyCompositeName();
