@@ -1,0 +1,380 @@
+#include "VCARDimport.h"
+
+#include "QuotedPrintable.h"
+#include "VCardLines.h"
+
+#include "addressbook/ABSources.h"
+#include "formats/common/ProgressTarget.h"
+#include "platform/DevLog.h"
+#include "shell/AppData.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QStringDecoder>
+#include <QTimeZone>
+
+namespace {
+
+enum class Keyword { Ignored, Tel, Email, Url, Photo, Adr, Bday, Impp, Group, N, Org, Nickname, Title, Note };
+
+Keyword keywordOf(const QString &keyword)
+{
+    static const QHash<QString, Keyword> table = {
+        {QStringLiteral("TEL"), Keyword::Tel},          {QStringLiteral("EMAIL"), Keyword::Email},
+        {QStringLiteral("URL"), Keyword::Url},          {QStringLiteral("PHOTO"), Keyword::Photo},
+        {QStringLiteral("ADR"), Keyword::Adr},          {QStringLiteral("BDAY"), Keyword::Bday},
+        {QStringLiteral("IMPP"), Keyword::Impp},        {QStringLiteral("X-GROUP"), Keyword::Group},
+        {QStringLiteral("N"), Keyword::N},              {QStringLiteral("ORG"), Keyword::Org},
+        {QStringLiteral("NICKNAME"), Keyword::Nickname}, {QStringLiteral("TITLE"), Keyword::Title},
+        {QStringLiteral("NOTE"), Keyword::Note},
+    };
+    return table.value(keyword, Keyword::Ignored);
+}
+
+} // namespace
+
+struct VCARDimport::Line {
+    QStringList names;  // the keyword, then the parameters
+    QStringList values;
+
+    // Whether any part of the name contains `word`, ignoring case (TYPE=WORK contains WORK).
+    bool has(QLatin1String word) const
+    {
+        for (const QString &name : names) {
+            if (name.contains(word, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    }
+    QString first() const { return values.value(0); }
+};
+
+int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
+{
+    m_encoding = charSet;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return -2;
+    }
+    const QByteArray bytes = file.readAll();
+    QString text;
+    if (charSet == 0) {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        text = decoder(bytes);
+        if (decoder.hasError()) {
+            if (error)
+                *error = QStringLiteral("The file is not UTF-8 text.");
+            return -2;
+        }
+    } else {
+        text = QString::fromLatin1(bytes);
+    }
+
+    const qsizetype begins = VCardLines::countMarkers(text, QStringLiteral("BEGIN:"), kMaxCards);
+    const qsizetype ends = VCardLines::countMarkers(text, QStringLiteral("END:"), kMaxCards);
+    if (begins < 0 || ends < 0) {
+        DevLog::log(QStringLiteral("FAILSAFE more than %1 cards?").arg(kMaxCards));
+        if (error)
+            *error = QStringLiteral("Too many cards.");
+        return -1;
+    }
+    if (begins != ends) {
+        DevLog::log(QStringLiteral("BEGIN END MISMATCH"));
+        if (error)
+            *error = QStringLiteral("The numbers of BEGIN: and END: lines differ.");
+        return -1;
+    }
+    text.remove(QLatin1Char('\r'));
+    m_lines = VCardLines::logicalLines(text);
+    m_numitems = int(begins);
+    return m_numitems;
+}
+
+int VCARDimport::importFile(const QString &path, uint32_t mask, int charSet, ProgressTarget *target)
+{
+    VCARDimport reader;
+    QString error;
+    if (reader.loadVCardFile(path, charSet, &error) < 0) {
+        DevLog::log(QStringLiteral("loadVCardFile %1: %2").arg(path, error));
+        return -1;
+    }
+    return reader.importIt(target, mask);
+}
+
+int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
+{
+    m_target = target;
+    m_mask = mask;
+    m_records = 0;
+    m_groups.clear();
+    m_book = ABSources::openAddressBook("importIt");
+    if (!m_book)
+        return -1;
+    for (const QString &line : std::as_const(m_lines))
+        processLine(line);
+    // A card left open at the end of the file is dropped.
+    m_person.reset();
+    int result = m_records;
+    if (m_records > 0) {
+        if (m_target)
+            m_target->savingData();
+        QString error;
+        if (!m_book->save(&error)) {
+            DevLog::log(QStringLiteral("importIt ABAddressBookSave error: %1").arg(error));
+            result = -1;
+        }
+    }
+    m_book.reset();
+    m_groups.clear();
+    return result;
+}
+
+void VCARDimport::processLine(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return;
+    Line line{text.left(colon).split(QLatin1Char(';')), text.mid(colon + 1).split(QLatin1Char(';'))};
+    const QString &keyword = line.names.first();
+    if (keyword.startsWith(QLatin1String("BEGIN"))) {
+        beginCard();
+        return;
+    }
+    // Lines between cards have no person to go to.
+    if (!m_person)
+        return;
+    if (keyword.startsWith(QLatin1String("END"))) {
+        finishCard();
+        return;
+    }
+
+    const Keyword kind = keywordOf(keyword);
+    QStringList components = line.values;
+    if ((kind == Keyword::N || kind == Keyword::Org || kind == Keyword::Nickname || kind == Keyword::Title ||
+         kind == Keyword::Note) &&
+        line.has(QLatin1String("ENCODING=QUOTED-PRINTABLE"))) {
+        const QString decoded = decodeQuotedPrintable(line.values);
+        // Names and organizations keep their parts; other values are one text, ";" included.
+        components = (kind == Keyword::N || kind == Keyword::Org) ? decoded.split(QLatin1Char(';')) : QStringList{decoded};
+    }
+
+    switch (kind) {
+    case Keyword::Tel: if (wants(FieldFilter::Phone)) addPhone(line); break;
+    case Keyword::Email: if (wants(FieldFilter::Email)) addLabelled(m_emails, line); break;
+    case Keyword::Url: if (wants(FieldFilter::URL)) addLabelled(m_urls, line); break;
+    case Keyword::Photo: if (wants(FieldFilter::Photo)) addPhoto(line); break;
+    case Keyword::Adr: if (wants(FieldFilter::Address)) addAddress(line); break;
+    case Keyword::Bday: if (wants(FieldFilter::Dates)) setBirthday(line); break;
+    case Keyword::Impp: if (wants(FieldFilter::IM)) addInstantMessage(line); break;
+    case Keyword::Group:
+        if (wants(FieldFilter::Groups) && !line.first().isEmpty())
+            m_groupNames.append(line.first());
+        break;
+    case Keyword::N: setNames(components); break;
+    case Keyword::Org:
+        setText(kABPersonOrganizationProperty, components.value(0));
+        setText(kABPersonDepartmentProperty, components.value(1));
+        break;
+    case Keyword::Nickname: setText(kABPersonNicknameProperty, components.value(0)); break;
+    case Keyword::Title: setText(kABPersonJobTitleProperty, components.value(0)); break;
+    case Keyword::Note: if (wants(FieldFilter::Note)) setText(kABPersonNoteProperty, components.value(0)); break;
+    case Keyword::Ignored: break;
+    }
+}
+
+void VCARDimport::beginCard()
+{
+    m_person = ABRecord::createPerson();
+    m_phones = ABMultiValue(kABMultiStringPropertyType);
+    m_emails = ABMultiValue(kABMultiStringPropertyType);
+    m_urls = ABMultiValue(kABMultiStringPropertyType);
+    m_dates = ABMultiValue(kABMultiDateTimePropertyType);
+    m_addresses = ABMultiValue(kABMultiDictionaryPropertyType);
+    m_messages = ABMultiValue(kABMultiDictionaryPropertyType);
+    m_groupNames.clear();
+}
+
+void VCARDimport::finishCard()
+{
+    const std::pair<ABPropertyID, const ABMultiValue *> collected[] = {
+        {kABPersonPhoneProperty, &m_phones},     {kABPersonEmailProperty, &m_emails},
+        {kABPersonURLProperty, &m_urls},         {kABPersonDateProperty, &m_dates},
+        {kABPersonAddressProperty, &m_addresses}, {kABPersonInstantMessageProperty, &m_messages},
+    };
+    for (const auto &[property, values] : collected) {
+        if (!values->isEmpty())
+            m_person->setValue(property, QVariant::fromValue(*values));
+    }
+    QString error;
+    if (!m_book->addRecord(m_person, &error))
+        DevLog::log(QStringLiteral("ABAddressBookAddRecord ERROR %1").arg(error));
+    // Group members may be people of this handle that are not saved yet, so the whole import
+    // is saved once, at the end, in one transaction.
+    for (const QString &name : std::as_const(m_groupNames)) {
+        if (ABRecordRef group = groupNamed(name)) {
+            if (!group->addMember(m_person, &error))
+                DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
+        }
+    }
+    m_person.reset();
+    m_groupNames.clear();
+    ++m_records;
+    if (m_target)
+        m_target->setProgress(m_numitems > 0 ? double(m_records) / double(m_numitems) : 1.0);
+}
+
+ABRecordRef VCARDimport::groupNamed(const QString &name)
+{
+    if (ABRecordRef known = m_groups.value(name))
+        return known;
+    ABRecordRef group = ABSources::findGroupByName(*m_book, name);
+    if (!group && ABSources::addGroupByName(*m_book, name))
+        group = ABSources::findGroupByName(*m_book, name);
+    if (group)
+        m_groups.insert(name, group);
+    return group;
+}
+
+void VCARDimport::addPhone(const Line &line)
+{
+    const QString number = line.first();
+    if (number.isEmpty())
+        return;
+    QString label;
+    if (line.has(QLatin1String("FAX")))
+        label = line.has(QLatin1String("WORK")) ? kABPersonPhoneWorkFAXLabel : kABPersonPhoneHomeFAXLabel;
+    else if (line.has(QLatin1String("PAGER")))
+        label = kABPersonPhonePagerLabel;
+    else if (line.has(QLatin1String("CEL")))
+        label = kABPersonPhoneMobileLabel;
+    else if (line.has(QLatin1String("WORK")))
+        label = kABWorkLabel;
+    else if (line.has(QLatin1String("HOME")))
+        label = kABHomeLabel;
+    else
+        label = kABOtherLabel;
+    m_phones.addValueAndLabel(number, label);
+}
+
+namespace {
+
+QString workHomeOrOther(bool work, bool home)
+{
+    return work ? kABWorkLabel : home ? kABHomeLabel : kABOtherLabel;
+}
+
+} // namespace
+
+void VCARDimport::addLabelled(ABMultiValue &values, const Line &line)
+{
+    const QString value = line.first();
+    if (!value.isEmpty())
+        values.addValueAndLabel(value, workHomeOrOther(line.has(QLatin1String("WORK")), line.has(QLatin1String("HOME"))));
+}
+
+void VCARDimport::addAddress(const Line &line)
+{
+    if (line.values.size() < 3)
+        return;
+    const QString keys[] = {kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey,
+                            kABPersonAddressZIPKey, kABPersonAddressCountryKey};
+    QVariantMap address;
+    for (int part = 0; part < 5; ++part) {
+        const QString value = line.values.value(part + 2);
+        if (!value.isEmpty())
+            address.insert(keys[part], value);
+    }
+    if (!address.isEmpty())
+        m_addresses.addValueAndLabel(address, workHomeOrOther(line.has(QLatin1String("WORK")), line.has(QLatin1String("HOME"))));
+}
+
+void VCARDimport::addPhoto(const Line &line)
+{
+    if (!line.has(QLatin1String("ENCODING=B")))
+        return;
+    const QImage image = QImage::fromData(QByteArray::fromBase64(line.first().toLatin1()));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG") || !m_person->setImageData(png))
+        DevLog::log(QStringLiteral("addPhoto ABPersonSetImageData ERROR"));
+}
+
+void VCARDimport::setBirthday(const Line &line)
+{
+    const QString text = line.first();
+    QDate date;
+    if (text.size() == 10)
+        date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    else if (text.size() == 8)
+        date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
+    else
+        return;
+    if (!date.isValid()) {
+        DevLog::log(QStringLiteral("Invalid date: %1").arg(text));
+        return;
+    }
+    // Date-only values are kept at noon UTC, so that every time zone shows the same day.
+    m_person->setValue(kABPersonBirthdayProperty, QDateTime(date, QTime(12, 0), QTimeZone::utc()));
+}
+
+void VCARDimport::addInstantMessage(const Line &line)
+{
+    struct Service {
+        QLatin1String word;
+        const QString &service;
+    };
+    // "ymsgr:" is the word our own writer uses for Yahoo.
+    const Service services[] = {
+        {QLatin1String("Yahoo:"), kABPersonInstantMessageServiceYahoo},
+        {QLatin1String("ymsgr:"), kABPersonInstantMessageServiceYahoo},
+        {QLatin1String("AIM:"), kABPersonInstantMessageServiceAIM},
+        {QLatin1String("Jabber:"), kABPersonInstantMessageServiceJabber},
+        {QLatin1String("MSN:"), kABPersonInstantMessageServiceMSN},
+        {QLatin1String("ICQ:"), kABPersonInstantMessageServiceICQ},
+    };
+    const QString value = line.first();
+    for (const Service &candidate : services) {
+        const qsizetype at = value.indexOf(candidate.word, 0, Qt::CaseInsensitive);
+        if (at < 0)
+            continue;
+        const QString user = value.mid(at + candidate.word.size());
+        if (!user.isEmpty())
+            m_messages.addValueAndLabel(QVariantMap{{kABPersonInstantMessageServiceKey, candidate.service},
+                                                    {kABPersonInstantMessageUsernameKey, user}},
+                                        kABOtherLabel);
+        return;
+    }
+}
+
+void VCARDimport::setNames(const QStringList &components)
+{
+    const QString last = components.value(0);
+    const bool marker = (m_mask & FieldFilter::Marker) != 0;
+    if (!last.isEmpty())
+        setText(kABPersonLastNameProperty, marker ? last + QStringLiteral(" (*)") : last);
+    else if (marker)
+        setText(kABPersonLastNameProperty, QStringLiteral("(*)"));
+    setText(kABPersonFirstNameProperty, components.value(1));
+}
+
+void VCARDimport::setText(ABPropertyID property, const QString &value)
+{
+    if (value.isEmpty())
+        return;
+    QString error;
+    if (!m_person->setValue(property, value, &error))
+        DevLog::log(QStringLiteral("ABRecordSetValue ERROR %1").arg(error));
+}
+
+QString VCARDimport::decodeQuotedPrintable(const QStringList &components) const
+{
+    QString text = components.join(QLatin1Char(';'));
+    text.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    if (m_encoding == 0)
+        return QString::fromUtf8(QuotedPrintable::decode(text.toUtf8()));
+    return QString::fromLatin1(QuotedPrintable::decode(text.toLatin1()));
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "addressbook/ABAddressBook.h"
+#include "addressbook/ABMultiValue.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class ProgressTarget;
+
+// The program's own vCard reader: every card of a file becomes a new person, with the import
+// field filter and the marker (bit 0 of the mask) applied. One reader serves one file: load,
+// then import.
+class VCARDimport {
+public:
+    // More cards than this in one file are taken for a broken file.
+    static constexpr qsizetype kMaxCards = 1000000;
+
+    // Reads the file as UTF-8 (charSet 0) or ISO 8859-1 text and unfolds its lines. Answers
+    // the number of cards, -1 when the BEGIN:/END: counts differ or exceed kMaxCards, -2 when
+    // the file cannot be read as text in that character set (`error` then says why).
+    int loadVCardFile(const QString &path, int charSet, QString *error = nullptr);
+
+    // Creates the persons of the loaded cards and saves them in one go. Answers the number of
+    // cards finished, -1 when the address book cannot be opened or saved.
+    int importIt(ProgressTarget *target, uint32_t mask);
+
+    // Loads and imports in one step, for callers that only need the count: a load failure
+    // answers -1.
+    static int importFile(const QString &path, uint32_t mask, int charSet, ProgressTarget *target);
+
+private:
+    struct Line;
+    void processLine(const QString &text);
+    void beginCard();
+    void finishCard();
+    void addPhone(const Line &line);
+    void addLabelled(ABMultiValue &values, const Line &line);
+    void addAddress(const Line &line);
+    void addPhoto(const Line &line);
+    void setBirthday(const Line &line);
+    void addInstantMessage(const Line &line);
+    void setNames(const QStringList &components);
+    void setText(ABPropertyID property, const QString &value);
+    ABRecordRef groupNamed(const QString &name);
+    QString decodeQuotedPrintable(const QStringList &components) const;
+    bool wants(uint32_t bit) const { return (m_mask & bit) != 0; }
+
+    int m_encoding = 0;            // 0 UTF-8, else ISO 8859-1
+    QStringList m_lines;           // logical lines after unfolding
+    int m_numitems = 0;            // cards counted when loading
+    uint32_t m_mask = 0;
+    ProgressTarget *m_target = nullptr;
+    int m_records = 0;             // cards finished
+    ABAddressBookRef m_book;
+    ABRecordRef m_person;          // the open card's person; none between cards
+    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages;
+    QStringList m_groupNames;      // X-GROUP names of the open card
+    QHash<QString, ABRecordRef> m_groups; // groups found or made during this import
+};

@@ -1,0 +1,269 @@
+#include "VCardComposer.h"
+
+#include "LabelKinds.h"
+#include "QuotedPrintable.h"
+#include "ValueText.h"
+
+#include "formats/common/TextConversion.h"
+#include "platform/DevLog.h"
+#include "shell/AppData.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+const QByteArray kCRLF = QByteArrayLiteral("\r\n");
+
+void appendLine(QByteArray &card, const QByteArray &line)
+{
+    card += line;
+    card += kCRLF;
+}
+
+QByteArray orEmpty(const std::optional<QByteArray> &bytes)
+{
+    return bytes ? *bytes : QByteArray();
+}
+
+QString dictionaryText(const QVariantMap &entry, const QString &key)
+{
+    return entry.value(key).toString();
+}
+
+} // namespace
+
+VCardComposer::VCardComposer(uint32_t mask, int charSet, QHash<ABRecordID, QStringList> groupNames)
+    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groupNames(std::move(groupNames))
+{
+}
+
+QHash<ABRecordID, QStringList> VCardComposer::groupMemberships(ABAddressBook &book)
+{
+    QHash<ABRecordID, QStringList> names;
+    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
+        const QString name = group->copyText(kABGroupNameProperty);
+        for (const ABRecordRef &member : group->copyArrayOfAllMembers())
+            names[member->recordID()].append(name);
+    }
+    return names;
+}
+
+QByteArray VCardComposer::compose(const ABRecord &person, const QDateTime &now) const
+{
+    QByteArray card;
+    card.reserve(512);
+    appendLine(card, "BEGIN:VCARD");
+    appendLine(card, "VERSION:2.1");
+    appendNames(card, person);
+    if (has(FieldFilter::Dates)) {
+        const QDateTime birthday = person.copyValue(kABPersonBirthdayProperty).toDateTime();
+        if (birthday.isValid())
+            appendLine(card, "BDAY:" + birthday.toLocalTime().toString(QStringLiteral("yyyyMMdd")).toLatin1());
+    }
+    if (has(FieldFilter::Email))
+        appendEmails(card, person);
+    if (has(FieldFilter::Address))
+        appendAddresses(card, person);
+    if (has(FieldFilter::Phone))
+        appendPhones(card, person);
+    if (has(FieldFilter::URL))
+        appendUrls(card, person);
+    if (has(FieldFilter::IM))
+        appendInstantMessages(card, person);
+    if (has(FieldFilter::Note))
+        appendNote(card, person);
+    if (has(FieldFilter::Photo) && person.hasImageData())
+        appendPhoto(card, person);
+    if (has(FieldFilter::Groups))
+        appendGroups(card, person);
+    const QDateTime utc = now.toUTC();
+    const QDate day = utc.date();
+    const QTime time = utc.time();
+    char rev[40];
+    std::snprintf(rev, sizeof rev, "REV:%d%02d%02dT%02d%02d%02dZ", day.year(), day.month(), day.day(), time.hour(),
+                  time.minute(), time.second());
+    appendLine(card, rev);
+    appendLine(card, "END:VCARD");
+    return card;
+}
+
+void VCardComposer::appendNames(QByteArray &card, const ABRecord &person) const
+{
+    QByteArray n = "N;CHARSET=" + m_charsetName + ':';
+    n += orEmpty(ValueText::converted(person.copyText(kABPersonLastNameProperty), m_charSet));
+    n += ';';
+    n += orEmpty(ValueText::converted(person.copyText(kABPersonFirstNameProperty), m_charSet));
+    if (auto middle = ValueText::converted(person.copyText(kABPersonMiddleNameProperty), m_charSet))
+        n += ';' + *middle;
+    appendLine(card, n);
+
+    auto single = [&](const char *keyword, ABPropertyID property) {
+        if (auto value = ValueText::converted(person.copyText(property), m_charSet))
+            appendLine(card, QByteArray(keyword) + ";CHARSET=" + m_charsetName + ':' + *value);
+    };
+    if (auto composite = ValueText::converted(person.copyCompositeName(), m_charSet))
+        appendLine(card, "FN;CHARSET=" + m_charsetName + ':' + *composite);
+    single("NICKNAME", kABPersonNicknameProperty);
+    // The organization is always labelled and written as UTF-8, whatever the run's choice.
+    if (auto organization = ValueText::converted(person.copyText(kABPersonOrganizationProperty), 0)) {
+        QByteArray org = "ORG;CHARSET=UTF-8:" + *organization;
+        if (auto department = ValueText::converted(person.copyText(kABPersonDepartmentProperty), 0))
+            org += ';' + *department;
+        appendLine(card, org);
+    }
+    single("TITLE", kABPersonJobTitleProperty);
+}
+
+void VCardComposer::appendEmails(QByteArray &card, const ABRecord &person) const
+{
+    const ABMultiValue emails = person.copyMultiValue(kABPersonEmailProperty);
+    for (const ABMultiValue::Entry &entry : emails.entries()) {
+        auto address = ValueText::plain(entry.value.toString());
+        if (!address)
+            continue;
+        switch (LabelKinds::emailKind(entry.label)) {
+        case 1: appendLine(card, "EMAIL;WORK;INTERNET:" + *address); break;
+        case 2: appendLine(card, "EMAIL;HOME;INTERNET:" + *address); break;
+        default: appendLine(card, "EMAIL;INTERNET:" + *address); break;
+        }
+    }
+}
+
+void VCardComposer::appendAddresses(QByteArray &card, const ABRecord &person) const
+{
+    const ABMultiValue addresses = person.copyMultiValue(kABPersonAddressProperty);
+    for (const ABMultiValue::Entry &entry : addresses.entries()) {
+        if (!entry.label)
+            continue;
+        const QVariantMap parts = entry.value.toMap();
+        QString street = dictionaryText(parts, kABPersonAddressStreetKey);
+        street.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        const QString country = dictionaryText(parts, kABPersonAddressCountryKey);
+        const QString value = QStringLiteral(";;%1;%2;%3;%4;%5")
+                                  .arg(street, dictionaryText(parts, kABPersonAddressCityKey),
+                                       dictionaryText(parts, kABPersonAddressStateKey),
+                                       dictionaryText(parts, kABPersonAddressZIPKey), country);
+        auto bytes = ValueText::converted(value, m_charSet);
+        if (!bytes)
+            continue;
+        const int kind = LabelKinds::addressKind(entry.label);
+        const char *type = kind == 1 ? "HOME" : kind == 3 ? "WORK" : "PARCEL";
+        appendLine(card, QByteArray("ADR;") + (country.isEmpty() ? "DOM" : "INTL") + ';' + type + ";CHARSET=" +
+                             m_charsetName + ':' + *bytes);
+    }
+}
+
+void VCardComposer::appendPhones(QByteArray &card, const ABRecord &person) const
+{
+    const ABMultiValue phones = person.copyMultiValue(kABPersonPhoneProperty);
+    for (const ABMultiValue::Entry &entry : phones.entries()) {
+        if (!entry.label)
+            continue;
+        auto number = ValueText::plain(entry.value.toString());
+        if (!number)
+            continue;
+        const char *parameters;
+        switch (LabelKinds::phoneKind(entry.label)) {
+        case 1: parameters = "HOME;VOICE"; break;
+        case 2: parameters = "HOME;CELL"; break;
+        case 3: parameters = "WORK;FAX"; break;
+        case 4: parameters = "HOME;FAX"; break;
+        case 5: parameters = "HOME;PAGER"; break;
+        case 6: parameters = "WORK;Voice"; break;
+        case 7: parameters = "HOME;VOICE"; break;
+        default: parameters = "WORK;VOICE"; break;
+        }
+        appendLine(card, QByteArray("TEL;") + parameters + ':' + *number);
+    }
+}
+
+QByteArray VCardComposer::urlValue(const QByteArray &value)
+{
+    // A scheme is a letter, then letters, digits, "+", "." or "-", then "://".
+    const qsizetype separator = value.indexOf("://");
+    bool scheme = separator > 0 && std::isalpha(static_cast<unsigned char>(value[0]));
+    for (qsizetype i = 1; scheme && i < separator; ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        scheme = std::isalnum(c) || c == '+' || c == '.' || c == '-';
+    }
+    return scheme ? value : "http://" + value;
+}
+
+void VCardComposer::appendUrls(QByteArray &card, const ABRecord &person) const
+{
+    const ABMultiValue urls = person.copyMultiValue(kABPersonURLProperty);
+    for (const ABMultiValue::Entry &entry : urls.entries()) {
+        if (!entry.label)
+            continue;
+        auto url = ValueText::plain(entry.value.toString());
+        if (!url)
+            continue;
+        switch (LabelKinds::urlKind(entry.label)) {
+        case 1: appendLine(card, "URL;WORK:" + urlValue(*url)); break;
+        case 2:
+        case 3: appendLine(card, "URL;HOME:" + urlValue(*url)); break;
+        default: appendLine(card, "URL:" + urlValue(*url)); break;
+        }
+    }
+}
+
+void VCardComposer::appendInstantMessages(QByteArray &card, const ABRecord &person) const
+{
+    const ABMultiValue messages = person.copyMultiValue(kABPersonInstantMessageProperty);
+    for (const ABMultiValue::Entry &entry : messages.entries()) {
+        if (!entry.label)
+            continue;
+        const QVariantMap parts = entry.value.toMap();
+        const QString service = dictionaryText(parts, kABPersonInstantMessageServiceKey);
+        const char *word = service == kABPersonInstantMessageServiceYahoo ? "ymsgr"
+                         : service == kABPersonInstantMessageServiceMSN   ? "msn"
+                         : service == kABPersonInstantMessageServiceAIM   ? "aim"
+                                                                          : nullptr;
+        if (!word)
+            continue;
+        auto user = ValueText::converted(dictionaryText(parts, kABPersonInstantMessageUsernameKey), m_charSet);
+        if (!user)
+            continue;
+        const char *type = *entry.label == kABWorkLabel ? "BUSINESS" : "PERSONAL";
+        appendLine(card, QByteArray("IMPP;TYPE=") + type + ':' + word + ':' + *user);
+    }
+}
+
+void VCardComposer::appendNote(QByteArray &card, const ABRecord &person) const
+{
+    if (auto note = ValueText::converted(person.copyText(kABPersonNoteProperty), m_charSet))
+        appendLine(card, "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=" + m_charsetName + ':' +
+                             QuotedPrintable::encodeQuotedPrintable(*note));
+}
+
+QByteArray VCardComposer::photoLines(const QByteArray &jpeg)
+{
+    const QByteArray text = TextConversion::base64(jpeg);
+    QByteArray lines = "PHOTO;ENCODING=BASE64;TYPE=JPEG:" + text.left(42) + kCRLF;
+    for (qsizetype at = 42; at < text.size(); at += 73)
+        lines += ' ' + text.mid(at, 73) + kCRLF;
+    lines += kCRLF;
+    return lines;
+}
+
+void VCardComposer::appendPhoto(QByteArray &card, const ABRecord &person) const
+{
+    const QByteArray jpeg = TextConversion::jpegFromImageData(person.copyImageData());
+    if (jpeg.isEmpty()) {
+        DevLog::log(QStringLiteral("writepicture UIImage ERROR"));
+        return;
+    }
+    card += photoLines(jpeg);
+}
+
+void VCardComposer::appendGroups(QByteArray &card, const ABRecord &person) const
+{
+    const auto found = m_groupNames.constFind(person.recordID());
+    if (found == m_groupNames.constEnd())
+        return;
+    for (const QString &name : *found) {
+        if (auto bytes = ValueText::converted(name, m_charSet))
+            appendLine(card, "X-GROUP;CHARSET=" + m_charsetName + ':' + *bytes);
+    }
+}

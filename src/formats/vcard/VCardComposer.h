@@ -1,0 +1,48 @@
+#pragma once
+
+#include "addressbook/ABAddressBook.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QStringList>
+
+#include <cstdint>
+
+// The program's own vCard 2.1 card for one person, line by line, every line ended by CR LF.
+class VCardComposer {
+public:
+    // `groupNames` maps a person's record identifier to the names of the groups that hold it,
+    // in the address book's group order (see groupMemberships).
+    VCardComposer(uint32_t mask, int charSet, QHash<ABRecordID, QStringList> groupNames = {});
+
+    // From "BEGIN:VCARD" to "END:VCARD" and its CR LF; `now` (UTC) fills the REV line.
+    QByteArray compose(const ABRecord &person, const QDateTime &now) const;
+
+    // Every group of the whole address book (all sources), as person -> group names.
+    static QHash<ABRecordID, QStringList> groupMemberships(ABAddressBook &book);
+
+    // The PHOTO lines for JPEG bytes: 42 Base64 characters after the colon, then lines of one
+    // blank and up to 73 characters, then one empty line.
+    static QByteArray photoLines(const QByteArray &jpeg);
+
+    // "http://" + value unless the value already begins with a scheme ("https://…").
+    static QByteArray urlValue(const QByteArray &value);
+
+private:
+    void appendNames(QByteArray &card, const ABRecord &person) const;
+    void appendEmails(QByteArray &card, const ABRecord &person) const;
+    void appendAddresses(QByteArray &card, const ABRecord &person) const;
+    void appendPhones(QByteArray &card, const ABRecord &person) const;
+    void appendUrls(QByteArray &card, const ABRecord &person) const;
+    void appendInstantMessages(QByteArray &card, const ABRecord &person) const;
+    void appendNote(QByteArray &card, const ABRecord &person) const;
+    void appendPhoto(QByteArray &card, const ABRecord &person) const;
+    void appendGroups(QByteArray &card, const ABRecord &person) const;
+    bool has(uint32_t bit) const { return (m_mask & bit) != 0; }
+
+    uint32_t m_mask;
+    int m_charSet;
+    QByteArray m_charsetName;
+    QHash<ABRecordID, QStringList> m_groupNames;
+};

@@ -1,0 +1,65 @@
+#include "VCardLines.h"
+
+namespace {
+
+bool endsWithSingleBackslash(const QString &line)
+{
+    const qsizetype n = line.size();
+    return n > 0 && line[n - 1] == QLatin1Char('\\') && (n == 1 || line[n - 2] != QLatin1Char('\\'));
+}
+
+// vCard 2.1 writers break long quoted-printable values with "=" at the end of a line and go on
+// at the start of the next line, without the blank that folding needs.
+bool isQuotedPrintableSoftBreak(const QString &line)
+{
+    if (!line.endsWith(QLatin1Char('=')))
+        return false;
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    return colon > 0 && QStringView(line).left(colon).contains(QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+qsizetype VCardLines::countMarkers(const QString &text, const QString &marker, qsizetype maxCards)
+{
+    qsizetype count = 0;
+    qsizetype at = 0;
+    while ((at = text.indexOf(marker, at)) >= 0) {
+        if (++count >= maxCards)
+            return -1;
+        at += marker.size();
+    }
+    return count;
+}
+
+QStringList VCardLines::logicalLines(const QString &text)
+{
+    const QList<QStringView> physical = QStringView(text).split(QLatin1Char('\n'));
+    QStringList lines;
+    qsizetype next = 0;
+    while (next < physical.size()) {
+        QString line = physical[next++].toString();
+        line.replace(QLatin1String("\\,"), QLatin1String(","));
+        if (line.isEmpty())
+            continue;
+        const bool folded = line[0] == QLatin1Char(' ') || line[0] == QLatin1Char('\t');
+        if (!lines.isEmpty() && folded) {
+            QString &current = lines.last();
+            if (current.endsWith(QLatin1Char('=')))
+                current.chop(1);
+            current += QStringView(line).mid(1);
+        } else if (!lines.isEmpty() && isQuotedPrintableSoftBreak(lines.last())) {
+            lines.last().chop(1);
+            lines.last() += line;
+        } else {
+            lines.append(line);
+        }
+        QString &current = lines.last();
+        while (endsWithSingleBackslash(current) && next < physical.size()) {
+            current.chop(1);
+            current += QLatin1Char('\n');
+            current += physical[next++];
+        }
+    }
+    return lines;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The lexical layer of the vCard reader: counting cards and unfolding physical lines.
+namespace VCardLines {
+
+// Occurrences of `marker` in `text`, or -1 when there are `maxCards` or more of them.
+qsizetype countMarkers(const QString &text, const QString &marker, qsizetype maxCards);
+
+// The logical lines of `text` (CR already removed): "\," becomes ",", empty lines are skipped,
+// a line starting with a blank or TAB continues the previous one (dropping a trailing "=" of
+// quoted-printable there, and its own first character), a quoted-printable line ending in "="
+// goes on with the next line, and a line ending in one backslash takes the next line after an LF.
+QStringList logicalLines(const QString &text);
+
+}

@@ -1,0 +1,235 @@
+#include "formats/vcard/QuotedPrintable.h"
+#include "formats/vcard/VCardComposer.h"
+#include "formats/vcard/VCardWriter.h"
+
+#include "support/GoldenFile.h"
+#include "support/RecordingProgress.h"
+#include "support/SampleContacts.h"
+#include "support/TestEnvironment.h"
+
+#include "shell/AppData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The REV line holds the time of the run.
+QByteArray withFixedRevision(QByteArray card)
+{
+    static const QRegularExpression rev(QStringLiteral("REV:\\d{8}T\\d{6}Z\r\n"));
+    QString text = QString::fromLatin1(card);
+    const qsizetype found = text.count(rev);
+    text.replace(rev, QStringLiteral("REV:20000101T000000Z\r\n"));
+    return found == card.count("REV:") ? text.toLatin1() : QByteArray("bad REV line");
+}
+
+// Parses every card of the file with python3-vobject; answers its count or an error text.
+QString vobjectCount(const QString &path, const char *encoding)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, vobject\n"
+                                 "text = open(sys.argv[1], encoding=sys.argv[2], newline='').read()\n"
+                                 "cards = [c for c in vobject.readComponents(text)]\n"
+                                 "for c in cards:\n"
+                                 "    for line in c.lines(): line.value\n"
+                                 "print(len(cards))\n"),
+                  path, QString::fromLatin1(encoding)});
+    python.waitForFinished(60000);
+    if (python.exitCode() != 0)
+        return QString::fromUtf8(python.readAllStandardError());
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class VCardWriterTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void singleFileMatchesGolden_data()
+    {
+        QTest::addColumn<int>("charSet");
+        QTest::addColumn<QString>("golden");
+        QTest::addColumn<QByteArray>("pythonEncoding");
+        QTest::newRow("UTF-8") << 0 << QStringLiteral("vcard/sample_utf8.vcf") << QByteArray("utf-8");
+        QTest::newRow("ISO-8859-1") << 1 << QStringLiteral("vcard/sample_latin1.vcf") << QByteArray("latin-1");
+    }
+
+    void singleFileMatchesGolden()
+    {
+        QFETCH(int, charSet);
+        QFETCH(QString, golden);
+        QFETCH(QByteArray, pythonEncoding);
+        TestEnvironment env;
+        EntryList rows = SampleContacts::fill(*env.open());
+        RecordingProgress progress;
+        const QString base = env.documents() + QStringLiteral("/contacts");
+        QCOMPARE(VCardWriter::exportDataVCARD(base, rows, FieldFilter::Default, charSet, true, &progress), 4);
+        QCOMPARE(progress.values, (QList<double>{0.25, 0.5, 0.75, 1.0}));
+        const QByteArray written = readFile(base + QStringLiteral(".vcf"));
+        QVERIFY(written.endsWith("END:VCARD\r\n\r\n"));
+        const QString difference = GoldenFile::compare(withFixedRevision(written), golden);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        // Another program's parser reads every card we write.
+        QCOMPARE(vobjectCount(base + QStringLiteral(".vcf"), pythonEncoding.constData()), QStringLiteral("4"));
+    }
+
+    void fieldFilterLeavesFamiliesOut()
+    {
+        TestEnvironment env;
+        EntryList rows = SampleContacts::fill(*env.open());
+        const QString base = env.documents() + QStringLiteral("/bare");
+        QCOMPARE(VCardWriter::exportDataVCARD(base, rows.mid(0, 1), 0, 0, true, nullptr), 1);
+        const QByteArray card = readFile(base + QStringLiteral(".vcf"));
+        for (const char *keyword : {"TEL", "EMAIL", "ADR", "URL", "IMPP", "NOTE", "PHOTO", "X-GROUP", "BDAY"})
+            QVERIFY2(!card.contains(QByteArray("\r\n") + keyword), keyword);
+        for (const char *keyword : {"N;", "FN;", "NICKNAME;", "ORG;", "TITLE;", "REV:"})
+            QVERIFY2(card.contains(QByteArray("\r\n") + keyword), keyword);
+    }
+
+    void quotedPrintable_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::newRow("equals") << QByteArray("a=b") << QByteArray("a=3Db");
+        QTest::newRow("blank before LF") << QByteArray("x \ny") << QByteArray("x=20=0D=0Ay");
+        QTest::newRow("tab before LF") << QByteArray("x\t\ny") << QByteArray("x=09=0D=0Ay");
+        QTest::newRow("CR LF is three escapes") << QByteArray("a\r\nb") << QByteArray("a=0D=0D=0Ab");
+        QTest::newRow("inner blank and tab stay") << QByteArray("a b\tc ") << QByteArray("a b\tc ");
+        QTest::newRow("eight-bit and DEL") << QByteArray("\xc3\xa9\x7f~!") << QByteArray("=C3=A9=7F~!");
+        QTest::newRow("soft break at 70") << QByteArray(75, 'a') << QByteArray(70, 'a') + "=\r\n " + QByteArray(5, 'a');
+        QTest::newRow("escape passes 70 before the break")
+            << QByteArray(69, 'a') + "=b" << QByteArray(69, 'a') + "=3D=\r\n b";
+        QTest::newRow("exactly 70") << QByteArray(70, 'a') << QByteArray(70, 'a');
+    }
+
+    void quotedPrintable()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, encoded);
+        QCOMPARE(QuotedPrintable::encodeQuotedPrintable(input), encoded);
+    }
+
+    void photoFolding_data()
+    {
+        QTest::addColumn<int>("jpegBytes");
+        QTest::addColumn<QList<int>>("lineLengths");
+        QTest::newRow("40 characters: one line") << 30 << QList<int>{32 + 40, 0};
+        QTest::newRow("44 characters: a blank and two more") << 33 << QList<int>{32 + 42, 3, 0};
+        QTest::newRow("116 characters") << 87 << QList<int>{32 + 42, 74, 2, 0};
+    }
+
+    void photoFolding()
+    {
+        QFETCH(int, jpegBytes);
+        QFETCH(QList<int>, lineLengths);
+        QByteArray jpeg(jpegBytes, '\0');
+        for (int i = 0; i < jpegBytes; ++i)
+            jpeg[i] = char(i * 37 + 11);
+        const QByteArray lines = VCardComposer::photoLines(jpeg);
+        QVERIFY(lines.endsWith("\r\n\r\n"));
+        QList<QByteArray> split = lines.chopped(2).split('\n');
+        split.removeLast();
+        QByteArray joined;
+        QList<int> lengths;
+        for (QByteArray line : split) {
+            QVERIFY(line.endsWith('\r'));
+            line.chop(1);
+            lengths.append(int(line.size()));
+            joined += lengths.size() == 1 ? line.mid(32) : line.mid(1);
+        }
+        lengths.append(0);
+        QCOMPARE(lengths, lineLengths);
+        QCOMPARE(joined, jpeg.toBase64());
+    }
+
+    void urlScheme_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("bare host") << QByteArray("www.example.org") << QByteArray("http://www.example.org");
+        QTest::newRow("https stays") << QByteArray("https://x.example") << QByteArray("https://x.example");
+        QTest::newRow("http stays") << QByteArray("http://x.example") << QByteArray("http://x.example");
+        QTest::newRow("ftp stays") << QByteArray("FTP://x.example") << QByteArray("FTP://x.example");
+        QTest::newRow("host with port") << QByteArray("host:8080/a") << QByteArray("http://host:8080/a");
+    }
+
+    void urlScheme()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, written);
+        QCOMPARE(VCardComposer::urlValue(stored), written);
+    }
+
+    void oneFilePerRecordKeepsNamesapart()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        EntryList rows;
+        for (const QString &last : {QStringLiteral("Smith"), QStringLiteral("Smith"), QStringLiteral("Smith"),
+                                    QStringLiteral("AC/DC")}) {
+            ABRecordRef person = ABRecord::createPerson();
+            person->setValue(kABPersonFirstNameProperty, QStringLiteral("John"));
+            person->setValue(kABPersonLastNameProperty, last);
+            book->addRecord(person);
+            book->save();
+            auto row = std::make_shared<EntryData>();
+            row->recID = person->recordID();
+            rows.append(row);
+        }
+        const QString folder = env.documents() + QStringLiteral("/cards");
+        QDir().mkpath(folder);
+        QCOMPARE(VCardWriter::exportDataVCARD(folder, rows, FieldFilter::Default, 0, false, nullptr), 4);
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+                 (QStringList{QStringLiteral("John AC-DC.vcf"), QStringLiteral("John Smith.vcf"),
+                              QStringLiteral("John Smith_.vcf"), QStringLiteral("John Smith__.vcf")}));
+        const QByteArray card = readFile(folder + QStringLiteral("/John Smith_.vcf"));
+        QVERIFY(card.startsWith("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8:Smith;John\r\n"));
+        QVERIFY(card.endsWith("END:VCARD\r\n"));
+    }
+
+    void resultCountsSelectedRows()
+    {
+        TestEnvironment env;
+        EntryList rows = SampleContacts::fill(*env.open());
+        // One row unticked, one person deleted since the list was built.
+        rows[1]->selected = false;
+        ABAddressBookRef book = env.open();
+        book->removeRecord(book->personWithRecordID(rows[2]->recID));
+        book->save();
+        RecordingProgress progress;
+        const QString base = env.documents() + QStringLiteral("/some");
+        QCOMPARE(VCardWriter::exportDataVCARD(base, rows, FieldFilter::Default, 0, true, &progress), 3);
+        QCOMPARE(progress.values.size(), 2);
+        QCOMPARE(readFile(base + QStringLiteral(".vcf")).count("BEGIN:VCARD"), 2);
+    }
+
+    void singleFileThatCannotBeCreated()
+    {
+        TestEnvironment env;
+        EntryList rows = SampleContacts::fill(*env.open());
+        RecordingProgress progress;
+        QCOMPARE(VCardWriter::exportDataVCARD(env.documents() + QStringLiteral("/missing/x"), rows,
+                                              FieldFilter::Default, 0, true, &progress),
+                 0);
+        QCOMPARE(progress.values, QList<double>{1.0});
+        QCOMPARE(VCardWriter::exportDataVCARD(env.documents() + QLatin1Char('/') + QString(300, QLatin1Char('n')),
+                                              rows, FieldFilter::Default, 0, true, nullptr),
+                 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(VCardWriterTest)
+#include "vcard_writer_test.moc"
