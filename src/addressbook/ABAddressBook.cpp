@@ -340,7 +340,8 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     }
     if (m_removed.removeOne(record))
         return true;
-    if (record->recordID() != kABRecordInvalidID || m_added.contains(record)) {
+    // A record added to a handle knows it; searching m_added would make big imports quadratic.
+    if (record->recordID() != kABRecordInvalidID || !record->m_book.expired()) {
         if (record->m_book.lock().get() == this)
             return true;
         if (error)
@@ -458,16 +459,18 @@ bool ABAddressBook::writeChanges(QString *error)
     }
 
     QList<ABRecordRef> touched = m_loaded.values();
+    const qsizetype firstNew = touched.size();
     touched += m_added;
     ABConnection::Statement update(db, "UPDATE records SET vals = ? WHERE id = ?");
     ABConnection::Statement putImage(db, "INSERT OR REPLACE INTO images(record, data) VALUES (?, ?)");
     ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
     ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) VALUES (?, ?, ?)");
-    for (const ABRecordRef &record : std::as_const(touched)) {
+    for (qsizetype index = 0; index < touched.size(); ++index) {
+        const ABRecordRef &record = touched.at(index);
         if (m_removed.contains(record))
             continue;
-        bool isNew = m_added.contains(record);
+        bool isNew = index >= firstNew;
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
                 record->m_values.insert(kABPersonModificationDateProperty, now);

@@ -37,11 +37,11 @@ void ImportGroups::addMembers(const char *operation) const
         groups.insert(name, ABSources::findGroupByName(*book, name));
     for (const auto &[person, name] : m_members) {
         ABRecordRef group = groups.value(name);
-        ABRecordRef member = person->recordID() == kABRecordInvalidID ? nullptr : book->personWithRecordID(person->recordID());
+        // A saved person joins by its identifier: it need not be loaded into this handle again.
         QString error;
         if (!group)
             DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(name));
-        else if (!member || !group->addMember(member, &error))
+        else if (person->recordID() == kABRecordInvalidID || !group->addMember(person, &error))
             DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
     }
     QString error;
