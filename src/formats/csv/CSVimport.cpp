@@ -173,6 +173,9 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     m_book = ABSources::openAddressBook("importWithTagert");
     if (!m_book)
         return -1;
+    m_source = ABSources::selectedSource(*m_book);
+    if (!m_source)
+        m_source = m_book->copyDefaultSource();
     m_parser->parseRowsForReceiver([this](const CSVRecord &record) { receiveRecord(record); });
     if (m_records > 0) {
         m_groups.createMissingGroups(*m_book);
@@ -181,6 +184,7 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
             DevLog::log(QStringLiteral("importWithTagert ABAddressBookSave error: %1").arg(error));
     }
     m_book.reset();
+    m_source.reset();
     if (m_records > 0)
         m_groups.addMembers("importWithTagert");
     return m_records;
@@ -191,7 +195,7 @@ void CSVimport::receiveRecord(const CSVRecord &record)
     if (!m_book)
         return;
     Row row;
-    row.person = ABSources::createPerson(*m_book);
+    row.person = ABRecord::createPerson(m_source);
     // Columns in column order; a row normally carries them at the same positions as the header.
     int counted = 0;
     for (qsizetype column = 0; column < m_csvheader.size(); ++column) {

@@ -75,5 +75,6 @@ private:
     uint32_t m_mask = 0;
     int m_records = 0;
     ABAddressBookRef m_book;
+    ABRecordRef m_source; // where new people go: the chosen source, else the default one
     ImportGroups m_groups;
 };

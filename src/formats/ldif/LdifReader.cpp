@@ -11,6 +11,48 @@
 #include <QFile>
 #include <QImage>
 
+namespace {
+
+// Physical lines (line end included) of a file read in large blocks: a line is a view into
+// the block, so reading allocates nothing per line. A line longer than a block grows it.
+class LineReader {
+public:
+    explicit LineReader(QFile &file) : m_file(file) {}
+
+    bool next(QByteArrayView &line)
+    {
+        for (;;) {
+            qsizetype end = m_buffer.indexOf('\n', m_pos);
+            if (end >= 0) {
+                line = QByteArrayView(m_buffer).sliced(m_pos, end + 1 - m_pos);
+                m_pos = end + 1;
+                return true;
+            }
+            if (m_atEnd) {
+                if (m_pos >= m_buffer.size())
+                    return false;
+                line = QByteArrayView(m_buffer).sliced(m_pos);
+                m_pos = m_buffer.size();
+                return true;
+            }
+            m_buffer.remove(0, m_pos);
+            m_pos = 0;
+            QByteArray block = m_file.read(kBlock);
+            m_atEnd = block.isEmpty();
+            m_buffer.append(block);
+        }
+    }
+
+private:
+    static constexpr qint64 kBlock = 1 << 20;
+    QFile &m_file;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    bool m_atEnd = false;
+};
+
+} // namespace
+
 int ldif_import(const QString &path, uint32_t mask, int charSet, ProgressTarget *target)
 {
     return LdifReader(mask, charSet, target).read(path);
@@ -30,19 +72,23 @@ int LdifReader::read(const QString &path)
     if (!m_book)
         return -1;
 
+    m_source = ABSources::selectedSource(*m_book);
+    if (!m_source)
+        m_source = m_book->copyDefaultSource();
     QByteArray logical;
-    while (!file.atEnd()) {
-        QByteArray physical = file.readLine();
+    LineReader lines(file);
+    QByteArrayView physical;
+    while (lines.next(physical)) {
         // Lines of fewer than 3 bytes (line end included) are blank lines between entries.
-        if (physical.size() < 3 || physical.startsWith('#'))
+        if (physical.size() < 3 || physical.front() == '#')
             continue;
         if (logical.isEmpty()) {
-            logical = std::move(physical);
+            logical = physical.toByteArray();
         } else if (physical[0] == ' ' && physical[1] != ' ') {
-            logical.append(QByteArrayView(physical).sliced(1));
+            logical.append(physical.sliced(1));
         } else {
             processLogicalLine(logical);
-            logical = std::move(physical);
+            logical = physical.toByteArray();
         }
         while (logical.endsWith('\n') || logical.endsWith('\r'))
             logical.chop(1);
@@ -104,7 +150,7 @@ void LdifReader::processLogicalLine(const QByteArray &line)
 
 void LdifReader::startEntry()
 {
-    m_person = ABSources::createPerson(*m_book);
+    m_person = ABRecord::createPerson(m_source);
     // Every entry starts with empty collections, so an entry without attribute lines never
     // receives the addresses of the one before it.
     resetCollections();

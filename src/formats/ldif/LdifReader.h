@@ -45,6 +45,7 @@ private:
     int m_charSet;
     ProgressTarget *m_target;
     ABAddressBookRef m_book;
+    ABRecordRef m_source; // where new people go: the chosen source, else the default one
     ABRecordRef m_person;
     int m_count = 0;
     ImportGroups m_groups;

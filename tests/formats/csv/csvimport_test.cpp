@@ -62,6 +62,22 @@ struct Delegate : CSVHeaderDelegate {
     void beginImportCSV() override { ++started; }
 };
 
+// The mapping screen over a CSV text, shown on a recording host; the test owns the screen.
+struct MappingScreen {
+    TestEnvironment env;
+    RecordingUiHost host;
+    Delegate delegate;
+    CSVHeaderViewController screen;
+
+    explicit MappingScreen(const QByteArray &csv)
+    {
+        screen.setDelegate(&delegate);
+        screen.setImporter(importerFor(env, csv));
+        host.push(&screen);
+        screen.bCanRelease = false;
+    }
+};
+
 } // namespace
 
 class CSVImportTest : public QObject {
@@ -197,14 +213,8 @@ private Q_SLOTS:
 
     void mappingScreen()
     {
-        TestEnvironment env;
-        RecordingUiHost host;
-        Delegate delegate;
-        CSVHeaderViewController screen;
-        screen.setDelegate(&delegate);
-        screen.setImporter(importerFor(env, "Email,Whatever\na@b.example,x\n"));
-        host.push(&screen);
-        screen.bCanRelease = false; // the test owns the screen
+        MappingScreen fixture("Email,Whatever\na@b.example,x\n");
+        auto &[env, host, delegate, screen] = fixture;
 
         QCOMPARE(screen.title(), QStringLiteral("CSV header"));
         QCOMPARE(screen.rowCount(), 2);
@@ -243,12 +253,8 @@ private Q_SLOTS:
 
     void mappingScreenNothingMappedAndGuess()
     {
-        TestEnvironment env;
-        RecordingUiHost host;
-        Delegate delegate;
-        CSVHeaderViewController screen;
-        screen.setDelegate(&delegate);
-        screen.setImporter(importerFor(env, "First Name,Foo\nA,B\n"));
+        MappingScreen fixture("First Name,Foo\nA,B\n");
+        auto &[env, host, delegate, screen] = fixture;
         screen.rightButtonPressed();
         QCOMPARE(host.lastTitle(), QStringLiteral("Error"));
         QCOMPARE(host.lastText(), QStringLiteral("At least one field must be mapped."));
@@ -256,8 +262,6 @@ private Q_SLOTS:
         QCOMPARE(screen.rowDetail(0), QStringLiteral("mapped to: FirstName"));
         QCOMPARE(screen.footerText(), QStringLiteral("1 of 2 mapped"));
         host.answers.enqueue(1);
-        host.push(&screen);
-        screen.bCanRelease = false;
         screen.rightButtonPressed();
         QCOMPARE(delegate.started, 1);
     }
