@@ -1,5 +1,6 @@
 #include "ScreenCatalog.h"
 
+#include "importing/CSVHeaderViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -13,6 +14,7 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
     ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
+    ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
     ScreenRegistry::registerFactory(LanguageScreen, [] { return new LanguageViewController; });
 }

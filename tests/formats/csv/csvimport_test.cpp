@@ -1,0 +1,271 @@
+#include "support/RecordingUiHost.h"
+#include "support/TestEnvironment.h"
+#include "addressbook/ABSources.h"
+#include "formats/csv/CSVimport.h"
+#include "importing/CSVHeaderDelegate.h"
+#include "importing/CSVHeaderViewController.h"
+#include "shell/AppData.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+std::shared_ptr<CSVimport> importerFor(const TestEnvironment &env, const QByteArray &text, int charSet = 0)
+{
+    QFile file(env.path(QStringLiteral("in.csv")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return nullptr;
+    file.close();
+    Result<std::shared_ptr<CSVimport>> loaded = CSVimport::fromFile(file.fileName(), charSet);
+    return loaded ? *loaded : nullptr;
+}
+
+std::shared_ptr<CSVimport> sample(const QString &name)
+{
+    Result<std::shared_ptr<CSVimport>> loaded = CSVimport::fromFile(TestEnvironment::dataPath(QStringLiteral("csv/") + name), 0);
+    return loaded ? *loaded : nullptr;
+}
+
+ABRecordRef personNamed(ABAddressBook &book, const QString &last)
+{
+    for (const ABRecordRef &person : book.copyArrayOfAllPeople()) {
+        if (person->copyText(kABPersonLastNameProperty) == last)
+            return person;
+    }
+    return nullptr;
+}
+
+QStringList groupsOf(ABAddressBook &book, const ABRecordRef &person)
+{
+    QStringList names;
+    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
+        for (const ABRecordRef &member : group->copyArrayOfAllMembers()) {
+            if (member->recordID() == person->recordID())
+                names.append(group->copyText(kABGroupNameProperty));
+        }
+    }
+    return names;
+}
+
+QStringList values(const ABRecordRef &person, ABPropertyID property)
+{
+    QStringList list;
+    for (const QVariant &value : person->copyMultiValue(property).copyArrayOfAllValues())
+        list.append(value.toString());
+    return list;
+}
+
+struct Delegate : CSVHeaderDelegate {
+    int started = 0;
+    void beginImportCSV() override { ++started; }
+};
+
+// The mapping screen over a CSV text, shown on a recording host; the test owns the screen.
+struct MappingScreen {
+    TestEnvironment env;
+    RecordingUiHost host;
+    Delegate delegate;
+    CSVHeaderViewController screen;
+
+    explicit MappingScreen(const QByteArray &csv)
+    {
+        screen.setDelegate(&delegate);
+        screen.setImporter(importerFor(env, csv));
+        host.push(&screen);
+        screen.bCanRelease = false;
+    }
+};
+
+} // namespace
+
+class CSVImportTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void automaticMapping_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<int>("field");
+        QTest::newRow("firstname") << "firstname" << int(CSVimport::FirstName);
+        QTest::newRow("phone before PhoneticFirstName") << "phone" << int(CSVimport::Phone);
+        QTest::newRow("zipcode") << "ZipCode" << int(CSVimport::AddressZIPcode);
+        QTest::newRow("title") << "title" << int(CSVimport::JobTitle);
+        QTest::newRow("Name") << "Name" << int(CSVimport::FirstName);
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("unknown") << "First Name" << -1;
+    }
+    void automaticMapping()
+    {
+        QFETCH(QString, header);
+        QFETCH(int, field);
+        QCOMPARE(CSVimport::automaticMapping(header), field);
+    }
+
+    void ourWriterMapsCompletelyAndImports()
+    {
+        TestEnvironment env;
+        AppData::sharedInstance().setAddMarker(1);
+        std::shared_ptr<CSVimport> importer = sample(QStringLiteral("ourwriter.csv"));
+        QVERIFY(importer);
+        QVERIFY(importer->areAllFieldsAssigned());
+        QCOMPARE(importer->importWithTagert(nullptr, AppData::sharedInstance().importMask()), 2);
+
+        ABAddressBookRef book = env.open();
+        ABRecordRef tiago = personNamed(*book, QStringLiteral("Moura (*)"));
+        QVERIFY(tiago);
+        QCOMPARE(values(tiago, kABPersonPhoneProperty), (QStringList{QStringLiteral("+351 91 222 0001"), QStringLiteral("+351 21 222 0002")}));
+        QCOMPARE(tiago->copyMultiValue(kABPersonPhoneProperty).copyLabelAtIndex(1), std::optional<QString>(kABOtherLabel));
+        QCOMPARE(tiago->copyText(kABPersonNoteProperty), QStringLiteral("Diz \"olá\" sempre"));
+        QCOMPARE(tiago->copyValue(kABPersonBirthdayProperty).toDateTime().date(), QDate(1970, 7, 7));
+        QCOMPARE(tiago->copyMultiValue(kABPersonInstantMessageProperty).copyValueAtIndex(0).toMap().value(kABPersonInstantMessageServiceKey).toString(),
+                 kABPersonInstantMessageServiceYahoo);
+        // Repeated address columns make two addresses, both "other".
+        ABMultiValue addresses = tiago->copyMultiValue(kABPersonAddressProperty);
+        QCOMPARE(addresses.count(), 2);
+        QCOMPARE(addresses.copyValueAtIndex(1).toMap().value(kABPersonAddressCityKey).toString(), QStringLiteral("Beja"));
+        QCOMPARE(addresses.copyLabelAtIndex(1), std::optional<QString>(kABOtherLabel));
+        QCOMPARE(groupsOf(*book, tiago), QStringList{QStringLiteral("Família")});
+        QVERIFY(personNamed(*book, QStringLiteral("Anónimo (*)")));
+    }
+
+    void mailProgramSamplesWithGuess()
+    {
+        TestEnvironment env;
+        std::shared_ptr<CSVimport> outlook = sample(QStringLiteral("outlook.csv"));
+        QVERIFY(outlook);
+        // The byte-order mark is not part of the first name.
+        QCOMPARE(outlook->csvheader().first(), QStringLiteral("0000 First Name"));
+        QCOMPARE(outlook->mappings().at(0), -1);
+        const int titleColumn = 3; // "Title" is placed by the automatic mapping and stays
+        QCOMPARE(outlook->mappings().at(titleColumn), int(CSVimport::JobTitle));
+        QVERIFY(outlook->guessUnmapped() > 15);
+        QCOMPARE(outlook->mappings().at(titleColumn), int(CSVimport::JobTitle));
+        QCOMPARE(outlook->mappings().at(0), int(CSVimport::FirstName));
+        QCOMPARE(outlook->mappings().at(2), int(CSVimport::LastName));
+        QCOMPARE(outlook->countUnAssigned(), 1); // "E-mail Display Name"
+        QCOMPARE(outlook->importWithTagert(nullptr, FieldFilter::Default), 2);
+
+        ABAddressBookRef book = env.open();
+        ABRecordRef marta = personNamed(*book, QStringLiteral("Costa"));
+        QVERIFY(marta);
+        QCOMPARE(marta->copyText(kABPersonFirstNameProperty), QStringLiteral("Marta"));
+        QCOMPARE(values(marta, kABPersonEmailProperty), QStringList{QStringLiteral("marta@nortada.example")});
+        QCOMPARE(values(marta, kABPersonPhoneProperty).size(), 3);
+        QCOMPARE(marta->copyText(kABPersonNoteProperty), QStringLiteral("Prefere \"e-mail\", nunca fax"));
+        ABMultiValue addresses = marta->copyMultiValue(kABPersonAddressProperty);
+        QCOMPARE(addresses.count(), 2);
+        QCOMPARE(addresses.copyValueAtIndex(1).toMap().value(kABPersonAddressStreetKey).toString(),
+                 QStringLiteral("Rua de Casa 7\r\n2.º Esq."));
+        QCOMPARE(groupsOf(*book, marta), QStringList{QStringLiteral("Clientes")});
+
+        std::shared_ptr<CSVimport> google = sample(QStringLiteral("google.csv"));
+        QVERIFY(google);
+        google->guessUnmapped();
+        QCOMPARE(google->importWithTagert(nullptr, FieldFilter::Default), 1);
+        ABRecordRef ines = personNamed(*env.open(), QStringLiteral("Rocha"));
+        QVERIFY(ines);
+        QCOMPARE(ines->copyText(kABPersonOrganizationProperty), QStringLiteral("Escola Azul"));
+        QCOMPARE(values(ines, kABPersonPhoneProperty), (QStringList{QStringLiteral("+351 91 111 1111"), QStringLiteral("+351 21 111 1112")}));
+    }
+
+    void rowRules()
+    {
+        TestEnvironment env;
+        // Row 2 is short: not added, and its group must not be made a member of anything.
+        std::shared_ptr<CSVimport> importer = importerFor(
+            env, "lastname,city,zipcode,group,birthday\nA,Faro,,Team,1999-13-40\nB,Elvas\nC,,,Team,2001-02-03\n");
+        QVERIFY(importer);
+        QCOMPARE(importer->importWithTagert(nullptr, FieldFilter::Default | FieldFilter::Marker), 2);
+        ABAddressBookRef book = env.open();
+        QCOMPARE(book->personCount(), 2);
+        ABRecordRef a = personNamed(*book, QStringLiteral("A (*)"));
+        QVERIFY(a);
+        QCOMPARE(a->copyMultiValue(kABPersonAddressProperty).count(), 1); // city alone still makes one
+        QVERIFY(!a->copyValue(kABPersonBirthdayProperty).isValid());
+        QCOMPARE(book->copyArrayOfAllGroups().size(), 1);
+        QCOMPARE(book->copyArrayOfAllGroups().first()->copyArrayOfAllMembers().size(), 2);
+
+        // The filter drops families; a row without last name gets no marker.
+        std::shared_ptr<CSVimport> filtered = importerFor(env, "firstname,lastname,phone\nNoLast,,123\n");
+        QCOMPARE(filtered->importWithTagert(nullptr, FieldFilter::Marker), 1);
+        ABRecordRef noLast = env.open()->copyArrayOfAllPeople().last();
+        QCOMPARE(noLast->copyText(kABPersonFirstNameProperty), QStringLiteral("NoLast"));
+        QVERIFY(noLast->copyText(kABPersonLastNameProperty).isEmpty());
+        QVERIFY(noLast->copyMultiValue(kABPersonPhoneProperty).isEmpty());
+    }
+
+    void missingHeaderAndEncoding()
+    {
+        TestEnvironment env;
+        for (const char *name : {"broken/empty.csv", "broken/no_header.csv"}) {
+            Result<std::shared_ptr<CSVimport>> loaded = CSVimport::fromFile(TestEnvironment::dataPath(QString::fromLatin1(name)), 0);
+            QVERIFY(!loaded);
+            QCOMPARE(loaded.error(), QStringLiteral("Missing CSV header."));
+        }
+        QVERIFY(!CSVimport::fromFile(env.path(QStringLiteral("nothing.csv")), 0));
+        QVERIFY(!importerFor(env, "name\n\xe9mile\n", 0));
+        std::shared_ptr<CSVimport> latin = importerFor(env, "lastname\n\xc9mile\n", 1);
+        QVERIFY(latin);
+        QCOMPARE(latin->importWithTagert(nullptr, FieldFilter::Default), 1);
+        QCOMPARE(env.open()->copyArrayOfAllPeople().first()->copyText(kABPersonLastNameProperty), QStringLiteral("Émile"));
+    }
+
+    void mappingScreen()
+    {
+        MappingScreen fixture("Email,Whatever\na@b.example,x\n");
+        auto &[env, host, delegate, screen] = fixture;
+
+        QCOMPARE(screen.title(), QStringLiteral("CSV header"));
+        QCOMPARE(screen.rowCount(), 2);
+        QCOMPARE(screen.sectionTitle(), QStringLiteral("CSV header fields mapping"));
+        QCOMPARE(screen.footerText(), QStringLiteral("1 of 2 mapped"));
+        QCOMPARE(screen.rowDetail(0), QStringLiteral("mapped to: Email"));
+        QCOMPARE(screen.rowDetail(1), QStringLiteral("not mapped"));
+        QCOMPARE(screen.rightButtonTitle(), QStringLiteral("Import"));
+
+        // 1 of 2 mapped asks first; "No" keeps the screen.
+        host.answers.enqueue(0);
+        screen.rightButtonPressed();
+        QCOMPARE(host.lastText(), QStringLiteral("Some fields are not mapped and will be lost.\n\nImport anyway?"));
+        QCOMPARE(host.alerts.last().buttons, (QStringList{QStringLiteral("No"), QStringLiteral("Yes")}));
+        QCOMPARE(delegate.started, 0);
+
+        // Tap a column, cancel, then tap it again and pick a field.
+        screen.didSelectRow(1);
+        QVERIFY(screen.isShowingFields() && screen.isBackButtonHidden());
+        QCOMPARE(screen.rowCount(), 24);
+        QCOMPARE(screen.sectionTitle(), QStringLiteral("Map \"Whatever\" to"));
+        QCOMPARE(screen.rightButtonTitle(), QStringLiteral("Cancel"));
+        screen.rightButtonPressed();
+        QVERIFY(!screen.isShowingFields());
+        QCOMPARE(screen.rowDetail(1), QStringLiteral("not mapped"));
+        screen.didSelectRow(1);
+        QSignalSpy scrolled(&screen, &CSVHeaderViewController::scrollToRow);
+        screen.didSelectRow(CSVimport::Note);
+        QCOMPARE(scrolled.takeFirst().at(0).toInt(), 1);
+        QCOMPARE(screen.footerText(), QStringLiteral("2 of 2 mapped"));
+
+        screen.rightButtonPressed();
+        QCOMPARE(delegate.started, 1);
+        QVERIFY(host.stack.isEmpty());
+    }
+
+    void mappingScreenNothingMappedAndGuess()
+    {
+        MappingScreen fixture("First Name,Foo\nA,B\n");
+        auto &[env, host, delegate, screen] = fixture;
+        screen.rightButtonPressed();
+        QCOMPARE(host.lastTitle(), QStringLiteral("Error"));
+        QCOMPARE(host.lastText(), QStringLiteral("At least one field must be mapped."));
+        screen.guessPressed();
+        QCOMPARE(screen.rowDetail(0), QStringLiteral("mapped to: FirstName"));
+        QCOMPARE(screen.footerText(), QStringLiteral("1 of 2 mapped"));
+        host.answers.enqueue(1);
+        screen.rightButtonPressed();
+        QCOMPARE(delegate.started, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(CSVImportTest)
+#include "csvimport_test.moc"

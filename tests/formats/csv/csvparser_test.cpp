@@ -1,0 +1,111 @@
+#include "formats/csv/CSVParser.h"
+
+#include <QTest>
+
+namespace {
+
+QList<QMap<QString, QString>> rows(const QString &text, bool hasHeader = true)
+{
+    QList<QMap<QString, QString>> maps;
+    CSVParser parser(text, QStringLiteral(","), hasHeader);
+    for (const CSVRecord &record : parser.arrayOfParsedRows())
+        maps.append(record.toMap());
+    return maps;
+}
+
+using Row = QMap<QString, QString>;
+
+} // namespace
+
+class CSVParserTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void header()
+    {
+        CSVParser parser(QStringLiteral(" First , Last,Email\nA,B,C\n"), QStringLiteral(","), true);
+        QCOMPARE(*parser.parseHeader(), (QStringList{QStringLiteral("0000  First "), QStringLiteral("0001  Last"),
+                                                     QStringLiteral("0002 Email")}));
+        // Reading the header alone does not move the full parse.
+        QCOMPARE(parser.arrayOfParsedRows().size(), 1);
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<Row>>("expected");
+        auto row = [](std::initializer_list<std::pair<const char *, const char *>> pairs) {
+            Row r;
+            for (const auto &[k, v] : pairs)
+                r.insert(QString::fromUtf8(k), QString::fromUtf8(v));
+            return r;
+        };
+        QTest::newRow("quoted separator") << QStringLiteral("a,b\n\"x,y\",z\n")
+                                          << QList<Row>{row({{"0000 a", "x,y"}, {"0001 b", "z"}})};
+        QTest::newRow("doubled quotes") << QStringLiteral("a\n\"say \"\"hi\"\"\"\n")
+                                        << QList<Row>{row({{"0000 a", "say \"hi\""}})};
+        QTest::newRow("quoted line breaks kept") << QStringLiteral("a,b\n\"1\r\n2\",3\n")
+                                                 << QList<Row>{row({{"0000 a", "1\r\n2"}, {"0001 b", "3"}})};
+        QTest::newRow("empty fields") << QStringLiteral("a,b,c\n,,\nx,,\n")
+                                      << QList<Row>{row({{"0000 a", ""}, {"0001 b", ""}, {"0002 c", ""}}),
+                                                    row({{"0000 a", "x"}, {"0001 b", ""}, {"0002 c", ""}})};
+        QTest::newRow("blank lines and CRLF") << QStringLiteral("a\r\n\r\n\r\n1\r\n\n2")
+                                              << QList<Row>{row({{"0000 a", "1"}}), row({{"0000 a", "2"}})};
+        QTest::newRow("short row has no entry") << QStringLiteral("a,b\n1\n")
+                                                << QList<Row>{row({{"0000 a", "1"}})};
+        QTest::newRow("extra fields named by position")
+            << QStringLiteral("a,b,c\n1,2,3,4,5\n6\n")
+            << QList<Row>{row({{"0000 a", "1"}, {"0001 b", "2"}, {"0002 c", "3"}, {"FIELD_4", "4"}, {"FIELD_5", "5"}}),
+                          row({{"0000 a", "6"}})};
+        // The row is cut at the quote (and is then too short to import); later rows are not read.
+        QTest::newRow("stray quote stops the parse")
+            << QStringLiteral("a,b\n1,2\nx\"y,3\n4,5\n")
+            << QList<Row>{row({{"0000 a", "1"}, {"0001 b", "2"}}), row({{"0000 a", "x"}})};
+        QTest::newRow("unterminated quote at the end")
+            << QStringLiteral("a,b\n1,2\n3,\"open") << QList<Row>{row({{"0000 a", "1"}, {"0001 b", "2"}}),
+                                                                  row({{"0000 a", "3"}, {"0001 b", ""}})};
+        QTest::newRow("header without line break") << QStringLiteral("a,b") << QList<Row>{};
+        QTest::newRow("other newline characters") << QStringLiteral("a\u2028x\u2029y\x0b")
+                                                  << QList<Row>{row({{"0000 a", "x"}}), row({{"0000 a", "y"}})};
+    }
+    void fields()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<Row>, expected);
+        QCOMPARE(rows(text), expected);
+    }
+
+    void withoutHeader()
+    {
+        CSVParser parser(QStringLiteral("1,2\n3\n"), QStringLiteral(","), false, {QStringLiteral("x")});
+        QList<CSVRecord> records = parser.arrayOfParsedRows();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0].toMap(), (Row{{QStringLiteral("x"), QStringLiteral("1")}, {QStringLiteral("FIELD_2"), QStringLiteral("2")}}));
+        // A text that begins with a line break has no records at all.
+        QVERIFY(rows(QStringLiteral("\n1,2\n"), false).isEmpty());
+    }
+
+    void longSeparator()
+    {
+        CSVParser parser(QStringLiteral("a;;b\nx;y;;z\n"), QStringLiteral(";;"), true);
+        QList<CSVRecord> records = parser.arrayOfParsedRows();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].fields, (QStringList{QStringLiteral("x;y"), QStringLiteral("z")}));
+        QVERIFY(!CSVParser::isValidSeparator(QStringLiteral("\"")));
+        QVERIFY(!CSVParser::isValidSeparator(QString()));
+        QVERIFY(!CSVParser::isValidSeparator(QStringLiteral(",\n")));
+    }
+
+    void manyRowsDoNotGrowTheStack()
+    {
+        QString text = QStringLiteral("a,b\n");
+        for (int i = 0; i < 200000; ++i)
+            text += QStringLiteral("\"x\",y\n");
+        int count = 0;
+        CSVParser parser(text, QStringLiteral(","), true);
+        parser.parseRowsForReceiver([&count](const CSVRecord &) { ++count; });
+        QCOMPARE(count, 200000);
+    }
+};
+
+QTEST_GUILESS_MAIN(CSVParserTest)
+#include "csvparser_test.moc"
