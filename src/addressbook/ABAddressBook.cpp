@@ -214,7 +214,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
 
 bool ABAddressBook::isPending(const ABRecordRef &record) const
 {
-    return m_removed.contains(record);
+    return m_removedSet.contains(record.get());
 }
 
 QList<ABRecordRef> ABAddressBook::loadRecords(ABRecordType type, ABRecordID sourceID)
@@ -338,9 +338,11 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
             *error = QStringLiteral("Only people and groups can be added.");
         return false;
     }
-    if (m_removed.removeOne(record))
+    if (m_removedSet.remove(record.get())) {
+        m_removed.removeOne(record);
         return true;
-    if (record->recordID() != kABRecordInvalidID || m_added.contains(record)) {
+    }
+    if (record->recordID() != kABRecordInvalidID || m_addedSet.contains(record.get())) {
         if (record->m_book.lock().get() == this)
             return true;
         if (error)
@@ -355,6 +357,7 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     record->m_connection = m_connection;
     record->m_nameFormat = compositeNameFormat();
     m_added.append(record);
+    m_addedSet.insert(record.get());
     return true;
 }
 
@@ -365,15 +368,19 @@ bool ABAddressBook::removeRecord(const ABRecordRef &record, QString *error)
             *error = QStringLiteral("No record to remove.");
         return false;
     }
-    if (m_added.removeOne(record))
+    if (m_addedSet.remove(record.get())) {
+        m_added.removeOne(record);
         return true;
+    }
     if (!m_loaded.contains(record->recordID()) || m_loaded.value(record->recordID()) != record) {
         if (error)
             *error = QStringLiteral("The record is not in this address book.");
         return false;
     }
-    if (!m_removed.contains(record))
+    if (!m_removedSet.contains(record.get())) {
         m_removed.append(record);
+        m_removedSet.insert(record.get());
+    }
     return true;
 }
 
@@ -392,6 +399,8 @@ void ABAddressBook::revert()
 {
     m_added.clear();
     m_removed.clear();
+    m_addedSet.clear();
+    m_removedSet.clear();
     m_loaded.clear();
 }
 
@@ -417,6 +426,8 @@ bool ABAddressBook::save(QString *error)
             m_loaded.remove(record->recordID());
         m_added.clear();
         m_removed.clear();
+        m_addedSet.clear();
+        m_removedSet.clear();
         return true;
     }
     if (error && error->isEmpty())
@@ -465,9 +476,9 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
     ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) VALUES (?, ?, ?)");
     for (const ABRecordRef &record : std::as_const(touched)) {
-        if (m_removed.contains(record))
+        if (m_removedSet.contains(record.get()))
             continue;
-        bool isNew = m_added.contains(record);
+        bool isNew = m_addedSet.contains(record.get());
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
                 record->m_values.insert(kABPersonModificationDateProperty, now);
