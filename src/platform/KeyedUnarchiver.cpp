@@ -1,5 +1,6 @@
 #include "KeyedUnarchiver.h"
 
+#include "BinaryPlistCheck.h"
 #include "KeyedArchive.h"
 #include "KeyedDictionary.h"
 
@@ -8,6 +9,7 @@
 #include <plist/plist.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -36,6 +38,25 @@ QByteArray stringOf(plist_t node)
     return text ? QByteArray(text, qsizetype(length)) : QByteArray();
 }
 
+// The members of an array in order. libplist finds the n-th member of a parsed array by
+// walking the list, so every access by index would cost as much as the index.
+std::vector<plist_t> itemsOf(plist_t array)
+{
+    std::vector<plist_t> items;
+    items.reserve(plist_array_get_size(array));
+    plist_array_iter iterator = nullptr;
+    plist_array_new_iter(array, &iterator);
+    for (;;) {
+        plist_t item = nullptr;
+        plist_array_next_item(array, iterator, &item);
+        if (!item)
+            break;
+        items.push_back(item);
+    }
+    std::free(iterator);
+    return items;
+}
+
 bool isString(plist_t node, const char *expected)
 {
     return node && plist_get_node_type(node) == PLIST_STRING && stringOf(node) == expected;
@@ -47,7 +68,7 @@ bool isString(plist_t node, const char *expected)
 class GraphReader {
 public:
     explicit GraphReader(plist_t objects)
-        : m_objects(objects), m_count(plist_array_get_size(objects)), m_values(m_count), m_state(m_count, Unvisited)
+        : m_objects(itemsOf(objects)), m_count(m_objects.size()), m_values(m_count), m_state(m_count, Unvisited)
     {
     }
 
@@ -61,7 +82,7 @@ private:
     Result<QByteArray> className(plist_t object);
     Result<QVariantList> decodeReferences(plist_t array, int depth);
 
-    plist_t m_objects;
+    std::vector<plist_t> m_objects;
     uint64_t m_count;
     std::vector<QVariant> m_values;
     std::vector<State> m_state;
@@ -88,7 +109,7 @@ Result<QVariant> GraphReader::decodeObject(uint64_t uid, int depth)
     case Unvisited: break;
     }
     m_state[uid] = InProgress;
-    plist_t node = plist_array_get_item(m_objects, uint32_t(uid));
+    plist_t node = m_objects[uid];
     Result<QVariant> value = QVariant();
     switch (plist_get_node_type(node)) {
     case PLIST_STRING:
@@ -143,7 +164,7 @@ Result<QByteArray> GraphReader::className(plist_t object)
     plist_get_uid_val(reference, &uid);
     if (uid >= m_count)
         return bad("class reference out of range");
-    plist_t entry = plist_array_get_item(m_objects, uint32_t(uid));
+    plist_t entry = m_objects[uid];
     plist_t name = plist_get_node_type(entry) == PLIST_DICT ? plist_dict_get_item(entry, "$classname") : nullptr;
     if (!name || plist_get_node_type(name) != PLIST_STRING)
         return bad("a class entry without a name");
@@ -154,11 +175,11 @@ Result<QVariantList> GraphReader::decodeReferences(plist_t array, int depth)
 {
     if (!array || plist_get_node_type(array) != PLIST_ARRAY)
         return bad("a container without its list of references");
-    const uint32_t size = plist_array_get_size(array);
+    const std::vector<plist_t> references = itemsOf(array);
     QVariantList values;
-    values.reserve(size);
-    for (uint32_t i = 0; i < size; ++i) {
-        Result<QVariant> value = decode(plist_array_get_item(array, i), depth + 1);
+    values.reserve(qsizetype(references.size()));
+    for (plist_t reference : references) {
+        Result<QVariant> value = decode(reference, depth + 1);
         if (!value)
             return Error{value.error()};
         values.append(*value);
@@ -242,6 +263,8 @@ Result<QVariant> KeyedUnarchiver::unarchive(const QByteArray &bytes)
     if (bytes.size() < 8 || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max()
         || std::memcmp(bytes.constData(), "bplist00", 8) != 0)
         return bad("not a binary property list");
+    if (Result<void> sound = BinaryPlistCheck::check(bytes, KeyedArchive::kMaxDepth); !sound)
+        return Error{sound.error()};
     plist_t parsed = nullptr;
     plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &parsed);
     if (!parsed)
