@@ -36,7 +36,8 @@ QCollator &localizedCollator()
 
 // A multi-value key "%.3d%@" taken apart again. The index has at least three digits, so
 // from the 1001st value on a key such as "1000Home" could also be index 100 with the label
-// "0Home"; the number of entries and the indexes already taken decide.
+// "0Home". Every index appears once, and labels seldom begin with a digit: readings that
+// agree with both win.
 struct KeyParts {
     QString key;
     QVariant value;
@@ -47,25 +48,29 @@ struct KeyParts {
 struct Candidate {
     qint64 index;
     int prefix;
+    bool digitLabel; // the label this reading leaves begins with a digit
 };
 
 QList<Candidate> candidatesFor(const QString &key, qsizetype count)
 {
+    auto isDigit = [&](qsizetype at) { return at < key.size() && key[at].unicode() >= u'0' && key[at].unicode() <= u'9'; };
     int digits = 0;
-    while (digits < key.size() && digits < 18 && key[digits].unicode() >= u'0' && key[digits].unicode() <= u'9')
+    while (digits < 18 && isDigit(digits))
         ++digits;
     QList<Candidate> candidates;
     if (digits < 3)
         return candidates;
-    // Longer readings first: they are the only way to write indexes of 1000 and more.
+    // Indexes of 1000 and more are written without leading zeros.
     if (key[0] != QLatin1Char('0')) {
         for (int length = digits; length >= 4; --length) {
             qint64 index = key.left(length).toLongLong();
             if (index < count)
-                candidates.append({index, length});
+                candidates.append({index, length, isDigit(length)});
         }
     }
-    candidates.append({key.left(3).toLongLong(), 3});
+    candidates.append({key.left(3).toLongLong(), 3, isDigit(3)});
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate &a, const Candidate &b) { return !a.digitLabel && b.digitLabel; });
     return candidates;
 }
 
@@ -75,25 +80,30 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
     parts.reserve(size_t(entries.size()));
     QList<QList<Candidate>> choices;
     QSet<qint64> taken;
-    for (const auto &[key, value] : entries) {
-        KeyParts part{key.toString(), value};
-        QList<Candidate> candidates = candidatesFor(part.key, entries.size());
-        if (candidates.size() == 1) {
-            part.index = candidates.first().index;
-            taken.insert(part.index);
-        }
-        parts.push_back(part);
-        choices.append(candidates);
-    }
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const QList<Candidate> &candidates = choices[qsizetype(i)];
-        if (candidates.size() < 2)
-            continue;
-        auto free = std::find_if(candidates.begin(), candidates.end(), [&](const Candidate &c) { return !taken.contains(c.index); });
-        const Candidate &chosen = free != candidates.end() ? *free : candidates.last();
+    auto choose = [&](size_t i, const Candidate &chosen) {
         parts[i].index = chosen.index;
         parts[i].prefix = chosen.prefix;
         taken.insert(chosen.index);
+    };
+    for (const auto &[key, value] : entries) {
+        parts.push_back({key.toString(), value});
+        choices.append(candidatesFor(parts.back().key, entries.size()));
+        if (choices.last().size() == 1)
+            choose(parts.size() - 1, choices.last().first());
+    }
+    // Ambiguous keys: first the readings that leave a label not starting with a digit, then
+    // any free reading, else the first one.
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QList<Candidate> &candidates = choices[qsizetype(i)];
+        if (candidates.size() > 1 && !candidates.first().digitLabel && !taken.contains(candidates.first().index))
+            choose(i, candidates.first());
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QList<Candidate> &candidates = choices[qsizetype(i)];
+        if (candidates.size() < 2 || parts[i].index >= 0)
+            continue;
+        auto free = std::find_if(candidates.begin(), candidates.end(), [&](const Candidate &c) { return !taken.contains(c.index); });
+        choose(i, free != candidates.end() ? *free : candidates.first());
     }
     QCollator &collator = localizedCollator();
     std::stable_sort(parts.begin(), parts.end(), [&](const KeyParts &a, const KeyParts &b) {
