@@ -1,6 +1,7 @@
 // The .vnbin backup: write and read back 100,000 people without photos and 1,000 with
-// photos of about 50 KB. Each direction runs against its own address book; the peak memory
-// of each direction is the process's high-water mark, reset before it starts.
+// photos of about 50 KB. Seeding, writing and reading each run in a process of their own
+// (this program started again with a phase), so each peak memory figure is that
+// direction's alone.
 
 #include "benchsupport.h"
 
@@ -9,78 +10,93 @@
 #include "addressbook/EntryData.h"
 #include "formats/backup/BackupExport.h"
 #include "formats/backup/BackupImport.h"
+#include "shell/Documents.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <cstdio>
 
-namespace {
+#include <sys/resource.h>
 
-// Starts a new high-water mark of resident memory (Linux: clear_refs 5).
-void resetPeakMemory()
-{
-    QFile file(QStringLiteral("/proc/self/clear_refs"));
-    if (file.open(QIODevice::WriteOnly))
-        file.write("5");
-}
+namespace {
 
 QString peakMemory()
 {
     QFile file(QStringLiteral("/proc/self/status"));
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("?");
-    const QString status = QString::fromLatin1(file.readAll());
-    QRegularExpressionMatch match = QRegularExpression(QStringLiteral("VmHWM:\\s*(\\d+) kB")).match(status);
+    QRegularExpressionMatch match = QRegularExpression(QStringLiteral("VmHWM:\\s*(\\d+) kB")).match(QString::fromLatin1(file.readAll()));
     return match.hasMatch() ? QStringLiteral("%1 MB").arg(match.captured(1).toLongLong() / 1024) : QStringLiteral("?");
 }
 
-bool run(const QString &folder, const QString &name, int count, bool photos)
+double cpuSeconds()
 {
-    BenchScratch scratch(folder, name);
-    const QString file = scratch.documents() + QStringLiteral("/backup.vnbin");
-    EntryList rows;
-    {
-        ABAddressBookRef book = ABAddressBook::create();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void printFootprint(const QString &what, double cpuBefore)
+{
+    std::printf("   %s: cpu %.3f s, peak memory %s\n", qPrintable(what), cpuSeconds() - cpuBefore, qPrintable(peakMemory()));
+    std::fflush(stdout);
+}
+
+// One phase in this process: "seed", "write" or "read", on the scratch files of `name`.
+int runPhase(const QString &phase, const QString &folder, const QString &name, int count, bool photos)
+{
+    const QString documents = folder + QStringLiteral("/Documents-") + name;
+    const QString file = documents + QStringLiteral("/backup.vnbin");
+    Documents::setPath(documents);
+    ABAddressBook::setDefaultPath(folder + QLatin1Char('/') + name + (phase == QLatin1String("read") ? QStringLiteral("-read.db") : QStringLiteral(".db")));
+    const double cpu = cpuSeconds();
+    if (phase == QLatin1String("seed")) {
+        BenchScratch scratch(folder, name);
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(folder + QLatin1Char('/') + name + QStringLiteral("-read.db") + QLatin1String(suffix));
         DemoSeeder::Options options;
         options.count = count;
         options.photos = photos;
         options.photoSide = 128;
         BenchTimer timer(QStringLiteral("seed %1").arg(name));
-        Result<int> seeded = DemoSeeder::seed(*book, options);
-        if (!seeded) {
-            std::fprintf(stderr, "seed failed: %s\n", qPrintable(seeded.error()));
+        Result<int> seeded = DemoSeeder::seed(*ABAddressBook::create(), options);
+        if (!seeded)
+            return 1;
+        timer.report(*seeded);
+        return 0;
+    }
+    if (phase == QLatin1String("write")) {
+        EntryList rows;
+        for (const ABRecordRef &person : ABAddressBook::create()->copyArrayOfAllPeople())
+            EntryData::appendRow(rows, person, person->recordID(), true);
+        BenchTimer timer(QStringLiteral("write %1").arg(name));
+        const int written = exportDataBIN(file, rows, nullptr, false);
+        timer.report(written, fileSize(file));
+        printFootprint(QStringLiteral("write %1").arg(name), cpu);
+        return written == count ? 0 : 1;
+    }
+    BenchTimer timer(QStringLiteral("read %1").arg(name));
+    const int read = importDataBIN(file, 0, nullptr);
+    timer.report(read, fileSize(file));
+    printFootprint(QStringLiteral("read %1").arg(name), cpu);
+    return read == count ? 0 : 1;
+}
+
+bool runAll(const QString &folder, const QString &name, int count, bool photos)
+{
+    for (const char *phase : {"seed", "write", "read"}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--phase"), QLatin1String(phase), folder, name, QString::number(count), photos ? QStringLiteral("1") : QStringLiteral("0")});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            std::fprintf(stderr, "%s %s failed\n", phase, qPrintable(name));
             return false;
         }
-        timer.report(*seeded);
-        for (const ABRecordRef &person : book->copyArrayOfAllPeople())
-            EntryData::appendRow(rows, person, person->recordID(), true);
     }
-
-    resetPeakMemory();
-    {
-        BenchTimer timer(QStringLiteral("write %1").arg(name));
-        int written = exportDataBIN(file, rows, nullptr, false);
-        timer.report(written, fileSize(file));
-        if (written != int(rows.size()))
-            return false;
-    }
-    std::printf("   write %s peak memory: %s\n", qPrintable(name), qPrintable(peakMemory()));
-
-    const QString readBook = scratch.addressBook() + QStringLiteral(".read");
-    for (const char *suffix : {"", "-wal", "-shm"})
-        QFile::remove(readBook + QLatin1String(suffix));
-    ABAddressBook::setDefaultPath(readBook);
-    resetPeakMemory();
-    {
-        BenchTimer timer(QStringLiteral("read %1").arg(name));
-        int read = importDataBIN(file, 0, nullptr);
-        timer.report(read, fileSize(file));
-        if (read != int(rows.size()))
-            return false;
-    }
-    std::printf("   read %s peak memory: %s\n", qPrintable(name), qPrintable(peakMemory()));
     return true;
 }
 
@@ -89,10 +105,13 @@ bool run(const QString &folder, const QString &name, int count, bool photos)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/vennaro-bench");
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() == 6 && args[0] == QLatin1String("--phase"))
+        return runPhase(args[1], args[2], args[3], args[4].toInt(), args[5] == QLatin1String("1"));
+    const QString folder = args.value(0, QStringLiteral("/tmp/vennaro-bench"));
     // A smaller count may be given for a quick look: backup_bench FOLDER COUNT.
-    const int count = argc > 2 ? QByteArray(argv[2]).toInt() : 100000;
-    bool ok = run(folder, QStringLiteral("%1-people").arg(count), count, false)
-              && run(folder, QStringLiteral("%1-photos").arg(count / 100), count / 100, true);
+    const int count = args.size() > 1 ? args[1].toInt() : 100000;
+    const bool ok = runAll(folder, QStringLiteral("%1-people").arg(count), count, false)
+                    && runAll(folder, QStringLiteral("%1-photos").arg(count / 100), count / 100, true);
     return ok ? 0 : 1;
 }

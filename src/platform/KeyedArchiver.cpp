@@ -1,122 +1,119 @@
 #include "KeyedArchiver.h"
 
+#include "BinaryPlistWriter.h"
 #include "KeyedArchive.h"
 #include "KeyedDictionary.h"
 
 #include <QDateTime>
 #include <QHash>
 
-#include <plist/plist.h>
-
-#include <cstdlib>
-#include <memory>
-
 namespace {
 
-struct PlistDeleter {
-    void operator()(plist_t node) const { plist_free(node); }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+using Ref = BinaryPlistWriter::Ref;
 
-// Builds the "$objects" list. Containers take their slot before their members, so the
-// root is always object 1, as other archivers do it.
+// Builds "$objects": entry n is the object with UID n. Containers take their UID before
+// their members, so the root is always object 1, as other archivers do it. The property
+// list is written by our own writer: libplist's costs a dozen allocations per value, which
+// a backup of 100,000 people cannot afford.
 class GraphWriter {
 public:
-    GraphWriter() : m_objects(plist_new_array())
+    GraphWriter()
     {
-        plist_array_append_item(m_objects.get(), plist_new_string("$null"));
+        m_objects.push_back(m_plist.addString(QStringLiteral("$null")));
+        m_keys = m_plist.addString(QStringLiteral("NS.keys"));
+        m_values = m_plist.addString(QStringLiteral("NS.objects"));
+        m_class = m_plist.addString(QStringLiteral("$class"));
     }
 
-    Result<void> encode(const QVariant &value, uint64_t &uid, int depth);
-    plist_t releaseObjects() { return m_objects.release(); }
+    Result<void> encode(const QVariant &value, quint64 &uid, int depth);
+    QByteArray finish(quint64 rootUid);
 
 private:
-    uint64_t append(plist_t node)
+    quint64 append(Ref ref)
     {
-        plist_array_append_item(m_objects.get(), node);
-        return plist_array_get_size(m_objects.get()) - 1;
+        m_objects.push_back(ref);
+        return m_objects.size() - 1;
     }
-    uint64_t reserveSlot() { return append(plist_new_bool(0)); }
-    void fill(uint64_t uid, plist_t node) { plist_array_set_item(m_objects.get(), node, uint32_t(uid)); }
-    uint64_t classUid(const char *name);
-    uint64_t stringUid(const QString &text);
-    Result<void> encodeList(const QVariantList &list, uint64_t uid, int depth);
-    Result<void> encodeDictionary(const QList<KeyedDictionary::Entry> &entries, uint64_t uid, int depth);
+    quint64 reserveSlot() { return append(0); }
+    quint64 classUid(const QString &name);
+    quint64 stringUid(const QString &text);
+    Result<void> encodeList(const QVariantList &list, quint64 uid, int depth);
+    Result<void> encodeDictionary(const QList<KeyedDictionary::Entry> &entries, quint64 uid, int depth);
 
-    PlistPtr m_objects;
-    QHash<QByteArray, uint64_t> m_classes;
+    BinaryPlistWriter m_plist;
+    std::vector<Ref> m_objects;
+    Ref m_keys;
+    Ref m_values;
+    Ref m_class;
+    QHash<QString, quint64> m_classes;
     // Equal texts are stored once, as other archivers do for their keys and labels.
-    QHash<QString, uint64_t> m_strings;
+    QHash<QString, quint64> m_strings;
 };
 
-uint64_t GraphWriter::classUid(const char *name)
+quint64 GraphWriter::classUid(const QString &name)
 {
-    auto found = m_classes.constFind(QByteArray(name));
+    auto found = m_classes.constFind(name);
     if (found != m_classes.constEnd())
         return *found;
-    plist_t entry = plist_new_dict();
-    plist_dict_set_item(entry, "$classname", plist_new_string(name));
-    plist_t classes = plist_new_array();
-    plist_array_append_item(classes, plist_new_string(name));
-    plist_array_append_item(classes, plist_new_string("NSObject"));
-    plist_dict_set_item(entry, "$classes", classes);
-    uint64_t uid = append(entry);
-    m_classes.insert(QByteArray(name), uid);
+    const Ref nameRef = m_plist.addString(name);
+    const Ref classes = m_plist.addArray({nameRef, m_plist.addString(QStringLiteral("NSObject"))});
+    const quint64 uid = append(m_plist.addDictionary(
+        {{m_plist.addString(QStringLiteral("$classname")), nameRef}, {m_plist.addString(QStringLiteral("$classes")), classes}}));
+    m_classes.insert(name, uid);
     return uid;
 }
 
-uint64_t GraphWriter::stringUid(const QString &text)
+quint64 GraphWriter::stringUid(const QString &text)
 {
     auto found = m_strings.constFind(text);
     if (found != m_strings.constEnd())
         return *found;
-    uint64_t uid = append(plist_new_string(text.toUtf8().constData()));
+    const quint64 uid = append(m_plist.addString(text));
     m_strings.insert(text, uid);
     return uid;
 }
 
-Result<void> GraphWriter::encodeList(const QVariantList &list, uint64_t uid, int depth)
+Result<void> GraphWriter::encodeList(const QVariantList &list, quint64 uid, int depth)
 {
-    plist_t members = plist_new_array();
-    plist_t object = plist_new_dict();
-    plist_dict_set_item(object, "NS.objects", members);
-    fill(uid, object);
+    std::vector<Ref> members;
+    members.reserve(size_t(list.size()));
     for (const QVariant &item : list) {
-        uint64_t member = 0;
+        quint64 member = 0;
         if (auto r = encode(item, member, depth + 1); !r)
             return r;
-        plist_array_append_item(members, plist_new_uid(member));
+        members.push_back(m_plist.addUid(member));
     }
-    plist_dict_set_item(object, "$class", plist_new_uid(classUid("NSArray")));
+    const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSArray")));
+    m_objects[uid] = m_plist.addDictionary({{m_values, m_plist.addArray(members)}, {m_class, classRef}});
     return {};
 }
 
-Result<void> GraphWriter::encodeDictionary(const QList<KeyedDictionary::Entry> &entries, uint64_t uid, int depth)
+Result<void> GraphWriter::encodeDictionary(const QList<KeyedDictionary::Entry> &entries, quint64 uid, int depth)
 {
-    plist_t keys = plist_new_array();
-    plist_t values = plist_new_array();
-    plist_t object = plist_new_dict();
-    plist_dict_set_item(object, "NS.keys", keys);
-    plist_dict_set_item(object, "NS.objects", values);
-    fill(uid, object);
+    std::vector<Ref> keys;
+    std::vector<Ref> values;
+    keys.reserve(size_t(entries.size()));
+    values.reserve(size_t(entries.size()));
     for (const auto &[key, value] : entries) {
-        int type = key.metaType().id();
+        const int type = key.metaType().id();
         if (type != QMetaType::QString && !key.canConvert<qint64>())
             return Error{QStringLiteral("dictionary key of type %1 cannot be archived").arg(QString::fromLatin1(key.typeName()))};
-        uint64_t keyUid = 0;
-        uint64_t valueUid = 0;
+        quint64 keyUid = 0;
+        quint64 valueUid = 0;
         if (auto r = encode(key, keyUid, depth + 1); !r)
             return r;
         if (auto r = encode(value, valueUid, depth + 1); !r)
             return r;
-        plist_array_append_item(keys, plist_new_uid(keyUid));
-        plist_array_append_item(values, plist_new_uid(valueUid));
+        keys.push_back(m_plist.addUid(keyUid));
+        values.push_back(m_plist.addUid(valueUid));
     }
-    plist_dict_set_item(object, "$class", plist_new_uid(classUid("NSDictionary")));
+    const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSDictionary")));
+    m_objects[uid] = m_plist.addDictionary(
+        {{m_keys, m_plist.addArray(keys)}, {m_values, m_plist.addArray(values)}, {m_class, classRef}});
     return {};
 }
 
-Result<void> GraphWriter::encode(const QVariant &value, uint64_t &uid, int depth)
+Result<void> GraphWriter::encode(const QVariant &value, quint64 &uid, int depth)
 {
     if (depth > KeyedArchive::kMaxDepth)
         return Error{QStringLiteral("values nested too deeply to archive")};
@@ -127,13 +124,11 @@ Result<void> GraphWriter::encode(const QVariant &value, uint64_t &uid, int depth
     case QMetaType::QString:
         uid = stringUid(value.toString());
         return {};
-    case QMetaType::QByteArray: {
-        const QByteArray data = value.toByteArray();
-        uid = append(plist_new_data(data.constData(), uint64_t(data.size())));
+    case QMetaType::QByteArray:
+        uid = append(m_plist.addData(value.toByteArray()));
         return {};
-    }
     case QMetaType::Bool:
-        uid = append(plist_new_bool(value.toBool()));
+        uid = append(m_plist.addBool(value.toBool()));
         return {};
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -141,26 +136,24 @@ Result<void> GraphWriter::encode(const QVariant &value, uint64_t &uid, int depth
     case QMetaType::LongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
-        // Negative numbers travel as their 64-bit two's complement, as binary lists hold them.
-        uid = append(plist_new_uint(uint64_t(value.toLongLong())));
-        return {};
     case QMetaType::ULong:
     case QMetaType::ULongLong:
-        uid = append(plist_new_uint(value.toULongLong()));
+        // Negative numbers travel as their 64-bit two's complement, as binary lists hold them.
+        uid = append(m_plist.addInteger(value.toLongLong()));
         return {};
     case QMetaType::Double:
     case QMetaType::Float:
-        uid = append(plist_new_real(value.toDouble()));
+        uid = append(m_plist.addReal(value.toDouble()));
         return {};
     case QMetaType::QDateTime: {
         const QDateTime date = value.toDateTime();
         if (!date.isValid())
             return Error{QStringLiteral("an invalid date cannot be archived")};
-        double seconds = double(date.toMSecsSinceEpoch() - KeyedArchive::kEpoch2001 * 1000) / 1000.0;
-        plist_t object = plist_new_dict();
-        plist_dict_set_item(object, "NS.time", plist_new_real(seconds));
-        uid = append(object);
-        plist_dict_set_item(object, "$class", plist_new_uid(classUid("NSDate")));
+        const double seconds = double(date.toMSecsSinceEpoch() - KeyedArchive::kEpoch2001 * 1000) / 1000.0;
+        uid = reserveSlot();
+        const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSDate")));
+        m_objects[uid] = m_plist.addDictionary(
+            {{m_plist.addString(QStringLiteral("NS.time")), m_plist.addReal(seconds)}, {m_class, classRef}});
         return {};
     }
     case QMetaType::QVariantList:
@@ -185,29 +178,25 @@ Result<void> GraphWriter::encode(const QVariant &value, uint64_t &uid, int depth
     }
 }
 
+QByteArray GraphWriter::finish(quint64 rootUid)
+{
+    const Ref top = m_plist.addDictionary({{m_plist.addString(QStringLiteral("root")), m_plist.addUid(rootUid)}});
+    const Ref archive = m_plist.addDictionary({
+        {m_plist.addString(QStringLiteral("$version")), m_plist.addInteger(qint64(KeyedArchive::kVersion))},
+        {m_plist.addString(QStringLiteral("$archiver")), m_plist.addString(QStringLiteral("NSKeyedArchiver"))},
+        {m_plist.addString(QStringLiteral("$top")), top},
+        {m_plist.addString(QStringLiteral("$objects")), m_plist.addArray(m_objects)},
+    });
+    return m_plist.finish(archive);
+}
+
 } // namespace
 
 Result<QByteArray> KeyedArchiver::archivedData(const QVariant &root)
 {
     GraphWriter writer;
-    uint64_t rootUid = 0;
+    quint64 rootUid = 0;
     if (auto r = writer.encode(root, rootUid, 0); !r)
         return Error{r.error()};
-
-    PlistPtr archive(plist_new_dict());
-    plist_dict_set_item(archive.get(), "$version", plist_new_uint(KeyedArchive::kVersion));
-    plist_dict_set_item(archive.get(), "$archiver", plist_new_string("NSKeyedArchiver"));
-    plist_t top = plist_new_dict();
-    plist_dict_set_item(top, "root", plist_new_uid(rootUid));
-    plist_dict_set_item(archive.get(), "$top", top);
-    plist_dict_set_item(archive.get(), "$objects", writer.releaseObjects());
-
-    char *bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(archive.get(), &bytes, &length);
-    if (!bytes)
-        return Error{QStringLiteral("the archive could not be written")};
-    QByteArray data(bytes, qsizetype(length));
-    std::free(bytes);
-    return data;
+    return writer.finish(rootUid);
 }
