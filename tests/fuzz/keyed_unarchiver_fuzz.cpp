@@ -22,7 +22,8 @@ bool smallTree(const QVariant &value, int &budget)
                 return false;
         }
     } else if (isKeyedDictionary(value)) {
-        for (const auto &[key, item] : value.value<KeyedDictionary>().entries()) {
+        const KeyedDictionary dictionary = value.value<KeyedDictionary>();
+        for (const auto &[key, item] : dictionary.entries()) {
             if (!smallTree(key, budget) || !smallTree(item, budget))
                 return false;
         }

@@ -278,7 +278,8 @@ ABRecordRef ABRecordSerializer::createPersonFromData(const QByteArray &data, con
         DevLog::log(QStringLiteral("createPersonFromData:inSource:retGroups: ABPersonCreate... ERROR"));
         return nullptr;
     }
-    for (const auto &[key, value] : root->value<KeyedDictionary>().entries()) {
+    const KeyedDictionary fields = root->value<KeyedDictionary>();
+    for (const auto &[key, value] : fields.entries()) {
         if (key.metaType().id() != QMetaType::LongLong)
             continue;
         const qint64 number = key.toLongLong();

@@ -10,14 +10,15 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 const char *const kOperation = "exportDataBIN";
 
-// Past this many rows, loading every person with one query beats one query per row and
-// per group member.
-constexpr int kPreloadRows = 200;
+// A handle keeps every record it loaded; a fresh one every so many rows keeps a large
+// export from holding the whole address book in memory.
+constexpr int kRowsPerHandle = 2000;
 
 // Group names of every person of the whole address book, in the book's group order.
 QHash<ABRecordID, QStringList> groupNamesByPerson(ABAddressBook &book)
@@ -25,10 +26,31 @@ QHash<ABRecordID, QStringList> groupNamesByPerson(ABAddressBook &book)
     QHash<ABRecordID, QStringList> names;
     for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
         const QString name = group->copyText(kABGroupNameProperty);
-        for (const ABRecordRef &member : group->copyArrayOfAllMembers())
-            names[member->recordID()].append(name);
+        for (ABRecordID member : group->copyArrayOfAllMemberIDs())
+            names[member].append(name);
     }
     return names;
+}
+
+// Removes the written persons in one handle and saves once.
+bool removePersons(const QList<ABRecordID> &ids)
+{
+    ABAddressBookRef book = ABSources::openAddressBook(kOperation);
+    if (!book)
+        return false;
+    QString error;
+    for (ABRecordID id : ids) {
+        ABRecordRef person = book->personWithRecordID(id);
+        if (person && !book->removeRecord(person, &error)) {
+            DevLog::log(QStringLiteral("%1 ABAddressBookRemoveRecord %2").arg(QLatin1String(kOperation), error));
+            return false;
+        }
+    }
+    if (!ids.isEmpty() && !book->save(&error)) {
+        DevLog::log(QStringLiteral("%1 ABAddressBookSave %2").arg(QLatin1String(kOperation), error));
+        return false;
+    }
+    return true;
 }
 
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
@@ -49,16 +71,21 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
     ABAddressBookRef book = ABSources::openAddressBook(kOperation);
     if (!book)
         return 0;
-    if (total > kPreloadRows)
-        book->copyArrayOfAllPeople();
     const QHash<ABRecordID, QStringList> groupsOf = deleteMode ? QHash<ABRecordID, QStringList>() : groupNamesByPerson(*book);
 
     QVariantList blobs;
-    QList<ABRecordRef> written;
+    QList<ABRecordID> written;
     int done = 0;
+    int inHandle = 0;
     for (const EntryDataRef &row : rows) {
         if (!row->selected)
             continue;
+        if (++inHandle > kRowsPerHandle) {
+            book = ABSources::openAddressBook(kOperation);
+            if (!book)
+                return 0;
+            inHandle = 1;
+        }
         ABRecordRef person = book->personWithRecordID(row->recID);
         if (!person)
             continue;
@@ -71,9 +98,10 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
             DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
         if (std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups)) {
             blobs.append(*blob);
-            written.append(person);
+            written.append(row->recID);
         }
     }
+    book.reset();
 
     Result<QByteArray> archive = KeyedArchiver::archivedData(blobs);
     blobs.clear();
@@ -86,18 +114,9 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
         report->written = int(written.size());
     if (!deleteMode)
         return total;
-
     // The recovery file is on disk: only now may the persons go.
-    for (const ABRecordRef &person : std::as_const(written)) {
-        if (!book->removeRecord(person, &error)) {
-            DevLog::log(QStringLiteral("%1 ABAddressBookRemoveRecord %2").arg(QLatin1String(kOperation), error));
-            return -1;
-        }
-    }
-    if (!written.isEmpty() && !book->save(&error)) {
-        DevLog::log(QStringLiteral("%1 ABAddressBookSave %2").arg(QLatin1String(kOperation), error));
+    if (!removePersons(written))
         return -1;
-    }
     if (report)
         report->removed = int(written.size());
     return total;

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const char *const kOperation = "importDataBIN";
@@ -33,32 +36,41 @@ Result<QVariantList> readBlobs(const QString &path)
 }
 
 struct Membership {
-    ABRecordRef person;
+    ABRecordRef person; // until the save gives it its identifier
+    ABRecordID id = kABRecordInvalidID;
     QString group;
 };
+
+// A handle keeps every record it loaded; memberships are added in handles of this many, so
+// a large import does not hold every person twice.
+constexpr qsizetype kMembershipsPerHandle = 25000;
 
 // Group members need the persons' final record identifiers, so they are added in a second
 // handle after the persons were saved.
 void addMemberships(const QList<Membership> &memberships)
 {
-    ABAddressBookRef book = ABSources::openAddressBook(kOperation);
-    if (!book)
-        return;
-    QHash<QString, ABRecordRef> groups;
-    for (const Membership &membership : memberships) {
-        auto found = groups.find(membership.group);
-        if (found == groups.end())
-            found = groups.insert(membership.group, ABSources::findGroupByName(*book, membership.group));
-        ABRecordRef member = book->personWithRecordID(membership.person->recordID());
+    for (qsizetype start = 0; start < memberships.size(); start += kMembershipsPerHandle) {
+        ABAddressBookRef book = ABSources::openAddressBook(kOperation);
+        if (!book)
+            return;
+        QHash<QString, ABRecordRef> groups;
+        const qsizetype end = std::min(memberships.size(), start + kMembershipsPerHandle);
+        for (qsizetype i = start; i < end; ++i) {
+            const Membership &membership = memberships[i];
+            auto found = groups.find(membership.group);
+            if (found == groups.end())
+                found = groups.insert(membership.group, ABSources::findGroupByName(*book, membership.group));
+            ABRecordRef member = book->personWithRecordID(membership.id);
+            QString error;
+            if (!*found)
+                log(QStringLiteral("group %1 NOT FOUND").arg(membership.group));
+            else if (!member || !(*found)->addMember(member, &error))
+                log(QStringLiteral("ABGroupAddMember failed %1").arg(error));
+        }
         QString error;
-        if (!*found)
-            log(QStringLiteral("group %1 NOT FOUND").arg(membership.group));
-        else if (!member || !(*found)->addMember(member, &error))
-            log(QStringLiteral("ABGroupAddMember failed %1").arg(error));
+        if (!book->save(&error))
+            log(QStringLiteral("ABAddressBookSave groups %1").arg(error));
     }
-    QString error;
-    if (!book->save(&error))
-        log(QStringLiteral("ABAddressBookSave groups %1").arg(error));
 }
 
 int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progress)
@@ -96,7 +108,7 @@ int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progre
         for (const QString &name : std::as_const(groups)) {
             if (!groupNames.contains(name))
                 groupNames.append(name);
-            memberships.append({person, name});
+            memberships.append({person, kABRecordInvalidID, name});
         }
     }
     for (const QString &name : std::as_const(groupNames)) {
@@ -112,6 +124,8 @@ int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progre
             return -1;
         }
     }
+    for (Membership &membership : memberships)
+        membership.id = std::exchange(membership.person, nullptr)->recordID();
     book.reset();
     if (!memberships.isEmpty())
         addMemberships(memberships);
