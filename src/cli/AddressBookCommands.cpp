@@ -5,15 +5,14 @@
 #include "addressbook/DemoSeeder.h"
 #include "addressbook/EntryData.h"
 #include "addressbook/PersonJson.h"
+#include "addressbook/WorkingSetRows.h"
 #include "platform/Localization.h"
 
-#include <QCollator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <algorithm>
 
 namespace {
 
@@ -185,15 +184,8 @@ int runList(const Arguments &args)
     ABAddressBookRef book = openBook(&message);
     if (!book)
         return Commands::fail(message);
-    EntryList rows;
-    for (const ABRecordRef &person : ABSources::peopleToWorkOn(*book))
-        EntryData::appendRow(rows, person, person->recordID(), true);
-    QCollator collator;
-    std::stable_sort(rows.begin(), rows.end(), [&](const EntryDataRef &a, const EntryDataRef &b) {
-        int order = collator.compare(a->lastname, b->lastname);
-        return order != 0 ? order < 0 : collator.compare(a->name, b->name) < 0;
-    });
-    for (const EntryDataRef &row : std::as_const(rows))
+    const EntryList rows = loadWorkingSetRows(*book);
+    for (const EntryDataRef &row : rows)
         Commands::out() << row->recID << '\t' << row->name << '\n';
     return 0;
 }
