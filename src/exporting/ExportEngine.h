@@ -3,6 +3,7 @@
 #include "ExportPrinters.h"
 #include "addressbook/EntryData.h"
 #include "formats/common/ProgressTarget.h"
+#include "shell/AppData.h"
 
 #include <QString>
 
@@ -14,7 +15,7 @@ struct ExportRequest {
     QString path;                     // the file to create (an existing one is replaced)
     EntryList entries;                // only rows with `selected` are written, in list order
     int format = ExportFormat::HTML;  // ExportFormat::LDIF, HTML, TXT or CSV
-    uint32_t mask = 0xfffe;           // the export field filter (AppData::flagsExp)
+    uint32_t mask = FieldFilter::Default; // the export field filter (AppData::flagsExp)
     int layout = 0;                   // LDIF schema 0-2, or ExportFormat::PrintLayout
     int charSet = 0;                  // 0 UTF-8, otherwise ISO 8859-1 (AppData::charSet)
     std::optional<QString> dnSuffix;  // LDIF entry heads only

@@ -73,6 +73,7 @@ ExportText ExportRun::photo(const ABRecord &person) const
 
 void ExportRun::log(const QString &line) const
 {
+    // Callers that format a line check m_log first, so that a run without the log pays nothing.
     if (m_log)
         FLogLine(line);
 }
@@ -88,7 +89,8 @@ void ExportRun::writeRecord(const ABRecord &person, Pass pass)
     const bool writing = pass == WritingPass;
     if (writing) {
         m_printer.beginRecord();
-        log(QStringLiteral("Record: %1").arg(compositeName));
+        if (m_log)
+            log(QStringLiteral("Record: %1").arg(compositeName));
         entryHead(person, compositeName);
         if (mask & FieldFilter::Phonetic) {
             singleField(SingleField::PhoneticFirstName, kABPersonFirstNamePhoneticProperty,
@@ -99,12 +101,16 @@ void ExportRun::writeRecord(const ABRecord &person, Pass pass)
     }
     if ((mask & FieldFilter::Groups) && m_printer.wantsGroups())
         groups(person, pass);
-    if (mask & FieldFilter::Phone)
-        phones(person, pass);
-    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty))
-        emails(person, pass);
+    if (mask & FieldFilter::Phone) {
+        plainValues(person, {kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false, LabelKinds::phoneKind, &RecordPrinter::phone},
+                    pass);
+    }
+    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty)) {
+        plainValues(person, {kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true, LabelKinds::emailKind, &RecordPrinter::email},
+                    pass);
+    }
     if (mask & FieldFilter::URL)
-        urls(person, pass);
+        plainValues(person, {kABPersonURLProperty, ColumnFamily::URLs, "URLS", false, LabelKinds::urlKind, &RecordPrinter::url}, pass);
     if (writing) {
         const std::pair<SingleField, ABPropertyID> organization[] = {
             {SingleField::Organization, kABPersonOrganizationProperty},
@@ -216,48 +222,28 @@ void ExportRun::groups(const ABRecord &person, Pass pass)
     m_printer.endFamily(ColumnFamily::Groups);
 }
 
-void ExportRun::phones(const ABRecord &person, Pass pass)
+void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, Pass pass)
 {
-    const ABMultiValue values = person.copyMultiValue(kABPersonPhoneProperty);
-    log(QStringLiteral("  PHONES %1").arg(values.count()));
-    const ExportText name = propertyName(kABPersonPhoneProperty);
-    countedFamily(values, ColumnFamily::Phones, false, pass, [&](const ABMultiValue::Entry &entry) {
+    const ABMultiValue values = person.copyMultiValue(family.property);
+    if (m_log)
+        log(QStringLiteral("  %1 %2").arg(QLatin1String(family.logName)).arg(values.count()));
+    const ExportText name = propertyName(family.property);
+    countedFamily(values, family.family, family.unlabelledToo, pass, [&](const ABMultiValue::Entry &entry) {
         // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
-        const QByteArray number = entry.value.toString().toUtf8();
-        if (!number.isEmpty())
-            m_printer.phone(name, number, labelText(*entry.label), LabelKinds::phoneKind(entry.label));
-    });
-}
-
-void ExportRun::emails(const ABRecord &person, Pass pass)
-{
-    const ABMultiValue values = person.copyMultiValue(kABPersonEmailProperty);
-    log(QStringLiteral("  EMAILS %1").arg(values.count()));
-    const ExportText name = propertyName(kABPersonEmailProperty);
-    countedFamily(values, ColumnFamily::Emails, true, pass, [&](const ABMultiValue::Entry &entry) {
-        const QByteArray address = entry.value.toString().toUtf8();
-        if (!address.isEmpty())
-            m_printer.email(name, address, entry.label ? labelText(*entry.label) : ExportText("email"),
-                            LabelKinds::emailKind(entry.label));
-    });
-}
-
-void ExportRun::urls(const ABRecord &person, Pass pass)
-{
-    const ABMultiValue values = person.copyMultiValue(kABPersonURLProperty);
-    log(QStringLiteral("  URLS %1").arg(values.count()));
-    const ExportText name = propertyName(kABPersonURLProperty);
-    countedFamily(values, ColumnFamily::URLs, false, pass, [&](const ABMultiValue::Entry &entry) {
-        const QByteArray url = entry.value.toString().toUtf8();
-        if (!url.isEmpty())
-            m_printer.url(name, url, labelText(*entry.label), LabelKinds::urlKind(entry.label));
+        const QByteArray value = entry.value.toString().toUtf8();
+        if (!value.isEmpty()) {
+            // Only e-mail addresses come here without a label.
+            (m_printer.*family.print)(name, value, entry.label ? labelText(*entry.label) : ExportText("email"),
+                                      family.kindOf(entry.label));
+        }
     });
 }
 
 void ExportRun::dates(const ABRecord &person, Pass pass)
 {
     const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
-    log(QStringLiteral("  DATES %1").arg(values.count()));
+    if (m_log)
+        log(QStringLiteral("  DATES %1").arg(values.count()));
     const ExportText name = propertyName(kABPersonDateProperty);
     countedFamily(values, ColumnFamily::Dates, false, pass, [&](const ABMultiValue::Entry &entry) {
         m_printer.date(name, labelText(*entry.label), dateText(entry.value));
@@ -267,7 +253,8 @@ void ExportRun::dates(const ABRecord &person, Pass pass)
 void ExportRun::instantMessages(const ABRecord &person, Pass pass)
 {
     const ABMultiValue values = person.copyMultiValue(kABPersonInstantMessageProperty);
-    log(QStringLiteral("  IM %1").arg(values.count()));
+    if (m_log)
+        log(QStringLiteral("  IM %1").arg(values.count()));
     const ExportText name = propertyName(kABPersonInstantMessageProperty);
     countedFamily(values, ColumnFamily::InstantMessages, false, pass, [&](const ABMultiValue::Entry &entry) {
         const QVariantMap im = entry.value.toMap();
@@ -282,7 +269,8 @@ void ExportRun::addresses(const ABRecord &person, Pass pass)
                                                            kABPersonAddressStateKey, kABPersonAddressCountryKey,
                                                            kABPersonAddressZIPKey};
     const ABMultiValue values = person.copyMultiValue(kABPersonAddressProperty);
-    log(QStringLiteral("  ADDRESSES %1").arg(values.count()));
+    if (m_log)
+        log(QStringLiteral("  ADDRESSES %1").arg(values.count()));
     countedFamily(values, ColumnFamily::Addresses, false, pass, [&](const ABMultiValue::Entry &entry) {
         const QVariantMap parts = entry.value.toMap();
         AddressEntry address;

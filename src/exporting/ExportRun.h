@@ -31,9 +31,17 @@ private:
     void entryHead(const ABRecord &person, const QString &compositeName);
     void singleField(SingleField field, ABPropertyID property, const ExportText &value);
     void groups(const ABRecord &person, Pass pass);
-    void phones(const ABRecord &person, Pass pass);
-    void emails(const ABRecord &person, Pass pass);
-    void urls(const ABRecord &person, Pass pass);
+    // Phones, e-mails and URLs: plain text values, written with the printer `print`.
+    using PlainValuePrinter = void (RecordPrinter::*)(const ExportText &, const ExportText &, const ExportText &, int);
+    struct PlainFamily {
+        ABPropertyID property;
+        ColumnFamily family;
+        const char *logName;
+        bool unlabelledToo;
+        int (*kindOf)(const std::optional<QString> &);
+        PlainValuePrinter print;
+    };
+    void plainValues(const ABRecord &person, const PlainFamily &family, Pass pass);
     void dates(const ABRecord &person, Pass pass);
     void instantMessages(const ABRecord &person, Pass pass);
     void addresses(const ABRecord &person, Pass pass);

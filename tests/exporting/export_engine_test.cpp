@@ -2,6 +2,7 @@
 // padding, vanished rows and progress from a worker thread, files that cannot be created,
 // the export log, and the command line.
 
+#include "support/ExportFixture.h"
 #include "support/TestEnvironment.h"
 
 #include "exporting/ExportEngine.h"
@@ -29,17 +30,6 @@ ABRecordRef addPerson(ABAddressBook &book, const QString &first, const QString &
         person->setValue(kABPersonPhoneProperty, QVariant::fromValue(numbers));
     book.addRecord(person);
     return person;
-}
-
-EntryList rowsOf(const QList<ABRecordRef> &people)
-{
-    EntryList rows;
-    for (const ABRecordRef &person : people) {
-        auto row = std::make_shared<EntryData>();
-        row->recID = person->recordID();
-        rows.append(row);
-    }
-    return rows;
 }
 
 QByteArray readFile(const QString &path)
@@ -134,7 +124,7 @@ void ExportEngineTest::csvPadsEveryRowToTheHeader()
     QVERIFY(book->save());
     ExportRequest request;
     request.path = Documents::filePath(QStringLiteral("pad.csv"));
-    request.entries = rowsOf({three, one});
+    request.entries = ExportFixture::rowsOf({three, one});
     request.format = ExportFormat::CSV;
     request.mask = FieldFilter::Phone;
     book.reset();
@@ -154,7 +144,7 @@ void ExportEngineTest::vanishedRowIsCountedAndProgressRunsOnMainThread()
     QVERIFY(book->save());
     ExportRequest request;
     request.path = Documents::filePath(QStringLiteral("three.txt"));
-    request.entries = rowsOf({first, gone, last});
+    request.entries = ExportFixture::rowsOf({first, gone, last});
     request.format = ExportFormat::TXT;
     QVERIFY(book->removeRecord(gone));
     QVERIFY(book->save());
@@ -185,7 +175,7 @@ void ExportEngineTest::fileThatCannotBeCreated()
     QVERIFY(book->save());
     book.reset();
     ExportRequest request;
-    request.entries = rowsOf({person});
+    request.entries = ExportFixture::rowsOf({person});
     request.format = ExportFormat::HTML;
     request.path = environment.path(QStringLiteral("missing-folder/out.html"));
     QCOMPARE(exportData(request), -1);
@@ -221,7 +211,7 @@ void ExportEngineTest::exportLog()
     AppData::sharedInstance().setLogEnabled(1);
     ExportRequest request;
     request.path = Documents::filePath(QStringLiteral("log.csv"));
-    request.entries = rowsOf({a, b});
+    request.entries = ExportFixture::rowsOf({a, b});
     request.format = ExportFormat::CSV;
     request.mask = FieldFilter::Default;
     QCOMPARE(exportData(request), 2);

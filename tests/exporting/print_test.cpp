@@ -1,6 +1,7 @@
 // The print path: the selected contacts become a printed page (here a PDF file), and the
 // intermediate print.html is gone afterwards.
 
+#include "support/ExportFixture.h"
 #include "support/RecordingUiHost.h"
 #include "support/TestEnvironment.h"
 
@@ -58,13 +59,7 @@ static EntryList addPeople(const TestEnvironment &environment, int count)
         people.append(person);
     }
     book->save();
-    EntryList rows;
-    for (const ABRecordRef &person : people) {
-        auto row = std::make_shared<EntryData>();
-        row->recID = person->recordID();
-        rows.append(row);
-    }
-    return rows;
+    return ExportFixture::rowsOf(people);
 }
 
 void PrintTest::printsThePageAndRemovesTheFile()

@@ -129,6 +129,18 @@ QByteArray ExportFixture::photoPng()
     return png;
 }
 
+EntryList ExportFixture::rowsOf(const QList<ABRecordRef> &people)
+{
+    EntryList rows;
+    for (const ABRecordRef &person : people) {
+        auto row = std::make_shared<EntryData>();
+        row->recID = person->recordID();
+        row->name = person->copyCompositeName();
+        rows.append(row);
+    }
+    return rows;
+}
+
 EntryList ExportFixture::build(ABAddressBook &book)
 {
     ABRecordRef ana = addPerson(book, QStringLiteral("Ana"), QStringLiteral("Sousa"));
@@ -168,13 +180,7 @@ EntryList ExportFixture::build(ABAddressBook &book)
     if (!book.save(&error))
         qFatal("fixture: %s", qPrintable(error));
 
-    EntryList rows;
-    for (const ABRecordRef &person : {ana, lukasz, vanishing, zed, markup, nameless}) {
-        auto row = std::make_shared<EntryData>();
-        row->recID = person->recordID();
-        row->name = person->copyCompositeName();
-        rows.append(row);
-    }
+    EntryList rows = rowsOf({ana, lukasz, vanishing, zed, markup, nameless});
     // One more row that is not selected: it must not be written.
     auto unselected = std::make_shared<EntryData>(*rows.first());
     unselected->selected = false;

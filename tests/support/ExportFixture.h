@@ -12,6 +12,9 @@ namespace ExportFixture {
 // Builds the people in `book` (saved) and answers the rows in export order.
 EntryList build(ABAddressBook &book);
 
+// One selected row per person, in the order given.
+EntryList rowsOf(const QList<ABRecordRef> &people);
+
 // A small PNG that is the same on every run.
 QByteArray photoPng();
 

@@ -79,10 +79,30 @@ public:
     virtual void entryHead(const EntryHead &head) = 0;
     virtual void nameValue(const ExportText &name, const ExportText &value) = 0;
     virtual void group(const ExportText &name) { (void)name; }
-    virtual void phone(const ExportText &propertyName, const ExportText &number, const ExportText &label, int kind) = 0;
-    virtual void email(const ExportText &propertyName, const ExportText &address, const ExportText &label, int kind) = 0;
-    virtual void url(const ExportText &propertyName, const ExportText &url, const ExportText &label, int kind) = 0;
-    virtual void date(const ExportText &propertyName, const ExportText &label, const ExportText &dateText) = 0;
+    // Phones, e-mails, URLs and dates default to one labelled-value line each.
+    virtual void phone(const ExportText &propertyName, const ExportText &number, const ExportText &label, int kind)
+    {
+        (void)kind;
+        labelledValue(propertyName, label, number);
+    }
+    virtual void email(const ExportText &propertyName, const ExportText &address, const ExportText &label, int kind)
+    {
+        (void)kind;
+        labelledValue(propertyName, label, address);
+    }
+    virtual void url(const ExportText &propertyName, const ExportText &url, const ExportText &label, int kind)
+    {
+        (void)kind;
+        labelledValue(propertyName, label, url);
+    }
+    virtual void date(const ExportText &propertyName, const ExportText &label, const ExportText &dateText)
+    {
+        labelledValue(propertyName, label, dateText);
+    }
+    virtual void labelledValue(const ExportText &propertyName, const ExportText &label, const ExportText &value)
+    {
+        (void)propertyName, (void)label, (void)value;
+    }
     virtual void instantMessage(const ExportText &propertyName, const ExportText &label, const ExportText &service,
                                 const ExportText &userName) = 0;
     // The note as stored (line ends kept); by default one name/value line when there is one.

@@ -66,30 +66,10 @@ void HtmlPrinter::nameValue(const ExportText &name, const ExportText &value)
         row(escape(*name), escape(*value));
 }
 
-void HtmlPrinter::labelledRow(const ExportText &propertyName, const ExportText &label, const ExportText &value)
+void HtmlPrinter::labelledValue(const ExportText &propertyName, const ExportText &label, const ExportText &value)
 {
     if (propertyName && label && value)
         row(escape(*propertyName) + ' ' + escape(*label), escape(*value));
-}
-
-void HtmlPrinter::phone(const ExportText &propertyName, const ExportText &number, const ExportText &label, int)
-{
-    labelledRow(propertyName, label, number);
-}
-
-void HtmlPrinter::email(const ExportText &propertyName, const ExportText &address, const ExportText &label, int)
-{
-    labelledRow(propertyName, label, address);
-}
-
-void HtmlPrinter::url(const ExportText &propertyName, const ExportText &url, const ExportText &label, int)
-{
-    labelledRow(propertyName, label, url);
-}
-
-void HtmlPrinter::date(const ExportText &propertyName, const ExportText &label, const ExportText &dateText)
-{
-    labelledRow(propertyName, label, dateText);
 }
 
 void HtmlPrinter::instantMessage(const ExportText &propertyName, const ExportText &label, const ExportText &service,

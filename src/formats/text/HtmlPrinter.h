@@ -16,10 +16,7 @@ public:
 
     void entryHead(const EntryHead &head) override;
     void nameValue(const ExportText &name, const ExportText &value) override;
-    void phone(const ExportText &propertyName, const ExportText &number, const ExportText &label, int kind) override;
-    void email(const ExportText &propertyName, const ExportText &address, const ExportText &label, int kind) override;
-    void url(const ExportText &propertyName, const ExportText &url, const ExportText &label, int kind) override;
-    void date(const ExportText &propertyName, const ExportText &label, const ExportText &dateText) override;
+    void labelledValue(const ExportText &propertyName, const ExportText &label, const ExportText &value) override;
     void instantMessage(const ExportText &propertyName, const ExportText &label, const ExportText &service,
                         const ExportText &userName) override;
     void note(const ExportText &propertyName, const ExportText &note) override;
@@ -34,5 +31,4 @@ private:
     bool printLayout() const { return m_context.layout == kPrintLayout; }
     // "<tr><td>NAME</td><td>VALUE</td></tr>" with both parts already escaped.
     void row(const QByteArray &name, const QByteArray &value);
-    void labelledRow(const ExportText &propertyName, const ExportText &label, const ExportText &value);
 };

@@ -32,30 +32,10 @@ void TxtPrinter::nameValue(const ExportText &name, const ExportText &value)
         m_out << *name << ": " << *value << '\n';
 }
 
-void TxtPrinter::labelledLine(const ExportText &propertyName, const ExportText &label, const ExportText &value)
+void TxtPrinter::labelledValue(const ExportText &propertyName, const ExportText &label, const ExportText &value)
 {
     if (propertyName && label && value)
         m_out << *propertyName << ' ' << *label << ": " << *value << '\n';
-}
-
-void TxtPrinter::phone(const ExportText &propertyName, const ExportText &number, const ExportText &label, int)
-{
-    labelledLine(propertyName, label, number);
-}
-
-void TxtPrinter::email(const ExportText &propertyName, const ExportText &address, const ExportText &label, int)
-{
-    labelledLine(propertyName, label, address);
-}
-
-void TxtPrinter::url(const ExportText &propertyName, const ExportText &url, const ExportText &label, int)
-{
-    labelledLine(propertyName, label, url);
-}
-
-void TxtPrinter::date(const ExportText &propertyName, const ExportText &label, const ExportText &dateText)
-{
-    labelledLine(propertyName, label, dateText);
 }
 
 void TxtPrinter::instantMessage(const ExportText &propertyName, const ExportText &label, const ExportText &service,

@@ -14,15 +14,9 @@ public:
     void beginRecord() override;
     void entryHead(const EntryHead &head) override;
     void nameValue(const ExportText &name, const ExportText &value) override;
-    void phone(const ExportText &propertyName, const ExportText &number, const ExportText &label, int kind) override;
-    void email(const ExportText &propertyName, const ExportText &address, const ExportText &label, int kind) override;
-    void url(const ExportText &propertyName, const ExportText &url, const ExportText &label, int kind) override;
-    void date(const ExportText &propertyName, const ExportText &label, const ExportText &dateText) override;
+    void labelledValue(const ExportText &propertyName, const ExportText &label, const ExportText &value) override;
     void instantMessage(const ExportText &propertyName, const ExportText &label, const ExportText &service,
                         const ExportText &userName) override;
     void addressPart(const ExportText &propertyName, const ExportText &label, const ExportText &partName,
                      const ExportText &value, int kind, int part) override;
-
-private:
-    void labelledLine(const ExportText &propertyName, const ExportText &label, const ExportText &value);
 };
