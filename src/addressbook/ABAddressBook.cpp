@@ -122,6 +122,11 @@ Result<void> ABAddressBook::prepare(bool created)
             return r;
     }
     db.exec("PRAGMA synchronous=NORMAL");
+    ABConnection::Statement tables(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
+    if (!tables.step())
+        return Error{db.error()};
+    if (tables.columnInt(0) == 0)
+        return Error{QStringLiteral("not a Vennaro address book")};
     ABConnection::Statement check(db, "SELECT value FROM meta WHERE key = 'schema'");
     if (!check.step())
         return Error{check.failed() ? db.error() : QStringLiteral("not a Vennaro address book")};
@@ -207,6 +212,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
         members.bind(1, qint64(id));
         while (members.step())
             record->m_memberIDs.append(ABRecordID(members.columnInt(0)));
+        record->m_memberIDSet = QSet<ABRecordID>(record->m_memberIDs.begin(), record->m_memberIDs.end());
     }
     m_loaded.insert(id, record);
     return record;
@@ -214,7 +220,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
 
 bool ABAddressBook::isPending(const ABRecordRef &record) const
 {
-    return m_removed.contains(record);
+    return record->m_change == ABRecord::Change::Removed;
 }
 
 QList<ABRecordRef> ABAddressBook::loadRecords(ABRecordType type, ABRecordID sourceID)
@@ -338,9 +344,12 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
             *error = QStringLiteral("Only people and groups can be added.");
         return false;
     }
-    if (m_removed.removeOne(record))
+    if (record->m_change == ABRecord::Change::Removed && record->m_book.lock().get() == this) {
+        m_removed.removeOne(record);
+        record->m_change = ABRecord::Change::None;
         return true;
-    if (record->recordID() != kABRecordInvalidID || m_added.contains(record)) {
+    }
+    if (record->recordID() != kABRecordInvalidID || record->m_change == ABRecord::Change::Added) {
         if (record->m_book.lock().get() == this)
             return true;
         if (error)
@@ -354,6 +363,7 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     record->m_book = weak_from_this();
     record->m_connection = m_connection;
     record->m_nameFormat = compositeNameFormat();
+    record->m_change = ABRecord::Change::Added;
     m_added.append(record);
     return true;
 }
@@ -365,15 +375,20 @@ bool ABAddressBook::removeRecord(const ABRecordRef &record, QString *error)
             *error = QStringLiteral("No record to remove.");
         return false;
     }
-    if (m_added.removeOne(record))
+    if (record->m_change == ABRecord::Change::Added && record->m_book.lock().get() == this) {
+        m_added.removeOne(record);
+        record->m_change = ABRecord::Change::None;
         return true;
+    }
     if (!m_loaded.contains(record->recordID()) || m_loaded.value(record->recordID()) != record) {
         if (error)
             *error = QStringLiteral("The record is not in this address book.");
         return false;
     }
-    if (!m_removed.contains(record))
+    if (record->m_change != ABRecord::Change::Removed) {
+        record->m_change = ABRecord::Change::Removed;
         m_removed.append(record);
+    }
     return true;
 }
 
@@ -390,6 +405,10 @@ bool ABAddressBook::hasUnsavedChanges() const
 
 void ABAddressBook::revert()
 {
+    for (const ABRecordRef &record : std::as_const(m_added))
+        record->m_change = ABRecord::Change::None;
+    for (const ABRecordRef &record : std::as_const(m_removed))
+        record->m_change = ABRecord::Change::None;
     m_added.clear();
     m_removed.clear();
     m_loaded.clear();
@@ -408,10 +427,14 @@ bool ABAddressBook::save(QString *error)
         for (const ABRecordRef &record : std::as_const(m_added))
             m_loaded.insert(record->recordID(), record);
         for (const ABRecordRef &record : std::as_const(m_loaded)) {
+            record->m_change = ABRecord::Change::None;
             record->m_valuesChanged = record->m_imageChanged = record->m_membersChanged = false;
-            for (const ABRecordRef &member : std::as_const(record->m_pendingMembers))
+            for (const ABRecordRef &member : std::as_const(record->m_pendingMembers)) {
                 record->m_memberIDs.append(member->recordID());
+                record->m_memberIDSet.insert(member->recordID());
+            }
             record->m_pendingMembers.clear();
+            record->m_pendingMemberSet.clear();
         }
         for (const ABRecordRef &record : std::as_const(m_removed))
             m_loaded.remove(record->recordID());
@@ -465,9 +488,9 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
     ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) VALUES (?, ?, ?)");
     for (const ABRecordRef &record : std::as_const(touched)) {
-        if (m_removed.contains(record))
+        if (record->m_change == ABRecord::Change::Removed)
             continue;
-        bool isNew = m_added.contains(record);
+        bool isNew = record->m_change == ABRecord::Change::Added;
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
                 record->m_values.insert(kABPersonModificationDateProperty, now);

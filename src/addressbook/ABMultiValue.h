@@ -33,6 +33,7 @@ public:
     const QList<Entry> &entries() const { return m_entries; }
 
     void addValueAndLabel(const QVariant &value, const std::optional<QString> &label);
+    void reserve(int count) { m_entries.reserve(count); }
     bool replaceValueAtIndex(const QVariant &value, int index);
     bool replaceLabelAtIndex(const std::optional<QString> &label, int index);
     bool removeValueAndLabelAtIndex(int index);

@@ -219,9 +219,12 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
         return false;
     }
     if (person->recordID() == kABRecordInvalidID) {
-        if (!m_pendingMembers.contains(person))
+        if (!m_pendingMemberSet.contains(person.get())) {
+            m_pendingMemberSet.insert(person.get());
             m_pendingMembers.append(person);
-    } else if (!m_memberIDs.contains(person->recordID())) {
+        }
+    } else if (!m_memberIDSet.contains(person->recordID())) {
+        m_memberIDSet.insert(person->recordID());
         m_memberIDs.append(person->recordID());
     }
     m_membersChanged = true;
@@ -230,7 +233,11 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
 
 bool ABRecord::removeMember(const ABRecordRef &person, QString *error)
 {
-    bool removed = person && (m_memberIDs.removeOne(person->recordID()) || m_pendingMembers.removeOne(person));
+    bool removed = false;
+    if (person && m_memberIDSet.remove(person->recordID()))
+        removed = m_memberIDs.removeOne(person->recordID());
+    else if (person && m_pendingMemberSet.remove(person.get()))
+        removed = m_pendingMembers.removeOne(person);
     if (!removed) {
         if (error)
             *error = QStringLiteral("The person is not a member of the group.");

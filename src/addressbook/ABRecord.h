@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QVariant>
 
 #include <memory>
@@ -77,10 +78,17 @@ private:
     mutable bool m_imageLoaded = true;
     bool m_imageChanged = false;
 
-    // Group members, each either saved (identifier) or added in this handle (record).
+    // Where the record stands in its handle's unsaved changes.
+    enum class Change { None, Added, Removed };
+    Change m_change = Change::None;
+
+    // Group members, each either saved (identifier) or added in this handle (record); the sets
+    // keep membership tests cheap for groups of many thousands.
     std::weak_ptr<ABAddressBook> m_book;
     QList<ABRecordRef> m_pendingMembers;
+    QSet<const ABRecord *> m_pendingMemberSet;
     QList<ABRecordID> m_memberIDs;
+    QSet<ABRecordID> m_memberIDSet;
     bool m_membersChanged = false;
     int m_nameFormat = kABPersonCompositeNameFormatFirstNameFirst;
 };

@@ -2,15 +2,73 @@
 
 #include "ABMultiValue.h"
 
-#include <QDataStream>
-#include <QIODevice>
 #include <QDateTime>
+#include <QtEndian>
+
+#include <cstring>
+
+// A flat little-endian layout read and written with plain copies: loading every person of a
+// large address book spends its time here.
 
 namespace {
 
-constexpr quint8 kFormatVersion = 1;
+constexpr quint8 kFormatVersion = 2;
 
 enum Tag : quint8 { TagText = 1, TagInteger = 2, TagReal = 3, TagDate = 4, TagDictionary = 5, TagMulti = 0x80 };
+
+class Writer {
+public:
+    explicit Writer(QByteArray &out) : m_out(out) {}
+    template <typename T>
+    void put(T value)
+    {
+        T little = qToLittleEndian(value);
+        m_out.append(reinterpret_cast<const char *>(&little), sizeof little);
+    }
+    void put(const QString &text)
+    {
+        put(quint32(text.size()));
+        m_out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    }
+
+private:
+    QByteArray &m_out;
+};
+
+class Reader {
+public:
+    explicit Reader(const QByteArray &in) : m_p(in.constData()), m_end(in.constData() + in.size()) {}
+    bool ok() const { return m_ok; }
+    template <typename T>
+    T get()
+    {
+        T value{};
+        if (size_t(m_end - m_p) < sizeof value) {
+            m_ok = false;
+            return value;
+        }
+        std::memcpy(&value, m_p, sizeof value);
+        m_p += sizeof value;
+        return qFromLittleEndian(value);
+    }
+    QString text()
+    {
+        quint32 n = get<quint32>();
+        if (!m_ok || size_t(m_end - m_p) / 2 < n) {
+            m_ok = false;
+            return QString();
+        }
+        QString s(qsizetype(n), Qt::Uninitialized);
+        std::memcpy(s.data(), m_p, size_t(n) * 2);
+        m_p += size_t(n) * 2;
+        return s;
+    }
+
+private:
+    const char *m_p;
+    const char *m_end;
+    bool m_ok = true;
+};
 
 quint8 tagOf(const QVariant &value)
 {
@@ -29,46 +87,44 @@ quint8 tagOf(const QVariant &value)
     }
 }
 
-void writeScalar(QDataStream &out, quint8 tag, const QVariant &value)
+void writeScalar(Writer &out, quint8 tag, const QVariant &value)
 {
     switch (tag) {
-    case TagText: out << value.toString(); break;
-    case TagInteger: out << qint64(value.toLongLong()); break;
-    case TagReal: out << value.toDouble(); break;
-    case TagDate: out << qint64(value.toDateTime().toMSecsSinceEpoch()); break;
+    case TagText: out.put(value.toString()); break;
+    case TagInteger: out.put(qint64(value.toLongLong())); break;
+    case TagReal: out.put(value.toDouble()); break;
+    case TagDate: out.put(qint64(value.toDateTime().toMSecsSinceEpoch())); break;
     case TagDictionary: {
         const QVariantMap map = value.toMap();
-        out << quint32(map.size());
-        for (auto it = map.begin(); it != map.end(); ++it)
-            out << it.key() << it.value().toString();
+        out.put(quint32(map.size()));
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            out.put(it.key());
+            out.put(it.value().toString());
+        }
         break;
     }
     default: break;
     }
 }
 
-bool readScalar(QDataStream &in, quint8 tag, QVariant &value)
+QVariant readScalar(Reader &in, quint8 tag)
 {
     switch (tag) {
-    case TagText: { QString s; in >> s; value = s; break; }
-    case TagInteger: { qint64 n; in >> n; value = n; break; }
-    case TagReal: { double d; in >> d; value = d; break; }
-    case TagDate: { qint64 ms; in >> ms; value = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); break; }
+    case TagText: return in.text();
+    case TagInteger: return in.get<qint64>();
+    case TagReal: return in.get<double>();
+    case TagDate: return QDateTime::fromMSecsSinceEpoch(in.get<qint64>(), Qt::UTC);
     case TagDictionary: {
-        quint32 n = 0;
-        in >> n;
+        quint32 n = in.get<quint32>();
         QVariantMap map;
-        for (quint32 i = 0; i < n && in.status() == QDataStream::Ok; ++i) {
-            QString key, text;
-            in >> key >> text;
-            map.insert(key, text);
+        for (quint32 i = 0; i < n && in.ok(); ++i) {
+            QString key = in.text();
+            map.insert(key, in.text());
         }
-        value = map;
-        break;
+        return map;
     }
-    default: return false;
+    default: return QVariant();
     }
-    return in.status() == QDataStream::Ok;
 }
 
 quint8 baseTagOfMulti(ABPropertyType type)
@@ -94,22 +150,25 @@ ABPropertyType multiTypeOfTag(quint8 tag)
 QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
 {
     QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out << kFormatVersion << quint32(values.size());
+    bytes.reserve(256);
+    Writer out(bytes);
+    out.put(kFormatVersion);
+    out.put(quint32(values.size()));
     for (auto it = values.begin(); it != values.end(); ++it) {
-        out << qint32(it.key());
+        out.put(qint32(it.key()));
         if (isMultiValue(it.value())) {
             const ABMultiValue multi = it.value().value<ABMultiValue>();
             quint8 base = baseTagOfMulti(multi.propertyType());
-            out << quint8(TagMulti | base) << quint32(multi.count());
+            out.put(quint8(TagMulti | base));
+            out.put(quint32(multi.count()));
             for (const ABMultiValue::Entry &entry : multi.entries()) {
-                out << bool(entry.label.has_value()) << entry.label.value_or(QString());
+                out.put(quint8(entry.label.has_value()));
+                out.put(entry.label.value_or(QString()));
                 writeScalar(out, base, entry.value);
             }
         } else {
             quint8 tag = tagOf(it.value());
-            out << tag;
+            out.put(tag);
             writeScalar(out, tag, it.value());
         }
     }
@@ -118,38 +177,29 @@ QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
 
 bool ABRecordCodec::decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant> &values)
 {
-    QDataStream in(bytes);
-    in.setVersion(QDataStream::Qt_6_0);
-    quint8 version = 0;
-    quint32 count = 0;
-    in >> version >> count;
-    if (version != kFormatVersion)
+    Reader in(bytes);
+    if (in.get<quint8>() != kFormatVersion)
         return false;
-    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-        qint32 property = 0;
-        quint8 tag = 0;
-        in >> property >> tag;
+    quint32 count = in.get<quint32>();
+    values.reserve(qsizetype(qMin<quint32>(count, 64)));
+    for (quint32 i = 0; i < count && in.ok(); ++i) {
+        qint32 property = in.get<qint32>();
+        quint8 tag = in.get<quint8>();
         if (tag & TagMulti) {
             quint8 base = tag & ~TagMulti;
             ABMultiValue multi(multiTypeOfTag(base));
-            quint32 n = 0;
-            in >> n;
-            for (quint32 j = 0; j < n && in.status() == QDataStream::Ok; ++j) {
-                bool hasLabel = false;
-                QString label;
-                QVariant value;
-                in >> hasLabel >> label;
-                if (!readScalar(in, base, value))
-                    return false;
+            quint32 n = in.get<quint32>();
+            multi.reserve(int(qMin<quint32>(n, 1024)));
+            for (quint32 j = 0; j < n && in.ok(); ++j) {
+                bool hasLabel = in.get<quint8>() != 0;
+                QString label = in.text();
+                QVariant value = readScalar(in, base);
                 multi.addValueAndLabel(value, hasLabel ? std::optional<QString>(label) : std::nullopt);
             }
-            values.insert(property, QVariant::fromValue(multi));
+            values.insert(property, QVariant::fromValue(std::move(multi)));
         } else {
-            QVariant value;
-            if (!readScalar(in, tag, value))
-                return false;
-            values.insert(property, value);
+            values.insert(property, readScalar(in, tag));
         }
     }
-    return in.status() == QDataStream::Ok;
+    return in.ok();
 }

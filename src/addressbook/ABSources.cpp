@@ -101,6 +101,8 @@ bool ABSources::isSourceSelected()
 
 ABRecordRef ABSources::selectedSource(ABAddressBook &book)
 {
+    if (isSourceSelected())
+        buildChoices();
     if (!isSourceSelected() || g_selectedIndex >= g_choices.size() || g_selectedIndex < 0)
         return nullptr;
     return book.sourceWithRecordID(g_choices[g_selectedIndex].sourceID);

@@ -2,12 +2,15 @@
 
 #include "Command.h"
 #include "addressbook/ABAddressBook.h"
+#include "gui/GuiApplication.h"
 #include "platform/DeviceFacts.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
 #include "shell/LaunchOptions.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -41,25 +44,52 @@ int runCommand(const Command &command, const QStringList &words)
     return status;
 }
 
+// A word that is no command but a file to open (or a link handed back to the window).
+bool isHandedIn(const QString &word)
+{
+    if (QFileInfo(word).isFile())
+        return true;
+    const QUrl url(word);
+    return url.isValid() && url.scheme().size() > 1;
+}
+
+int runWindow(int &argc, char **argv, const LaunchOptions &options)
+{
+    if (!GuiApplication::displayAvailable()) {
+        Commands::err() << "vennaro: no display to open the window on; use a command (`vennaro --help`) "
+                           "or run the window under `xvfb-run vennaro`"
+                        << Qt::endl;
+        return 1;
+    }
+    return GuiApplication::run(argc, argv, options);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Vennaro"));
-    QCoreApplication::setApplicationVersion(DeviceFacts::applicationVersion());
-
-    LaunchOptions options = LaunchOptions::parse(app.arguments().mid(1));
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words.append(QString::fromLocal8Bit(argv[i]));
+    LaunchOptions options = LaunchOptions::parse(words);
     if (!options.error.isEmpty())
         return Commands::fail(options.error + QStringLiteral(" (see `vennaro --help`)"));
     if (options.version) {
         Commands::out() << "Vennaro " << DeviceFacts::applicationVersion() << Qt::endl;
         return 0;
     }
-    if (options.help || options.command.isEmpty()) {
+    if (options.help) {
         printHelp();
         return 0;
     }
+    // The window: no command, or a file handed in (a command of that name wins).
+    if (options.command.isEmpty()
+        || (!Commands::find(options.command) && isHandedIn(options.command) && options.commandArguments.isEmpty()))
+        return runWindow(argc, argv, options);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vennaro"));
+    QCoreApplication::setApplicationVersion(DeviceFacts::applicationVersion());
     if (!options.documents.isEmpty())
         Documents::setPath(options.documents);
     if (!options.addressbook.isEmpty())

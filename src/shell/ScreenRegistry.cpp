@@ -37,7 +37,7 @@ ScreenController *ScreenRegistry::getViewController(int screenNumber)
     }
     auto factory = factories().find(screenNumber);
     if (screenNumber < 2 || screenNumber > 22 || factory == factories().end()) {
-        DevLog::log(QStringLiteral("getViewController: COULD NOT CREATE %1").arg(screenNumber));
+        DevLog::log(QStringLiteral("getViewController COULD NOT CREATE %1").arg(screenNumber));
         return nullptr;
     }
     ScreenController *screen = (*factory)();

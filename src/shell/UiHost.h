@@ -26,9 +26,11 @@ public:
     // A modal text entry; none when cancelled.
     virtual std::optional<QString> askText(const QString &title, const QString &text, const QString &initial) = 0;
 
-    // The progress sheet: "Please Wait ...\n\n" + task + "\n\n" with one bar; a value of 1 or
-    // more closes it. An animated sheet shows activity without a value.
-    virtual void showProgress(const QString &task, bool animated) = 0;
+    // The progress sheet with its whole title (usually "Please Wait ...\n\n" + task + "\n\n",
+    // see progressTitle) and one bar; a value of 1 or more closes it. An animated sheet shows
+    // activity without a value. The title may change while the sheet is open.
+    virtual void showProgress(const QString &title, bool animated) = 0;
+    virtual void setProgressTitle(const QString &title) = 0;
     virtual void setProgress(double value) = 0;
     virtual void closeProgress() = 0;
 

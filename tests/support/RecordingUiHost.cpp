@@ -29,10 +29,15 @@ std::optional<QString> RecordingUiHost::askText(const QString &title, const QStr
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
 }
 
-void RecordingUiHost::showProgress(const QString &task, bool)
+void RecordingUiHost::showProgress(const QString &title, bool)
 {
-    progressTasks.append(task);
+    progressTitles.append(title);
     progressOpen = true;
+}
+
+void RecordingUiHost::setProgressTitle(const QString &title)
+{
+    progressTitles.append(title);
 }
 
 void RecordingUiHost::setProgress(double value)

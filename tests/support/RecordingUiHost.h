@@ -24,7 +24,7 @@ public:
     QList<Alert> alerts;          // alerts and questions, in order
     QQueue<int> answers;          // button indexes to answer questions with
     QQueue<std::optional<QString>> textAnswers;
-    QList<QString> progressTasks; // every sheet shown
+    QList<QString> progressTitles; // every sheet title shown, including changes
     QList<double> progressValues;
     bool progressOpen = false;
     QList<ScreenController *> stack; // pushed screens, top last
@@ -40,7 +40,8 @@ public:
     void showAlert(const QString &title, const QString &text) override;
     int ask(const QString &title, const QString &text, const QStringList &buttons, int cancelIndex) override;
     std::optional<QString> askText(const QString &title, const QString &text, const QString &initial) override;
-    void showProgress(const QString &task, bool animated) override;
+    void showProgress(const QString &title, bool animated) override;
+    void setProgressTitle(const QString &title) override;
     void setProgress(double value) override;
     void closeProgress() override;
     void push(ScreenController *screen) override;

@@ -1,0 +1,23 @@
+#include "ViewCatalog.h"
+
+#include "FiltersView.h"
+#include "LanguageView.h"
+#include "MainMenuView.h"
+#include "SettingsView.h"
+#include "ViewFactory.h"
+#include "WebPageView.h"
+#include "shell/ImpExpFiltersViewController.h"
+#include "shell/LanguageViewController.h"
+#include "shell/MainViewController.h"
+#include "shell/SettingsViewController.h"
+#include "shell/WebViewController.h"
+
+void ViewCatalog::registerAll()
+{
+    // One line per view: ViewFactory::registerViewClass<View, Controller>(ScreenNumber);
+    ViewFactory::registerViewClass<MainMenuView, MainViewController>(MainScreen);
+    ViewFactory::registerViewClass<WebPageView, WebViewController>(WebScreen);
+    ViewFactory::registerViewClass<SettingsView, SettingsViewController>(SettingsScreen);
+    ViewFactory::registerViewClass<FiltersView, ImpExpFiltersViewController>(ImpExpFiltersScreen);
+    ViewFactory::registerViewClass<LanguageView, LanguageViewController>(LanguageScreen);
+}

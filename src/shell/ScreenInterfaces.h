@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// What the shell asks of screens that live in higher libraries. Those screens inherit the
+// interface next to ScreenController; the shell reaches them through the registry and a
+// dynamic_cast, so it never depends on their code. A screen that does not implement its
+// interface is simply not driven (the call is logged).
+
+// The file list (screen 5).
+class FileChooserInterface {
+public:
+    virtual ~FileChooserInterface() = default;
+    // Lists the documents folder for a mode (0 import, 4/5 cloud folders …).
+    virtual void loadFiles(int mode) = 0;
+    // Asks for and runs the import of one file of the documents folder (by file name).
+    virtual void importFile(const QString &name) = 0;
+};
+
+// The contact selection list (screen 7).
+class SelectionListInterface {
+public:
+    virtual ~SelectionListInterface() = default;
+    virtual void setMode(int mode) = 0;
+};
+
+// The group list (screen 11).
+class GroupListInterface {
+public:
+    virtual ~GroupListInterface() = default;
+    virtual void loadGroups() = 0;
+};

@@ -1,0 +1,84 @@
+#include "UserDefaults.h"
+
+#include "platform/PropertyList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+UserDefaults &UserDefaults::standardUserDefaults()
+{
+    static UserDefaults defaults;
+    return defaults;
+}
+
+UserDefaults::UserDefaults()
+{
+    const QString folder = qEnvironmentVariableIsSet("VENNARO_CONFIG")
+                               ? qEnvironmentVariable("VENNARO_CONFIG")
+                               : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vennaro");
+    m_path = folder + QStringLiteral("/defaults.plist");
+    load();
+}
+
+void UserDefaults::load()
+{
+    m_values.clear();
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    Result<QVariant> root = PropertyList::read(file.readAll());
+    if (root && root->metaType().id() == QMetaType::QVariantMap)
+        m_values = root->toMap();
+}
+
+QString UserDefaults::path() const
+{
+    return m_path;
+}
+
+void UserDefaults::setPath(const QString &path)
+{
+    m_path = path;
+    load();
+}
+
+QVariant UserDefaults::objectForKey(const QString &key) const
+{
+    return m_values.value(key);
+}
+
+QStringList UserDefaults::stringArrayForKey(const QString &key) const
+{
+    return m_values.value(key).toStringList();
+}
+
+void UserDefaults::setObject(const QVariant &value, const QString &key)
+{
+    m_values.insert(key, value);
+}
+
+void UserDefaults::removeObjectForKey(const QString &key)
+{
+    m_values.remove(key);
+}
+
+bool UserDefaults::synchronize()
+{
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(PropertyList::writeXml(m_values));
+    return file.commit();
+}
+
+QString UserDefaults::preferredLanguage() const
+{
+    const QStringList languages = stringArrayForKey(QStringLiteral("AppleLanguages"));
+    const QString first = languages.isEmpty() ? QLocale::system().name() : languages.first();
+    return first.startsWith(QLatin1String("pt")) ? QStringLiteral("pt") : QStringLiteral("en");
+}

@@ -1,0 +1,179 @@
+#include "support/TestEnvironment.h"
+#include "gui/MainWindow.h"
+#include "gui/ProgressSheet.h"
+#include "gui/ScreenView.h"
+#include "gui/SingleInstance.h"
+#include "gui/ViewCatalog.h"
+#include "screens/ScreenCatalog.h"
+#include "shell/AppData.h"
+#include "shell/AppDelegate.h"
+#include "shell/ScreenController.h"
+#include "shell/ScreenRegistry.h"
+#include "shell/UserDefaults.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QtTest>
+
+// The window offscreen: the main menu and the settings screens clicked through.
+// With VENNARO_SCREENSHOTS=DIR the screens are also saved there as PNG files.
+class WindowTest : public QObject {
+    Q_OBJECT
+private:
+    MainWindow *m_window = nullptr;
+    AppDelegate *m_delegate = nullptr;
+    TestEnvironment *m_env = nullptr;
+
+    ScreenView *top() const { return m_window->topView(); }
+    template <typename T>
+    T *find(const QString &name) const
+    {
+        T *widget = top()->findChild<T *>(name);
+        if (!widget)
+            qWarning("no %s", qPrintable(name));
+        return widget;
+    }
+    void settle() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    void screenshot(const QString &name)
+    {
+        const QString folder = qEnvironmentVariable("VENNARO_SCREENSHOTS");
+        if (!folder.isEmpty())
+            m_window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_env = new TestEnvironment;
+        UserDefaults::standardUserDefaults().setPath(m_env->path(QStringLiteral("defaults.plist")));
+        UserDefaults::standardUserDefaults().setObject(QStringList{QStringLiteral("en")}, QStringLiteral("AppleLanguages"));
+        QVERIFY(m_env->open()->setAuthorizationStatus(3));
+        ScreenCatalog::registerAll();
+        ViewCatalog::registerAll();
+        m_window = new MainWindow;
+        UiHost::setCurrent(m_window);
+        m_delegate = new AppDelegate;
+        m_window->show();
+        m_delegate->launch();
+        settle();
+    }
+    void cleanup()
+    {
+        delete m_window;
+        delete m_delegate;
+        ScreenRegistry::clear();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete m_env;
+    }
+
+    void mainMenuToSettingsAndBack()
+    {
+        QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("title"))->text(), QStringLiteral("Vennaro"));
+        QVERIFY(!m_window->findChild<QToolButton *>(QStringLiteral("backButton"))->isVisible());
+        QVERIFY(m_window->findChild<QToolButton *>(QStringLiteral("infoButton"))->isVisible());
+        QVERIFY(!m_window->findChild<QToolButton *>(QStringLiteral("sourceButton"))->isVisible());
+        QCOMPARE(find<QLabel>(QStringLiteral("sourceLabel"))->text(), QStringLiteral("Addressbook source: All"));
+        QVERIFY(find<QPushButton>(QStringLiteral("row13")));
+        screenshot(QStringLiteral("main-menu"));
+
+        find<QPushButton>(QStringLiteral("row3"))->click();
+        settle();
+        QCOMPARE(top()->controller()->screenNumber(), int(SettingsScreen));
+        QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("title"))->text(), QStringLiteral("Settings"));
+        QVERIFY(m_window->findChild<QToolButton *>(QStringLiteral("backButton"))->isVisible());
+        QVERIFY(!m_window->findChild<QToolButton *>(QStringLiteral("infoButton"))->isVisible());
+
+        find<QCheckBox>(QStringLiteral("row13"))->click(); // Enable Gmail off
+        find<QCheckBox>(QStringLiteral("row15"))->click(); // source button on
+        find<QPushButton>(QStringLiteral("charset1"))->click();
+        QCOMPARE(AppData::sharedInstance().enableGmail(), 0);
+        QCOMPARE(AppData::sharedInstance().charSet(), 1);
+        if (auto *slider = top()->findChild<QSlider *>(QStringLiteral("btSlider"))) {
+            slider->setValue(5);
+            settle();
+            QCOMPARE(find<QLabel>(QStringLiteral("row4Label"))->text(), QStringLiteral("BT pktsize: 5 K"));
+        }
+        screenshot(QStringLiteral("settings"));
+
+        find<QPushButton>(QStringLiteral("row3"))->click(); // export filters
+        settle();
+        QCOMPARE(top()->controller()->screenNumber(), int(ImpExpFiltersScreen));
+        find<QCheckBox>(QStringLiteral("row7"))->click(); // Groups
+        QCOMPARE(AppData::sharedInstance().flagsExp(), 0xfffeu & ~0x80u);
+        screenshot(QStringLiteral("filters"));
+        QTest::keyClick(m_window, Qt::Key_Escape);
+        settle();
+        QCOMPARE(top()->controller()->screenNumber(), int(SettingsScreen));
+
+        m_window->findChild<QToolButton *>(QStringLiteral("backButton"))->click();
+        settle();
+        QCOMPARE(top()->controller()->screenNumber(), int(MainScreen));
+        QVERIFY(!top()->findChild<QPushButton *>(QStringLiteral("row13"))); // the Google section went away
+        QVERIFY(m_window->findChild<QToolButton *>(QStringLiteral("sourceButton"))->isVisible());
+        QVERIFY(!ScreenRegistry::isViewControllerLoaded(SettingsScreen));
+        QVERIFY(QFile::exists(AppData::sharedInstance().settingsPath()));
+    }
+
+    void informationPageAndLanguage()
+    {
+        m_window->findChild<QToolButton *>(QStringLiteral("infoButton"))->click();
+        settle();
+        QCOMPARE(top()->controller()->screenNumber(), int(WebScreen));
+        auto *page = find<QTextBrowser>(QStringLiteral("page"));
+        QVERIFY(page->toPlainText().contains(QStringLiteral("Version 0.1.0")));
+        screenshot(QStringLiteral("information"));
+        m_window->pop();
+        settle();
+
+        find<QPushButton>(QStringLiteral("row3"))->click();
+        settle();
+        find<QPushButton>(QStringLiteral("row9"))->click();
+        settle();
+        QCOMPARE(top()->controller()->screenNumber(), int(LanguageScreen));
+        QVERIFY(find<QPushButton>(QStringLiteral("row1"))->isChecked()); // English is marked
+        screenshot(QStringLiteral("language"));
+    }
+
+    void progressSheetAndLock()
+    {
+        m_window->showProgress(QStringLiteral("Exporting"), false);
+        QVERIFY(m_window->progressSheet());
+        QVERIFY(m_window->progressSheet()->isVisible());
+        m_window->setProgress(0.5);
+        QCOMPARE(m_window->progressSheet()->value(), 0.5);
+        m_window->progressSheet()->close(); // the user cannot close it
+        QVERIFY(m_window->progressSheet()->isVisible());
+        m_window->setProgress(1.0);
+        QVERIFY(!m_window->progressSheet());
+
+        find<QPushButton>(QStringLiteral("row3"))->click();
+        settle();
+        m_window->setLocked(true);
+        QVERIFY(!m_window->findChild<QToolButton *>(QStringLiteral("backButton"))->isVisible());
+        QVERIFY(!top()->isEnabled());
+        QTest::keyClick(m_window, Qt::Key_Escape);
+        QCOMPARE(top()->controller()->screenNumber(), int(SettingsScreen));
+        m_window->setLocked(false);
+        QVERIFY(m_window->findChild<QToolButton *>(QStringLiteral("backButton"))->isVisible());
+    }
+
+    void secondStartHandsItsFileOver()
+    {
+        const QString name = SingleInstance::serverName(m_env->documents());
+        SingleInstance running(name);
+        QVERIFY(running.listen());
+        QSignalSpy received(&running, &SingleInstance::messageReceived);
+        SingleInstance second(name);
+        QVERIFY(second.sendToRunning(QStringLiteral("file:///tmp/a b.vcf")));
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(received.first().first().toString(), QStringLiteral("file:///tmp/a b.vcf"));
+        QVERIFY(!SingleInstance(name + QStringLiteral("-none")).sendToRunning(QString()));
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
