@@ -30,6 +30,32 @@ int failure(const QString &reason)
     return -1;
 }
 
+// Calls `visit` with the person of each selected row in list order, none for a row whose
+// person has vanished. Rows are read in blocks, one read per block, and the records of a
+// finished block are let go, so memory stays flat however many rows there are.
+template<typename Visit>
+void forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, Visit visit)
+{
+    constexpr qsizetype kBlockSize = 1000;
+    QList<ABRecordID> ids;
+    ids.reserve(kBlockSize);
+    auto readBlock = [&] {
+        for (const ABRecordRef &person : book.peopleWithRecordIDs(ids))
+            visit(person);
+        ids.clear();
+        book.releaseUnusedRecords();
+    };
+    for (const EntryDataRef &row : rows) {
+        if (!row->selected)
+            continue;
+        ids.append(row->recID);
+        if (ids.size() == kBlockSize)
+            readBlock();
+    }
+    if (!ids.isEmpty())
+        readBlock();
+}
+
 } // namespace
 
 int exportData(const ExportRequest &request)
@@ -65,28 +91,23 @@ int exportData(const ExportRequest &request)
     ExportRun run(*book, *printer, context, logEnabled, dnSuffix);
 
     if (printer->needsCountingPass()) {
-        for (const EntryDataRef &row : request.entries) {
-            if (!row->selected)
-                continue;
-            if (ABRecordRef person = book->personWithRecordID(row->recID))
+        forEachSelectedPerson(*book, request.entries, [&](const ABRecordRef &person) {
+            if (person)
                 run.writeRecord(*person, ExportRun::CountingPass);
-        }
+        });
     }
     printer->prologue();
     int written = 0;
-    for (const EntryDataRef &row : request.entries) {
-        if (!row->selected)
-            continue;
-        ABRecordRef person = book->personWithRecordID(row->recID);
+    forEachSelectedPerson(*book, request.entries, [&](const ABRecordRef &person) {
         if (!person)
-            continue;
+            return;
         ++written;
         if (request.progress) {
             const double progress = double(written) / context.recordCount;
             MainThread::callOnMainAndWait([&] { request.progress->setProgress(progress); });
         }
         run.writeRecord(*person, ExportRun::WritingPass);
-    }
+    });
     printer->epilogue();
     book.reset();
     if (!out.flush() || !file.commit())

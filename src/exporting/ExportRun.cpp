@@ -201,8 +201,8 @@ const QList<ExportText> &ExportRun::groupNamesOf(ABRecordID person)
             if (name.isEmpty())
                 continue;
             const ExportText converted = convert(name);
-            for (const ABRecordRef &member : group->copyArrayOfAllMembers())
-                (*m_groupNames)[member->recordID()].append(converted);
+            for (ABRecordID member : group->copyArrayOfAllMemberIDs())
+                (*m_groupNames)[member].append(converted);
         }
     }
     static const QList<ExportText> none;
