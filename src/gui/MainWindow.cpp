@@ -274,11 +274,17 @@ std::optional<QString> MainWindow::askText(const QString &title, const QString &
     return answer;
 }
 
-void MainWindow::showProgress(const QString &task, bool animated)
+void MainWindow::showProgress(const QString &title, bool animated)
 {
     closeProgress();
-    m_progress = new ProgressSheet(task, animated, this);
+    m_progress = new ProgressSheet(title, animated, this);
     m_progress->open();
+}
+
+void MainWindow::setProgressTitle(const QString &title)
+{
+    if (m_progress)
+        m_progress->setTitle(title);
 }
 
 void MainWindow::setProgress(double value)

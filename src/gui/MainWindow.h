@@ -32,7 +32,8 @@ public:
     void showAlert(const QString &title, const QString &text) override;
     int ask(const QString &title, const QString &text, const QStringList &buttons, int cancelIndex) override;
     std::optional<QString> askText(const QString &title, const QString &text, const QString &initial) override;
-    void showProgress(const QString &task, bool animated) override;
+    void showProgress(const QString &title, bool animated) override;
+    void setProgressTitle(const QString &title) override;
     void setProgress(double value) override;
     void closeProgress() override;
     void push(ScreenController *screen) override;

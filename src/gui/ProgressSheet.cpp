@@ -1,7 +1,5 @@
 #include "ProgressSheet.h"
 
-#include "shell/UiHost.h"
-
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,20 +9,25 @@ namespace {
 constexpr int kSteps = 1000;
 }
 
-ProgressSheet::ProgressSheet(const QString &task, bool animated, QWidget *parent)
-    : QDialog(parent, Qt::Sheet | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_bar(new QProgressBar(this))
+ProgressSheet::ProgressSheet(const QString &title, bool animated, QWidget *parent)
+    : QDialog(parent, Qt::Sheet | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_label(new QLabel(this)), m_bar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("progressSheet"));
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QStringLiteral("Vennaro"));
     auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(UiHost::progressTitle(task).trimmed(), this);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
+    setTitle(title);
+    m_label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_label);
     m_bar->setRange(0, animated ? 0 : kSteps);
     m_bar->setTextVisible(false);
     layout->addWidget(m_bar);
     setMinimumWidth(320);
+}
+
+void ProgressSheet::setTitle(const QString &title)
+{
+    m_label->setText(title.trimmed());
 }
 
 bool ProgressSheet::setValue(double value)

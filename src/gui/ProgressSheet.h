@@ -5,12 +5,13 @@
 class QLabel;
 class QProgressBar;
 
-// The modal progress sheet: "Please Wait ...\n\n" + task, one bar, no buttons. It cannot be
-// closed by the user; a value of 1 or more closes it.
+// The modal progress sheet: its title ("Please Wait ...\n\n" + task), one bar, no buttons. It
+// cannot be closed by the user; a value of 1 or more closes it.
 class ProgressSheet : public QDialog {
     Q_OBJECT
 public:
-    ProgressSheet(const QString &task, bool animated, QWidget *parent);
+    ProgressSheet(const QString &title, bool animated, QWidget *parent);
+    void setTitle(const QString &title);
 
     // Answers false once the value closed the sheet.
     bool setValue(double value);
@@ -23,6 +24,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    QLabel *m_label;
     QProgressBar *m_bar;
     bool m_closing = false;
 };

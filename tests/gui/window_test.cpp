@@ -140,7 +140,7 @@ private Q_SLOTS:
 
     void progressSheetAndLock()
     {
-        m_window->showProgress(QStringLiteral("Exporting"), false);
+        m_window->showProgress(UiHost::progressTitle(QStringLiteral("Exporting")), false);
         QVERIFY(m_window->progressSheet());
         QVERIFY(m_window->progressSheet()->isVisible());
         m_window->setProgress(0.5);
