@@ -9,9 +9,11 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cstdio>
 
 ExportRun::ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix)
-    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix))
+    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix)),
+      m_timeZone(QTimeZone::systemTimeZone())
 {
 }
 
@@ -42,12 +44,15 @@ ExportText ExportRun::textValue(const ABRecord &person, ABPropertyID property) c
     return text.isEmpty() ? ExportText() : convert(text);
 }
 
-ExportText ExportRun::dateText(const QVariant &value)
+ExportText ExportRun::dateText(const QVariant &value) const
 {
     const QDateTime date = value.toDateTime();
     if (!date.isValid())
         return std::nullopt;
-    return date.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")).toLatin1();
+    const QDate day = date.toTimeZone(m_timeZone).date();
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
+    return QByteArray(text);
 }
 
 ExportText ExportRun::photo(const ABRecord &person) const

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QTimeZone>
 
 // One export from request to answer: the address book handle, the format's printers and the
 // state they share (character set, layout, CSV column maxima). writeRecord gathers one
@@ -24,7 +25,7 @@ private:
     ExportText propertyName(ABPropertyID property);
     ExportText labelText(const QString &label);
     ExportText textValue(const ABRecord &person, ABPropertyID property) const;
-    static ExportText dateText(const QVariant &value);
+    ExportText dateText(const QVariant &value) const;
     ExportText photo(const ABRecord &person) const;
     void log(const QString &line) const;
 
@@ -56,6 +57,7 @@ private:
     ExportContext &m_context;
     bool m_log;
     ExportText m_dnSuffix;
+    QTimeZone m_timeZone; // the device's, looked up once: asking per date is slow
     QHash<ABPropertyID, ExportText> m_propertyNames;
     QHash<QString, ExportText> m_labelTexts;
     // Built at the first use: the converted names of the groups each person belongs to, in

@@ -69,7 +69,7 @@ void HtmlPrinter::nameValue(const ExportText &name, const ExportText &value)
 void HtmlPrinter::labelledValue(const ExportText &propertyName, const ExportText &label, const ExportText &value)
 {
     if (propertyName && label && value)
-        row(escape(*propertyName) + ' ' + escape(*label), escape(*value));
+        m_out << "<tr><td>" << escape(*propertyName) << ' ' << escape(*label) << "</td><td>" << escape(*value) << "</td></tr>\n";
 }
 
 void HtmlPrinter::instantMessage(const ExportText &propertyName, const ExportText &label, const ExportText &service,
@@ -77,11 +77,11 @@ void HtmlPrinter::instantMessage(const ExportText &propertyName, const ExportTex
 {
     if (!propertyName || !label || !userName)
         return;
+    m_out << "<tr><td>" << escape(*propertyName) << ' ' << escape(*label) << "</td><td>" << escape(*userName);
     // An entry without a service shows the user name alone.
-    QByteArray value = escape(*userName);
     if (service)
-        value += " (" + escape(*service) + ')';
-    row(escape(*propertyName) + ' ' + escape(*label), value);
+        m_out << " (" << escape(*service) << ')';
+    m_out << "</td></tr>\n";
 }
 
 void HtmlPrinter::note(const ExportText &propertyName, const ExportText &note)
@@ -96,10 +96,8 @@ void HtmlPrinter::addressPart(const ExportText &propertyName, const ExportText &
 {
     if (!propertyName || !label || !partName || !value)
         return;
-    QByteArray text = escape(*value);
-    if (part == 0)
-        text = replaceLineEnds(text, "<br>");
-    row(escape(*propertyName) + ' ' + escape(*label) + ' ' + escape(*partName), text);
+    m_out << "<tr><td>" << escape(*propertyName) << ' ' << escape(*label) << ' ' << escape(*partName) << "</td><td>"
+          << (part == 0 ? replaceLineEnds(escape(*value), "<br>") : escape(*value)) << "</td></tr>\n";
 }
 
 void HtmlPrinter::endRecord()
