@@ -292,6 +292,44 @@ ABRecordRef ABAddressBook::personWithRecordID(ABRecordID id)
     return loadRecord(kABPersonType, id);
 }
 
+QList<ABRecordRef> ABAddressBook::peopleWithRecordIDs(const QList<ABRecordID> &ids)
+{
+    QList<ABRecordRef> people;
+    people.reserve(ids.size());
+    // One read transaction and one prepared statement for the whole list.
+    const bool inTransaction = bool(m_connection->exec("BEGIN"));
+    {
+        ABConnection::Statement st(*m_connection, "SELECT source, vals FROM records WHERE id = ? AND type = ?");
+        for (ABRecordID id : ids) {
+            ABRecordRef record = id < 0 ? nullptr : m_loaded.value(id);
+            if (!record && id >= 0) {
+                st.reset();
+                st.bind(1, qint64(id));
+                st.bind(2, qint64(kABPersonType));
+                if (st.step())
+                    record = adopt(kABPersonType, id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)), st.columnBlob(1));
+            }
+            people.append(record && record->recordType() == kABPersonType && !isPending(record) ? record : nullptr);
+        }
+    }
+    if (inTransaction)
+        m_connection->exec("COMMIT");
+    return people;
+}
+
+void ABAddressBook::releaseUnusedRecords()
+{
+    for (auto it = m_loaded.begin(); it != m_loaded.end();) {
+        const ABRecordRef &record = it.value();
+        const bool changed = record->m_valuesChanged || record->m_imageChanged || record->m_membersChanged
+                             || record->m_change != ABRecord::Change::None || !record->m_pendingMembers.isEmpty();
+        if (!changed && record.use_count() == 1)
+            it = m_loaded.erase(it);
+        else
+            ++it;
+    }
+}
+
 QList<ABRecordRef> ABAddressBook::copyArrayOfAllGroups()
 {
     return loadRecords(kABGroupType, kABRecordInvalidID);

@@ -43,6 +43,13 @@ public:
     QList<ABRecordRef> copyArrayOfAllPeopleInSource(const ABRecordRef &source);
     int personCount();
     ABRecordRef personWithRecordID(ABRecordID id);
+    // The people with the given identifiers, in the same order (none where there is no such
+    // person), read in one pass: for walking many rows.
+    QList<ABRecordRef> peopleWithRecordIDs(const QList<ABRecordID> &ids);
+    // Forgets the loaded records that nothing outside the handle holds and that carry no
+    // unsaved change; later lookups read them again. Lets one handle walk a large book in
+    // little memory.
+    void releaseUnusedRecords();
 
     // Groups.
     QList<ABRecordRef> copyArrayOfAllGroups();

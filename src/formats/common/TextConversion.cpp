@@ -94,6 +94,14 @@ QString TextConversion::doubleQuotes(const QString &text)
     return doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
 }
 
+QByteArray TextConversion::doubleQuotes(const QByteArray &text)
+{
+    if (!text.contains('"'))
+        return text;
+    QByteArray doubled = text;
+    return doubled.replace("\"", "\"\"");
+}
+
 QByteArray TextConversion::jpegFromImageData(const QByteArray &imageData)
 {
     QImage image = QImage::fromData(imageData);

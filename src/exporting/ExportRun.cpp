@@ -1,0 +1,293 @@
+#include "ExportRun.h"
+
+#include "LabelKinds.h"
+#include "formats/common/TextConversion.h"
+#include "platform/DevLog.h"
+#include "shell/AppData.h"
+#include "shell/FLog.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cstdio>
+
+ExportRun::ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix)
+    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix)),
+      m_timeZone(QTimeZone::systemTimeZone())
+{
+}
+
+ExportText ExportRun::convert(const QString &text) const
+{
+    return TextConversion::convert(text, m_context.charSet);
+}
+
+ExportText ExportRun::propertyName(ABPropertyID property)
+{
+    auto known = m_propertyNames.constFind(property);
+    if (known != m_propertyNames.constEnd())
+        return *known;
+    return *m_propertyNames.insert(property, convert(ABAddressBook::copyLocalizedPropertyName(property)));
+}
+
+ExportText ExportRun::labelText(const QString &label)
+{
+    auto known = m_labelTexts.constFind(label);
+    if (known != m_labelTexts.constEnd())
+        return *known;
+    return *m_labelTexts.insert(label, convert(ABAddressBook::copyLocalizedLabel(label)));
+}
+
+ExportText ExportRun::textValue(const ABRecord &person, ABPropertyID property) const
+{
+    const QString text = person.copyText(property);
+    return text.isEmpty() ? ExportText() : convert(text);
+}
+
+ExportText ExportRun::dateText(const QVariant &value) const
+{
+    const QDateTime date = value.toDateTime();
+    if (!date.isValid())
+        return std::nullopt;
+    const QDate day = date.toTimeZone(m_timeZone).date();
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
+    return QByteArray(text);
+}
+
+ExportText ExportRun::photo(const ABRecord &person) const
+{
+    if (!person.hasImageData())
+        return std::nullopt;
+    const QByteArray jpeg = TextConversion::jpegFromImageData(person.copyImageData());
+    if (jpeg.isEmpty()) {
+        DevLog::log(QStringLiteral("writeRecord UIImage ERROR"));
+        return std::nullopt;
+    }
+    const size_t n = size_t(jpeg.size());
+    QByteArray encoded(qsizetype(n + n / 2 + 1), '\0');
+    if (TextConversion::base64encode(reinterpret_cast<const unsigned char *>(jpeg.constData()), n, encoded.data(),
+                                     size_t(encoded.size()), 0) != 0) {
+        DevLog::log(QStringLiteral("writeRecord base64encode ERROR"));
+        return std::nullopt;
+    }
+    encoded.truncate(qsizetype(qstrlen(encoded.constData())));
+    log(QStringLiteral("  IMAGE"));
+    return encoded;
+}
+
+void ExportRun::log(const QString &line) const
+{
+    // Callers that format a line check m_log first, so that a run without the log pays nothing.
+    if (m_log)
+        FLogLine(line);
+}
+
+void ExportRun::writeRecord(const ABRecord &person, Pass pass)
+{
+    const QString compositeName = person.copyCompositeName();
+    if (compositeName.isEmpty()) {
+        DevLog::log(QStringLiteral("Missing compositName"));
+        return;
+    }
+    const uint32_t mask = m_context.mask;
+    const bool writing = pass == WritingPass;
+    if (writing) {
+        m_printer.beginRecord();
+        if (m_log)
+            log(QStringLiteral("Record: %1").arg(compositeName));
+        entryHead(person, compositeName);
+        if (mask & FieldFilter::Phonetic) {
+            singleField(SingleField::PhoneticFirstName, kABPersonFirstNamePhoneticProperty,
+                        textValue(person, kABPersonFirstNamePhoneticProperty));
+            singleField(SingleField::PhoneticLastName, kABPersonLastNamePhoneticProperty,
+                        textValue(person, kABPersonLastNamePhoneticProperty));
+        }
+    }
+    if ((mask & FieldFilter::Groups) && m_printer.wantsGroups())
+        groups(person, pass);
+    if (mask & FieldFilter::Phone) {
+        plainValues(person, {kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false, LabelKinds::phoneKind, &RecordPrinter::phone},
+                    pass);
+    }
+    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty)) {
+        plainValues(person, {kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true, LabelKinds::emailKind, &RecordPrinter::email},
+                    pass);
+    }
+    if (mask & FieldFilter::URL)
+        plainValues(person, {kABPersonURLProperty, ColumnFamily::URLs, "URLS", false, LabelKinds::urlKind, &RecordPrinter::url}, pass);
+    if (writing) {
+        const std::pair<SingleField, ABPropertyID> organization[] = {
+            {SingleField::Organization, kABPersonOrganizationProperty},
+            {SingleField::Department, kABPersonDepartmentProperty},
+            {SingleField::JobTitle, kABPersonJobTitleProperty},
+            {SingleField::Nickname, kABPersonNicknameProperty}};
+        for (const auto &[field, property] : organization)
+            singleField(field, property, textValue(person, property));
+        if (mask & FieldFilter::PrefixSuffix) {
+            singleField(SingleField::Prefix, kABPersonPrefixProperty, textValue(person, kABPersonPrefixProperty));
+            singleField(SingleField::Suffix, kABPersonSuffixProperty, textValue(person, kABPersonSuffixProperty));
+        }
+        if (mask & FieldFilter::Dates) {
+            ExportText birthday = dateText(person.copyValue(kABPersonBirthdayProperty));
+            if (birthday)
+                log(QStringLiteral("  DATE"));
+            singleField(SingleField::Birthday, kABPersonBirthdayProperty, birthday);
+        }
+    }
+    if (mask & FieldFilter::Dates)
+        dates(person, pass);
+    if (mask & FieldFilter::IM)
+        instantMessages(person, pass);
+    if (writing && (mask & FieldFilter::Note)) {
+        ExportText note = textValue(person, kABPersonNoteProperty);
+        if (note)
+            log(QStringLiteral("  NOTE"));
+        m_printer.note(propertyName(kABPersonNoteProperty), note);
+    }
+    if (mask & FieldFilter::Address)
+        addresses(person, pass);
+    if (writing)
+        m_printer.endRecord();
+}
+
+void ExportRun::entryHead(const ABRecord &person, const QString &compositeName)
+{
+    EntryHead head;
+    head.firstName = textValue(person, kABPersonFirstNameProperty);
+    head.firstNameProperty = propertyName(kABPersonFirstNameProperty);
+    head.lastName = textValue(person, kABPersonLastNameProperty);
+    head.lastNameProperty = propertyName(kABPersonLastNameProperty);
+    head.middleName = textValue(person, kABPersonMiddleNameProperty);
+    head.middleNameProperty = propertyName(kABPersonMiddleNameProperty);
+    head.compositeName = convert(compositeName);
+    if ((m_context.mask & FieldFilter::Photo) && m_printer.wantsPhoto())
+        head.photo = photo(person);
+    head.dnSuffix = m_dnSuffix;
+    m_printer.entryHead(head);
+}
+
+void ExportRun::singleField(SingleField field, ABPropertyID property, const ExportText &value)
+{
+    if (m_printer.writesField(field))
+        m_printer.nameValue(m_printer.fieldName(field, propertyName(property)), value);
+}
+
+void ExportRun::raiseMaximum(ColumnFamily family, int count)
+{
+    int &maximum = m_context.maximum(family);
+    maximum = std::max(maximum, count);
+}
+
+template<typename Print>
+void ExportRun::countedFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Pass pass, Print print)
+{
+    int count = 0;
+    for (const ABMultiValue::Entry &entry : values.entries()) {
+        if (!entry.label && !unlabelledToo)
+            continue;
+        if (pass == WritingPass)
+            print(entry);
+        ++count;
+    }
+    if (pass == CountingPass)
+        raiseMaximum(family, count);
+    else
+        m_printer.endFamily(family);
+}
+
+const QList<ExportText> &ExportRun::groupNamesOf(ABRecordID person)
+{
+    if (!m_groupNames) {
+        // One walk over the groups for the whole run instead of one per record.
+        m_groupNames.emplace();
+        for (const ABRecordRef &group : m_book.copyArrayOfAllGroups()) {
+            const QString name = group->copyText(kABGroupNameProperty);
+            if (name.isEmpty())
+                continue;
+            const ExportText converted = convert(name);
+            for (ABRecordID member : group->copyArrayOfAllMemberIDs())
+                (*m_groupNames)[member].append(converted);
+        }
+    }
+    static const QList<ExportText> none;
+    auto found = m_groupNames->constFind(person);
+    return found == m_groupNames->constEnd() ? none : *found;
+}
+
+void ExportRun::groups(const ABRecord &person, Pass pass)
+{
+    const QList<ExportText> &names = groupNamesOf(person.recordID());
+    if (pass == CountingPass) {
+        raiseMaximum(ColumnFamily::Groups, int(names.size()));
+        return;
+    }
+    for (const ExportText &name : names)
+        m_printer.group(name);
+    m_printer.endFamily(ColumnFamily::Groups);
+}
+
+void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, Pass pass)
+{
+    const ABMultiValue values = person.copyMultiValue(family.property);
+    if (m_log)
+        log(QStringLiteral("  %1 %2").arg(QLatin1String(family.logName)).arg(values.count()));
+    const ExportText name = propertyName(family.property);
+    countedFamily(values, family.family, family.unlabelledToo, pass, [&](const ABMultiValue::Entry &entry) {
+        // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
+        const QByteArray value = entry.value.toString().toUtf8();
+        if (!value.isEmpty()) {
+            // Only e-mail addresses come here without a label.
+            (m_printer.*family.print)(name, value, entry.label ? labelText(*entry.label) : ExportText("email"),
+                                      family.kindOf(entry.label));
+        }
+    });
+}
+
+void ExportRun::dates(const ABRecord &person, Pass pass)
+{
+    const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
+    if (m_log)
+        log(QStringLiteral("  DATES %1").arg(values.count()));
+    const ExportText name = propertyName(kABPersonDateProperty);
+    countedFamily(values, ColumnFamily::Dates, false, pass, [&](const ABMultiValue::Entry &entry) {
+        m_printer.date(name, labelText(*entry.label), dateText(entry.value));
+    });
+}
+
+void ExportRun::instantMessages(const ABRecord &person, Pass pass)
+{
+    const ABMultiValue values = person.copyMultiValue(kABPersonInstantMessageProperty);
+    if (m_log)
+        log(QStringLiteral("  IM %1").arg(values.count()));
+    const ExportText name = propertyName(kABPersonInstantMessageProperty);
+    countedFamily(values, ColumnFamily::InstantMessages, false, pass, [&](const ABMultiValue::Entry &entry) {
+        const QVariantMap im = entry.value.toMap();
+        m_printer.instantMessage(name, labelText(*entry.label), convert(im.value(kABPersonInstantMessageServiceKey).toString()),
+                                 convert(im.value(kABPersonInstantMessageUsernameKey).toString()));
+    });
+}
+
+void ExportRun::addresses(const ABRecord &person, Pass pass)
+{
+    static const QString keys[AddressEntry::kPartCount] = {kABPersonAddressStreetKey, kABPersonAddressCityKey,
+                                                           kABPersonAddressStateKey, kABPersonAddressCountryKey,
+                                                           kABPersonAddressZIPKey};
+    const ABMultiValue values = person.copyMultiValue(kABPersonAddressProperty);
+    if (m_log)
+        log(QStringLiteral("  ADDRESSES %1").arg(values.count()));
+    countedFamily(values, ColumnFamily::Addresses, false, pass, [&](const ABMultiValue::Entry &entry) {
+        const QVariantMap parts = entry.value.toMap();
+        AddressEntry address;
+        address.propertyName = propertyName(kABPersonAddressProperty);
+        address.label = labelText(*entry.label);
+        address.kind = LabelKinds::addressKind(entry.label);
+        for (int part = 0; part < AddressEntry::kPartCount; ++part) {
+            address.partNames[size_t(part)] = labelText(keys[part]);
+            const QString value = parts.value(keys[part]).toString();
+            if (!value.isEmpty())
+                address.parts[size_t(part)] = convert(value);
+        }
+        m_printer.address(address);
+    });
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "addressbook/ABAddressBook.h"
+#include "formats/common/RecordPrinter.h"
+
+#include <QHash>
+#include <QList>
+#include <QTimeZone>
+
+// One export from request to answer: the address book handle, the format's printers and the
+// state they share (character set, layout, CSV column maxima). writeRecord gathers one
+// person's values in the fixed order and hands them to the printers.
+class ExportRun {
+public:
+    enum Pass { CountingPass = 0, WritingPass = 1 };
+
+    ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix);
+
+    // Pass 1 writes the person; pass 0 (formats with a counting pass) only raises the column
+    // maxima. A person without a composite name gets no output ("Missing compositName").
+    void writeRecord(const ABRecord &person, Pass pass);
+
+private:
+    ExportText convert(const QString &text) const;
+    ExportText propertyName(ABPropertyID property);
+    ExportText labelText(const QString &label);
+    ExportText textValue(const ABRecord &person, ABPropertyID property) const;
+    ExportText dateText(const QVariant &value) const;
+    ExportText photo(const ABRecord &person) const;
+    void log(const QString &line) const;
+
+    void entryHead(const ABRecord &person, const QString &compositeName);
+    void singleField(SingleField field, ABPropertyID property, const ExportText &value);
+    void groups(const ABRecord &person, Pass pass);
+    // Phones, e-mails and URLs: plain text values, written with the printer `print`.
+    using PlainValuePrinter = void (RecordPrinter::*)(const ExportText &, const ExportText &, const ExportText &, int);
+    struct PlainFamily {
+        ABPropertyID property;
+        ColumnFamily family;
+        const char *logName;
+        bool unlabelledToo;
+        int (*kindOf)(const std::optional<QString> &);
+        PlainValuePrinter print;
+    };
+    void plainValues(const ABRecord &person, const PlainFamily &family, Pass pass);
+    void dates(const ABRecord &person, Pass pass);
+    void instantMessages(const ABRecord &person, Pass pass);
+    void addresses(const ABRecord &person, Pass pass);
+    // Runs `print` for each entry that takes part (labelled ones, or all), or counts them.
+    template<typename Print>
+    void countedFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Pass pass, Print print);
+    void raiseMaximum(ColumnFamily family, int count);
+    const QList<ExportText> &groupNamesOf(ABRecordID person);
+
+    ABAddressBook &m_book;
+    RecordPrinter &m_printer;
+    ExportContext &m_context;
+    bool m_log;
+    ExportText m_dnSuffix;
+    QTimeZone m_timeZone; // the device's, looked up once: asking per date is slow
+    QHash<ABPropertyID, ExportText> m_propertyNames;
+    QHash<QString, ExportText> m_labelTexts;
+    // Built at the first use: the converted names of the groups each person belongs to, in
+    // the address book's group order.
+    std::optional<QHash<ABRecordID, QList<ExportText>>> m_groupNames;
+};
