@@ -1,6 +1,7 @@
 #include "ScreenCatalog.h"
 
 #include "importing/CSVHeaderViewController.h"
+#include "importing/FileChooserViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -12,6 +13,7 @@ void ScreenCatalog::registerAll()
 {
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
+    ScreenRegistry::registerFactory(FileChooserScreen, [] { return new FileChooserViewController; });
     ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
