@@ -201,7 +201,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
         return known;
     ABRecordRef record(new ABRecord(type, sourceID));
     record->m_id = id;
-    ABRecordCodec::decode(values, record->m_values);
+    record->m_stored = values;
     record->m_connection = m_connection;
     record->m_book = weak_from_this();
     record->m_nameFormat = compositeNameFormat();
@@ -502,8 +502,8 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement insert(db, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
     for (const ABRecordRef &record : std::as_const(m_added)) {
         if (record->isPerson()) {
-            record->m_values.insert(kABPersonCreationDateProperty, now);
-            record->m_values.insert(kABPersonModificationDateProperty, now);
+            record->values().insert(kABPersonCreationDateProperty, now);
+            record->values().insert(kABPersonModificationDateProperty, now);
         }
         insert.reset();
         insert.bind(1, qint64(record->recordType()));
@@ -511,7 +511,7 @@ bool ABAddressBook::writeChanges(QString *error)
             insert.bindNull(2);
         else
             insert.bind(2, qint64(record->sourceID()));
-        insert.bind(3, ABRecordCodec::encode(record->m_values));
+        insert.bind(3, ABRecordCodec::encode(record->values()));
         insert.step();
         if (fail(insert))
             return false;
@@ -531,9 +531,9 @@ bool ABAddressBook::writeChanges(QString *error)
         bool isNew = record->m_change == ABRecord::Change::Added;
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
-                record->m_values.insert(kABPersonModificationDateProperty, now);
+                record->values().insert(kABPersonModificationDateProperty, now);
             update.reset();
-            update.bind(1, ABRecordCodec::encode(record->m_values));
+            update.bind(1, ABRecordCodec::encode(record->values()));
             update.bind(2, qint64(record->recordID()));
             update.step();
             if (fail(update))

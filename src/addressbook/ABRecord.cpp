@@ -1,6 +1,7 @@
 #include "ABRecord.h"
 
 #include "ABAddressBook.h"
+#include "ABRecordCodec.h"
 
 #include <QCollator>
 #include <QDateTime>
@@ -59,12 +60,32 @@ ABPropertyType ABRecord::typeOfProperty(ABPropertyID property)
 
 QVariant ABRecord::copyValue(ABPropertyID property) const
 {
-    return m_values.value(property);
+    auto it = m_values.constFind(property);
+    if (it != m_values.constEnd())
+        return *it;
+    if (m_stored.isEmpty())
+        return QVariant();
+    QVariant value = ABRecordCodec::decodeOne(m_stored, property);
+    if (value.isValid())
+        m_values.insert(property, value);
+    return value;
+}
+
+QHash<ABPropertyID, QVariant> &ABRecord::values()
+{
+    if (!m_stored.isEmpty()) {
+        QHash<ABPropertyID, QVariant> all;
+        ABRecordCodec::decode(m_stored, all);
+        all.insert(m_values); // decoded values are the same; keep them
+        m_values = std::move(all);
+        m_stored.clear();
+    }
+    return m_values;
 }
 
 ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const
 {
-    QVariant value = m_values.value(property);
+    QVariant value = copyValue(property);
     if (isMultiValue(value))
         return value.value<ABMultiValue>();
     ABPropertyType type = typeOfProperty(property);
@@ -96,7 +117,7 @@ bool ABRecord::setValue(ABPropertyID property, const QVariant &value, QString *e
         return false;
     }
     if (!value.isValid() || (isMultiValue(value) && value.value<ABMultiValue>().isEmpty())) {
-        m_valuesChanged = m_values.remove(property) > 0 || m_valuesChanged;
+        m_valuesChanged = values().remove(property) > 0 || m_valuesChanged;
         return true;
     }
     if (!valueFitsProperty(property, value)) {
@@ -106,7 +127,7 @@ bool ABRecord::setValue(ABPropertyID property, const QVariant &value, QString *e
                          .arg(property);
         return false;
     }
-    m_values.insert(property, value);
+    values().insert(property, value);
     m_valuesChanged = true;
     return true;
 }

@@ -71,7 +71,12 @@ private:
     ABRecordType m_type;
     ABRecordID m_id = kABRecordInvalidID;
     ABRecordID m_sourceID = kABRecordInvalidID;
-    QHash<ABPropertyID, QVariant> m_values;
+    // Values loaded from the database stay in their stored form until asked for, so that a
+    // list of many people costs little more than the bytes read. m_values holds what has been
+    // decoded; once the record changes, every value is decoded and m_stored is dropped.
+    QHash<ABPropertyID, QVariant> &values();
+    mutable QHash<ABPropertyID, QVariant> m_values;
+    QByteArray m_stored;
     bool m_valuesChanged = false;
 
     // Image bytes are read from the database on first use.

@@ -51,6 +51,16 @@ public:
         m_p += sizeof value;
         return qFromLittleEndian(value);
     }
+    void skip(size_t bytes)
+    {
+        if (size_t(m_end - m_p) < bytes) {
+            m_ok = false;
+            m_p = m_end;
+            return;
+        }
+        m_p += bytes;
+    }
+    void skipText() { skip(size_t(get<quint32>()) * 2); }
     QString text()
     {
         quint32 n = get<quint32>();
@@ -127,6 +137,25 @@ QVariant readScalar(Reader &in, quint8 tag)
     }
 }
 
+void skipScalar(Reader &in, quint8 tag)
+{
+    switch (tag) {
+    case TagText: in.skipText(); break;
+    case TagInteger:
+    case TagReal:
+    case TagDate: in.skip(8); break;
+    case TagDictionary: {
+        quint32 n = in.get<quint32>();
+        for (quint32 i = 0; i < n && in.ok(); ++i) {
+            in.skipText();
+            in.skipText();
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
 quint8 baseTagOfMulti(ABPropertyType type)
 {
     switch (type) {
@@ -175,6 +204,42 @@ QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
     return bytes;
 }
 
+namespace {
+
+QVariant readValue(Reader &in, quint8 tag)
+{
+    if (!(tag & TagMulti))
+        return readScalar(in, tag);
+    quint8 base = tag & ~TagMulti;
+    ABMultiValue multi(multiTypeOfTag(base));
+    quint32 n = in.get<quint32>();
+    multi.reserve(int(qMin<quint32>(n, 1024)));
+    for (quint32 j = 0; j < n && in.ok(); ++j) {
+        bool hasLabel = in.get<quint8>() != 0;
+        QString label = in.text();
+        QVariant value = readScalar(in, base);
+        multi.addValueAndLabel(value, hasLabel ? std::optional<QString>(label) : std::nullopt);
+    }
+    return QVariant::fromValue(std::move(multi));
+}
+
+void skipValue(Reader &in, quint8 tag)
+{
+    if (!(tag & TagMulti)) {
+        skipScalar(in, tag);
+        return;
+    }
+    quint8 base = tag & ~TagMulti;
+    quint32 n = in.get<quint32>();
+    for (quint32 j = 0; j < n && in.ok(); ++j) {
+        in.skip(1);
+        in.skipText();
+        skipScalar(in, base);
+    }
+}
+
+} // namespace
+
 bool ABRecordCodec::decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant> &values)
 {
     Reader in(bytes);
@@ -185,21 +250,27 @@ bool ABRecordCodec::decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant
     for (quint32 i = 0; i < count && in.ok(); ++i) {
         qint32 property = in.get<qint32>();
         quint8 tag = in.get<quint8>();
-        if (tag & TagMulti) {
-            quint8 base = tag & ~TagMulti;
-            ABMultiValue multi(multiTypeOfTag(base));
-            quint32 n = in.get<quint32>();
-            multi.reserve(int(qMin<quint32>(n, 1024)));
-            for (quint32 j = 0; j < n && in.ok(); ++j) {
-                bool hasLabel = in.get<quint8>() != 0;
-                QString label = in.text();
-                QVariant value = readScalar(in, base);
-                multi.addValueAndLabel(value, hasLabel ? std::optional<QString>(label) : std::nullopt);
-            }
-            values.insert(property, QVariant::fromValue(std::move(multi)));
-        } else {
-            values.insert(property, readScalar(in, tag));
-        }
+        QVariant value = readValue(in, tag);
+        if (in.ok())
+            values.insert(property, std::move(value));
     }
     return in.ok();
+}
+
+QVariant ABRecordCodec::decodeOne(const QByteArray &bytes, ABPropertyID wanted)
+{
+    Reader in(bytes);
+    if (in.get<quint8>() != kFormatVersion)
+        return QVariant();
+    quint32 count = in.get<quint32>();
+    for (quint32 i = 0; i < count && in.ok(); ++i) {
+        qint32 property = in.get<qint32>();
+        quint8 tag = in.get<quint8>();
+        if (property == wanted) {
+            QVariant value = readValue(in, tag);
+            return in.ok() ? value : QVariant();
+        }
+        skipValue(in, tag);
+    }
+    return QVariant();
 }
