@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -93,5 +94,6 @@ private:
     QHash<ABRecordID, ABRecordRef> m_loaded;
     QList<ABRecordRef> m_added;
     QList<ABRecordRef> m_removed;
+    // Membership tests of the two lists, which hold up to every person of the book.
     int m_nameFormat = -1;
 };

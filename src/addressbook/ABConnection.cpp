@@ -17,6 +17,8 @@ void ABConnection::setBusyTimeoutMs(int ms)
 
 ABConnection::~ABConnection()
 {
+    for (sqlite3_stmt *statement : std::as_const(m_statements))
+        sqlite3_finalize(statement);
     sqlite3_close_v2(m_db);
 }
 
@@ -58,8 +60,12 @@ QString ABConnection::lastError() const
     return QString::fromUtf8(sqlite3_errmsg(m_db));
 }
 
-ABConnection::Statement::Statement(ABConnection &connection, const char *sql) : m_connection(connection)
+ABConnection::Statement::Statement(ABConnection &connection, const char *sql) : m_connection(connection), m_sql(sql)
 {
+    // Reading one record is a few microseconds; preparing its statement anew cost more.
+    m_stmt = connection.m_statements.take(m_sql);
+    if (m_stmt)
+        return;
     if (sqlite3_prepare_v2(connection.m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
         connection.noteError(connection.lastError());
         m_stmt = nullptr;
@@ -69,7 +75,15 @@ ABConnection::Statement::Statement(ABConnection &connection, const char *sql) : 
 
 ABConnection::Statement::~Statement()
 {
-    sqlite3_finalize(m_stmt);
+    if (!m_stmt)
+        return;
+    // Kept for the next use of the same text, unless another one of it is kept already.
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    if (m_connection.m_statements.contains(m_sql))
+        sqlite3_finalize(m_stmt);
+    else
+        m_connection.m_statements.insert(m_sql, m_stmt);
 }
 
 void ABConnection::Statement::bind(int index, qint64 value)

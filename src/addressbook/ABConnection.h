@@ -3,6 +3,7 @@
 #include "platform/Result.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -48,6 +49,7 @@ public:
 
     private:
         ABConnection &m_connection;
+        QByteArray m_sql;
         sqlite3_stmt *m_stmt = nullptr;
         bool m_failed = false;
     };
@@ -64,4 +66,6 @@ private:
     explicit ABConnection(sqlite3 *db) : m_db(db) {}
     sqlite3 *m_db;
     QString m_error;
+    // Prepared statements not in use, by their text.
+    QHash<QByteArray, sqlite3_stmt *> m_statements;
 };

@@ -1,6 +1,7 @@
 // Commands that read and fill the address book: seed, add, show, list, sources.
 
 #include "Command.h"
+#include "ContactRows.h"
 #include "addressbook/ABSources.h"
 #include "addressbook/DemoSeeder.h"
 #include "addressbook/EntryData.h"

@@ -1,0 +1,307 @@
+#include "ABRecordSerializer.h"
+
+#include "platform/DevLog.h"
+#include "platform/DeviceFacts.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+
+#include <QCollator>
+#include <QDateTime>
+#include <QSet>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// The properties of a person blob, in the order they are read from the person.
+const ABPropertyID kProperties[] = {
+    kABPersonFirstNameProperty, kABPersonLastNameProperty, kABPersonMiddleNameProperty,
+    kABPersonPrefixProperty, kABPersonSuffixProperty, kABPersonNicknameProperty,
+    kABPersonFirstNamePhoneticProperty, kABPersonLastNamePhoneticProperty, kABPersonMiddleNamePhoneticProperty,
+    kABPersonOrganizationProperty, kABPersonJobTitleProperty, kABPersonDepartmentProperty,
+    kABPersonBirthdayProperty, kABPersonNoteProperty, kABPersonEmailProperty,
+    kABPersonAddressProperty, kABPersonDateProperty, kABPersonKindProperty,
+    kABPersonPhoneProperty, kABPersonInstantMessageProperty, kABPersonURLProperty,
+    kABPersonRelatedNamesProperty,
+};
+
+QCollator &localizedCollator()
+{
+    // A collator is costly to make and not safe to share between threads.
+    thread_local QCollator collator;
+    return collator;
+}
+
+// A multi-value key "%.3d%@" taken apart again. The index has at least three digits, so
+// from the 1001st value on a key such as "1000Home" could also be index 100 with the label
+// "0Home". Every index appears once, and labels seldom begin with a digit: readings that
+// agree with both win.
+struct KeyParts {
+    QString key;
+    QVariant value;
+    qint64 index = -1; // -1: the key does not start with an index
+    int prefix = 3;
+};
+
+struct Candidate {
+    qint64 index;
+    int prefix;
+    bool digitLabel; // the label this reading leaves begins with a digit
+};
+
+QList<Candidate> candidatesFor(const QString &key, qsizetype count)
+{
+    auto isDigit = [&](qsizetype at) { return at < key.size() && key[at].unicode() >= u'0' && key[at].unicode() <= u'9'; };
+    int digits = 0;
+    while (digits < 18 && isDigit(digits))
+        ++digits;
+    QList<Candidate> candidates;
+    if (digits < 3)
+        return candidates;
+    // Indexes of 1000 and more are written without leading zeros.
+    if (key[0] != QLatin1Char('0')) {
+        for (int length = digits; length >= 4; --length) {
+            qint64 index = key.left(length).toLongLong();
+            if (index < count)
+                candidates.append({index, length, isDigit(length)});
+        }
+    }
+    candidates.append({key.left(3).toLongLong(), 3, isDigit(3)});
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate &a, const Candidate &b) { return !a.digitLabel && b.digitLabel; });
+    return candidates;
+}
+
+std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entries)
+{
+    std::vector<KeyParts> parts;
+    parts.reserve(size_t(entries.size()));
+    QList<QList<Candidate>> choices;
+    QSet<qint64> taken;
+    auto choose = [&](size_t i, const Candidate &chosen) {
+        parts[i].index = chosen.index;
+        parts[i].prefix = chosen.prefix;
+        taken.insert(chosen.index);
+    };
+    for (const auto &[key, value] : entries) {
+        parts.push_back({key.toString(), value});
+        choices.append(candidatesFor(parts.back().key, entries.size()));
+        if (choices.last().size() == 1)
+            choose(parts.size() - 1, choices.last().first());
+    }
+    // Ambiguous keys: first the readings that leave a label not starting with a digit, then
+    // any free reading, else the first one.
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QList<Candidate> &candidates = choices[qsizetype(i)];
+        if (candidates.size() > 1 && !candidates.first().digitLabel && !taken.contains(candidates.first().index))
+            choose(i, candidates.first());
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QList<Candidate> &candidates = choices[qsizetype(i)];
+        if (candidates.size() < 2 || parts[i].index >= 0)
+            continue;
+        auto free = std::find_if(candidates.begin(), candidates.end(), [&](const Candidate &c) { return !taken.contains(c.index); });
+        choose(i, free != candidates.end() ? *free : candidates.first());
+    }
+    QCollator &collator = localizedCollator();
+    std::stable_sort(parts.begin(), parts.end(), [&](const KeyParts &a, const KeyParts &b) {
+        // Keys without an index go last, in the localized order of their text.
+        bool aIndexed = a.index >= 0;
+        bool bIndexed = b.index >= 0;
+        if (aIndexed != bIndexed)
+            return aIndexed;
+        if (a.index != b.index)
+            return a.index < b.index;
+        return collator.compare(a.key, b.key) < 0;
+    });
+    return parts;
+}
+
+ABPropertyType elementType(const QVariant &value)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::QString: return kABMultiStringPropertyType;
+    case QMetaType::QDateTime: return kABMultiDateTimePropertyType;
+    case QMetaType::QVariantMap: return kABMultiDictionaryPropertyType;
+    default: return isKeyedDictionary(value) ? kABMultiDictionaryPropertyType : kABInvalidPropertyType;
+    }
+}
+
+// An address, instant-message or social-profile dictionary: texts by text keys.
+std::optional<QVariantMap> textDictionary(const QVariant &value)
+{
+    std::optional<QVariantMap> map = isKeyedDictionary(value) ? value.value<KeyedDictionary>().toVariantMap()
+                                                              : std::optional<QVariantMap>(value.toMap());
+    if (!map)
+        return std::nullopt;
+    for (const QVariant &item : std::as_const(*map)) {
+        if (item.metaType().id() != QMetaType::QString)
+            return std::nullopt;
+    }
+    return map;
+}
+
+bool fail(const char *kind, const QString &error)
+{
+    DevLog::log(QStringLiteral("createPersonFromData:inSource:retGroups: ABRecordSerializer %1 error: %2")
+                    .arg(QLatin1String(kind), error));
+    return false;
+}
+
+ABRecordRef refuse(const char *kind, const QString &error)
+{
+    fail(kind, error);
+    return nullptr;
+}
+
+bool setProperty(ABRecord &person, ABPropertyID property, const QVariant &value)
+{
+    QString error;
+    switch (ABRecord::typeOfProperty(property)) {
+    case kABStringPropertyType:
+        return person.setValue(property, value, &error) || fail("string", error);
+    case kABIntegerPropertyType:
+        return person.setValue(property, value, &error) || fail("integer", error);
+    case kABDateTimePropertyType:
+        return person.setValue(property, value, &error) || fail("time", error);
+    case kABMultiStringPropertyType:
+    case kABMultiDateTimePropertyType:
+    case kABMultiDictionaryPropertyType: {
+        std::optional<ABMultiValue> multi;
+        if (isKeyedDictionary(value))
+            multi = ABRecordSerializer::multiValuePropertyFromDictionary(value.value<KeyedDictionary>());
+        if (!multi)
+            return fail("multi", QStringLiteral("property %1 does not hold a multi-value dictionary").arg(property));
+        return person.setValue(property, QVariant::fromValue(*multi), &error) || fail("multi", error);
+    }
+    default:
+        // Not a property of ours (or one of a type the format leaves out): ignored.
+        return true;
+    }
+}
+
+} // namespace
+
+QVariantMap ABRecordSerializer::dictionaryFromMultiValueProperty(const ABMultiValue &multi)
+{
+    QVariantMap dictionary;
+    for (int i = 0; i < multi.count(); ++i) {
+        const QVariant value = multi.copyValueAtIndex(i);
+        if (elementType(value) == kABInvalidPropertyType)
+            continue;
+        const QString key = QString::asprintf("%.3d", i) + multi.copyLabelAtIndex(i).value_or(QString());
+        dictionary.insert(key, value);
+    }
+    return dictionary;
+}
+
+std::optional<ABMultiValue> ABRecordSerializer::multiValuePropertyFromDictionary(const KeyedDictionary &dictionary)
+{
+    if (dictionary.isEmpty())
+        return ABMultiValue();
+    for (const auto &entry : dictionary.entries()) {
+        if (entry.first.metaType().id() != QMetaType::QString)
+            return std::nullopt;
+    }
+    const ABPropertyType type = elementType(dictionary.entries().first().second);
+    if (type == kABInvalidPropertyType)
+        return std::nullopt;
+    ABMultiValue multi(type);
+    for (const KeyParts &part : orderedEntries(dictionary.entries())) {
+        if (elementType(part.value) != type)
+            return std::nullopt;
+        QVariant value = part.value;
+        if (type == kABMultiDictionaryPropertyType) {
+            std::optional<QVariantMap> map = textDictionary(value);
+            if (!map)
+                return std::nullopt;
+            value = *map;
+        }
+        multi.addValueAndLabel(value, part.key.mid(part.prefix));
+    }
+    return multi;
+}
+
+void ABRecordSerializer::copyProperty(ABPropertyID property, const ABRecord &person, KeyedDictionary &dictionary)
+{
+    switch (ABRecord::typeOfProperty(property)) {
+    case kABStringPropertyType:
+    case kABIntegerPropertyType:
+    case kABDateTimePropertyType: {
+        QVariant value = person.copyValue(property);
+        if (value.isValid())
+            dictionary.insert(qint64(property), value);
+        break;
+    }
+    case kABMultiStringPropertyType:
+    case kABMultiDateTimePropertyType:
+    case kABMultiDictionaryPropertyType: {
+        ABMultiValue multi = person.copyMultiValue(property);
+        if (multi.count() > 0)
+            dictionary.insert(qint64(property), dictionaryFromMultiValueProperty(multi));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecordRef &person, const QStringList &groups)
+{
+    KeyedDictionary dictionary;
+    for (ABPropertyID property : kProperties)
+        copyProperty(property, *person, dictionary);
+    if (DeviceFacts::systemVersionAtLeast(QStringLiteral("5")))
+        copyProperty(kABPersonSocialProfileProperty, *person, dictionary);
+    if (person->hasImageData())
+        dictionary.insert(qint64(kImageKey), person->copyImageData());
+    dictionary.insert(qint64(kGroupsKey), groups);
+    Result<QByteArray> data = KeyedArchiver::archivedData(QVariant::fromValue(dictionary));
+    if (!data) {
+        DevLog::log(QStringLiteral("personToData:withGroups: load catch %1").arg(data.error()));
+        return std::nullopt;
+    }
+    return *data;
+}
+
+ABRecordRef ABRecordSerializer::createPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups)
+{
+    Result<QVariant> root = KeyedUnarchiver::unarchive(data);
+    if (!root || !isKeyedDictionary(*root)) {
+        DevLog::log(QStringLiteral("createPersonFromData:inSource:retGroups: ABRecordSerializer: Couldn't load NSDictionary from NSData."));
+        return nullptr;
+    }
+    ABRecordRef person = ABRecord::createPerson(source);
+    if (!person) {
+        DevLog::log(QStringLiteral("createPersonFromData:inSource:retGroups: ABPersonCreate... ERROR"));
+        return nullptr;
+    }
+    const KeyedDictionary fields = root->value<KeyedDictionary>();
+    for (const auto &[key, value] : fields.entries()) {
+        if (key.metaType().id() != QMetaType::LongLong)
+            continue;
+        const qint64 number = key.toLongLong();
+        if (number == kGroupsKey) {
+            if (value.metaType().id() != QMetaType::QVariantList)
+                return refuse("groups", QStringLiteral("the group list is not a list"));
+            QStringList names;
+            for (const QVariant &name : value.toList()) {
+                if (name.metaType().id() != QMetaType::QString)
+                    return refuse("groups", QStringLiteral("a group name is not a text"));
+                names.append(name.toString());
+            }
+            if (retGroups)
+                *retGroups = names;
+        } else if (number == kImageKey) {
+            QString error = QStringLiteral("the image is not data");
+            if (value.metaType().id() != QMetaType::QByteArray || !person->setImageData(value.toByteArray(), &error))
+                return refuse("photo", error);
+        } else if (number >= std::numeric_limits<ABPropertyID>::min() && number <= std::numeric_limits<ABPropertyID>::max()) {
+            if (!setProperty(*person, ABPropertyID(number), value))
+                return nullptr;
+        }
+    }
+    return person;
+}

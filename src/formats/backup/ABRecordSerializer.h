@@ -1,0 +1,39 @@
+#pragma once
+
+#include "addressbook/ABRecord.h"
+#include "platform/KeyedDictionary.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <optional>
+
+// One person as a keyed archive whose root is a dictionary with integer keys: the property
+// identifiers of the person's texts, kind, birthday and multi-values, kImageKey (the image
+// bytes) and kGroupsKey (group names). This is the blob layer of a .vnbin file.
+class ABRecordSerializer {
+public:
+    static constexpr int kGroupsKey = 99998;
+    static constexpr int kImageKey = 99999;
+
+    // The person's blob with `groups` as its group list; none when it cannot be archived
+    // (logged). Export filters do not apply: every property with a value is written.
+    static std::optional<QByteArray> personToData(const ABRecordRef &person, const QStringList &groups);
+
+    // A new person (not added to any address book) in `source`, or in none; `retGroups`
+    // gets the stored group names. None, with a log line, when the blob is not a person
+    // dictionary or the address book refuses one of its values.
+    static ABRecordRef createPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups);
+
+    // A multi-value as a dictionary: key "%.3d%@" (index, stored label or empty), value the
+    // entry's text, date or dictionary.
+    static QVariantMap dictionaryFromMultiValueProperty(const ABMultiValue &multi);
+    // The reverse: entries in index order, labels as stored (empty text for none). None when
+    // the values are not all texts, all dates or all dictionaries of texts.
+    static std::optional<ABMultiValue> multiValuePropertyFromDictionary(const KeyedDictionary &dictionary);
+
+    // Stores `property` of `person` in `dictionary` by its property type (text, integer,
+    // date, multi text/date/dictionary); other types and empty values are left out.
+    static void copyProperty(ABPropertyID property, const ABRecord &person, KeyedDictionary &dictionary);
+};

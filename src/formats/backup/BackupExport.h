@@ -1,0 +1,33 @@
+#pragma once
+
+#include "addressbook/EntryData.h"
+#include "formats/common/ProgressTarget.h"
+
+#include <QString>
+
+// What a .vnbin write did, for callers that report more than the answer.
+struct BinExportReport {
+    int written = 0; // person blobs in the file
+    int removed = 0; // persons removed from the address book (delete mode)
+};
+
+// Writes the persons of the selected rows, in row order, to a .vnbin file at `path`, each
+// with the names of its groups; rows whose person is gone are skipped. The file is replaced
+// atomically: a failed write leaves an older file as it was. Progress goes to `progress`
+// (may be null) as done ÷ selected.
+//
+// In delete mode no group names are written, and the written persons are removed from the
+// address book only after the file is safely on disk.
+//
+// Answers the number of selected rows; 0 when the address book cannot be opened; -1 when
+// the file cannot be written (nothing is removed then) or the removals cannot be saved.
+int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *progress, bool deleteMode,
+                  BinExportReport *report = nullptr);
+
+namespace BackupFiles {
+// The recovery file that every delete writes: trash.vnbin in the documents folder.
+QString trashPath();
+// Deletes the persons of the selected rows after writing them to the recovery file;
+// answers as exportDataBIN in delete mode.
+int deleteWithRecoveryFile(const EntryList &rows, ProgressTarget *progress, BinExportReport *report = nullptr);
+}

@@ -1,0 +1,187 @@
+#include "BinaryPlistWriter.h"
+
+#include <cstring>
+
+namespace {
+
+int bytesFor(quint64 value)
+{
+    return value <= 0xFF ? 1 : value <= 0xFFFF ? 2 : value <= 0xFFFFFFFFu ? 4 : 8;
+}
+
+void appendBigEndian(QByteArray &out, quint64 value, int width)
+{
+    for (int shift = (width - 1) * 8; shift >= 0; shift -= 8)
+        out.append(char((value >> shift) & 0xFF));
+}
+
+// An integer object: 1, 2, 4 or 8 bytes; negative numbers take 8 bytes.
+void appendInteger(QByteArray &out, qint64 value)
+{
+    const int width = value < 0 ? 8 : bytesFor(quint64(value));
+    const int power = width == 1 ? 0 : width == 2 ? 1 : width == 4 ? 2 : 3;
+    out.append(char(0x10 | power));
+    appendBigEndian(out, quint64(value), width);
+}
+
+// The marker of a sized object; counts of 15 and more follow as an integer object.
+void appendMarker(QByteArray &out, quint8 kind, quint64 count)
+{
+    if (count < 15) {
+        out.append(char((kind << 4) | count));
+    } else {
+        out.append(char((kind << 4) | 0x0F));
+        appendInteger(out, qint64(count));
+    }
+}
+
+} // namespace
+
+BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
+{
+    m_objects.push_back(object);
+    return Ref(m_objects.size() - 1);
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
+{
+    auto found = m_strings.constFind(text);
+    if (found != m_strings.constEnd())
+        return *found;
+    bool ascii = true;
+    for (QChar c : text) {
+        if (c.unicode() > 0x7F) {
+            ascii = false;
+            break;
+        }
+    }
+    QByteArray payload;
+    if (ascii) {
+        payload = text.toLatin1();
+    } else {
+        payload.reserve(text.size() * 2);
+        for (QChar c : text)
+            appendBigEndian(payload, c.unicode(), 2);
+    }
+    m_payloads.push_back(payload);
+    Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, m_payloads.size() - 1, 0, quint32(text.size())});
+    m_strings.insert(text, ref);
+    return ref;
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addInteger(qint64 value)
+{
+    return add({Kind::Integer, quint64(value)});
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addReal(double value)
+{
+    quint64 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return add({Kind::Real, bits});
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addBool(bool value)
+{
+    return add({Kind::Bool, value ? 1u : 0u});
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addData(const QByteArray &data)
+{
+    m_payloads.push_back(data);
+    return add({Kind::Data, m_payloads.size() - 1});
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addUid(quint64 uid)
+{
+    auto found = m_uids.constFind(uid);
+    if (found != m_uids.constEnd())
+        return *found;
+    Ref ref = add({Kind::Uid, uid});
+    m_uids.insert(uid, ref);
+    return ref;
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addArray(const std::vector<Ref> &members)
+{
+    const quint32 first = quint32(m_children.size());
+    m_children.insert(m_children.end(), members.begin(), members.end());
+    return add({Kind::Array, 0, first, quint32(members.size())});
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addDictionary(const std::vector<std::pair<Ref, Ref>> &entries)
+{
+    // Laid out as the format wants it: every key, then every value.
+    const quint32 first = quint32(m_children.size());
+    for (const auto &entry : entries)
+        m_children.push_back(entry.first);
+    for (const auto &entry : entries)
+        m_children.push_back(entry.second);
+    return add({Kind::Dictionary, 0, first, quint32(entries.size())});
+}
+
+QByteArray BinaryPlistWriter::finish(Ref top) const
+{
+    const int refSize = bytesFor(m_objects.size());
+    qsizetype estimate = 8 + 32 + qsizetype(m_children.size()) * refSize + qsizetype(m_objects.size()) * 12;
+    for (const QByteArray &payload : m_payloads)
+        estimate += payload.size();
+    QByteArray out;
+    out.reserve(estimate);
+    out.append("bplist00", 8);
+    std::vector<quint64> offsets;
+    offsets.reserve(m_objects.size());
+    for (const Object &object : m_objects) {
+        offsets.push_back(quint64(out.size()));
+        switch (object.kind) {
+        case Kind::Ascii:
+            appendMarker(out, 0x5, object.count);
+            out.append(m_payloads[object.number]);
+            break;
+        case Kind::Utf16:
+            appendMarker(out, 0x6, object.count);
+            out.append(m_payloads[object.number]);
+            break;
+        case Kind::Data:
+            appendMarker(out, 0x4, quint64(m_payloads[object.number].size()));
+            out.append(m_payloads[object.number]);
+            break;
+        case Kind::Integer:
+            appendInteger(out, qint64(object.number));
+            break;
+        case Kind::Real:
+            out.append(char(0x23));
+            appendBigEndian(out, object.number, 8);
+            break;
+        case Kind::Bool:
+            out.append(char(object.number ? 0x09 : 0x08));
+            break;
+        case Kind::Uid: {
+            const int width = bytesFor(object.number);
+            out.append(char(0x80 | (width - 1)));
+            appendBigEndian(out, object.number, width);
+            break;
+        }
+        case Kind::Array:
+        case Kind::Dictionary: {
+            const bool dictionary = object.kind == Kind::Dictionary;
+            appendMarker(out, dictionary ? 0xD : 0xA, object.count);
+            const quint32 refs = dictionary ? object.count * 2 : object.count;
+            for (quint32 i = 0; i < refs; ++i)
+                appendBigEndian(out, m_children[object.first + i], refSize);
+            break;
+        }
+        }
+    }
+    const quint64 tableOffset = quint64(out.size());
+    const int offsetSize = bytesFor(tableOffset);
+    for (quint64 offset : offsets)
+        appendBigEndian(out, offset, offsetSize);
+    out.append(QByteArray(6, '\0'));
+    out.append(char(offsetSize));
+    out.append(char(refSize));
+    appendBigEndian(out, m_objects.size(), 8);
+    appendBigEndian(out, top, 8);
+    appendBigEndian(out, tableOffset, 8);
+    return out;
+}
