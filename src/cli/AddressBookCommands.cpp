@@ -6,6 +6,7 @@
 #include "addressbook/DemoSeeder.h"
 #include "addressbook/EntryData.h"
 #include "addressbook/PersonJson.h"
+#include "addressbook/PersonText.h"
 #include "platform/Localization.h"
 #include "selection/ABEntriesLoader.h"
 
@@ -30,20 +31,6 @@ bool parseCount(const QString &text, int &count)
     bool ok = false;
     count = text.toInt(&ok);
     return ok && count >= 0;
-}
-
-QStringList groupNamesOf(ABAddressBook &book, const ABRecordRef &person)
-{
-    QStringList names;
-    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
-        for (const ABRecordRef &member : group->copyArrayOfAllMembers()) {
-            if (member == person) {
-                names.append(group->copyText(kABGroupNameProperty));
-                break;
-            }
-        }
-    }
-    return names;
 }
 
 int runSeed(const Arguments &args)
@@ -113,33 +100,6 @@ int runAdd(const Arguments &args)
     return 0;
 }
 
-void printReadable(ABAddressBook &book, const ABRecordRef &person)
-{
-    QTextStream &out = Commands::out();
-    const QJsonObject json = PersonJson::toJson(person, groupNamesOf(book, person));
-    out << person->copyCompositeName() << "\n";
-    for (auto it = json.begin(); it != json.end(); ++it) {
-        if (it.value().isArray()) {
-            for (const QJsonValue &entry : it.value().toArray()) {
-                const QJsonObject object = entry.toObject();
-                QString label = object.contains(QStringLiteral("label"))
-                                    ? ABAddressBook::copyLocalizedLabel(object.value(QStringLiteral("label")).toString())
-                                    : QString();
-                QJsonValue value = object.isEmpty() ? entry : object.value(QStringLiteral("value"));
-                QString text = value.isObject() ? QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact))
-                                                : value.toString();
-                out << "  " << it.key() << (label.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(label)) << ": "
-                    << text.replace(QLatin1Char('\n'), QStringLiteral("\n    ")) << "\n";
-            }
-        } else if (it.key() == QLatin1String("image")) {
-            out << "  image: " << person->copyImageData().size() << " bytes\n";
-        } else {
-            QString text = it.value().isDouble() ? QString::number(it.value().toInteger()) : it.value().toString();
-            out << "  " << it.key() << ": " << text.replace(QLatin1Char('\n'), QStringLiteral("\n    ")) << "\n";
-        }
-    }
-}
-
 int runShow(const Arguments &args)
 {
     if (args.positional.size() != 1)
@@ -156,9 +116,9 @@ int runShow(const Arguments &args)
     if (!person)
         return Commands::fail(QStringLiteral("show: no person has the identifier %1").arg(id));
     if (args.has(QStringLiteral("json")))
-        Commands::out() << QJsonDocument(PersonJson::toJson(person, groupNamesOf(*book, person))).toJson(QJsonDocument::Indented);
+        Commands::out() << QJsonDocument(PersonJson::toJson(person, PersonText::groupNames(*book, person))).toJson(QJsonDocument::Indented);
     else
-        printReadable(*book, person);
+        Commands::out() << PersonText::readable(*book, person);
     return 0;
 }
 

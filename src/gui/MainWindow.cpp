@@ -21,7 +21,7 @@
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), m_stack(new QStackedWidget), m_back(new QToolButton), m_title(new QLabel),
-      m_leftSlot(new QHBoxLayout), m_rightSlot(new QHBoxLayout)
+      m_leftSlot(new QHBoxLayout), m_rightSlot(new QHBoxLayout), m_leftBox(new QWidget), m_rightBox(new QWidget)
 {
     setWindowTitle(QStringLiteral("Vennaro"));
     resize(480, 720);
@@ -43,9 +43,9 @@ MainWindow::MainWindow(QWidget *parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
     m_title->setFont(titleFont);
     // Equal side slots keep the title centred.
-    auto *left = new QWidget;
+    QWidget *left = m_leftBox;
     left->setLayout(m_leftSlot);
-    auto *right = new QWidget;
+    QWidget *right = m_rightBox;
     right->setLayout(m_rightSlot);
     m_leftSlot->setContentsMargins(0, 0, 0, 0);
     m_rightSlot->setContentsMargins(0, 0, 0, 0);
@@ -119,7 +119,10 @@ void MainWindow::updateNavigationBar()
     ScreenController *screen = view ? view->controller() : nullptr;
     m_title->setText(screen ? screen->title() : QStringLiteral("Vennaro"));
     const bool root = m_entries.size() <= 1;
-    m_back->setVisible(!root && !m_locked);
+    m_back->setVisible(backAllowed());
+    // The boxes, not the widgets: a view's own disabled button stays disabled after unlocking.
+    m_leftBox->setEnabled(!m_locked);
+    m_rightBox->setEnabled(!m_locked);
     if (!view)
         return;
     m_barOwner = view;
@@ -133,10 +136,12 @@ void MainWindow::updateNavigationBar()
         right->setVisible(ScreenView::navigationWidgetWanted(right));
         m_shownRight = right;
     }
-    for (QWidget *widget : {m_shownLeft.data(), m_shownRight.data()}) {
-        if (widget)
-            widget->setEnabled(!m_locked);
-    }
+}
+
+bool MainWindow::backAllowed() const
+{
+    const ScreenView *view = topView();
+    return m_entries.size() > 1 && !m_locked && !(view && view->hidesBackButton());
 }
 
 void MainWindow::push(ScreenController *screen)
@@ -159,8 +164,10 @@ void MainWindow::push(ScreenController *screen)
     m_stack->addWidget(view);
     m_entries.append({screen, view});
     connect(screen, &ScreenController::changed, this, [this, view] {
-        if (view == topView())
-            m_title->setText(view->controller()->title());
+        if (view != topView())
+            return;
+        m_title->setText(view->controller()->title());
+        m_back->setVisible(backAllowed());
     });
     screen->viewWillAppear();
     m_stack->setCurrentWidget(view);
@@ -193,7 +200,7 @@ void MainWindow::pop()
 
 void MainWindow::goBack()
 {
-    if (m_locked || !m_presented.isEmpty())
+    if (!backAllowed() || !m_presented.isEmpty())
         return;
     pop();
 }

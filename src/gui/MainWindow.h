@@ -59,12 +59,15 @@ private:
     void updateNavigationBar();
     void goBack();
     void parkNavigationWidgets();
+    bool backAllowed() const;
 
     QStackedWidget *m_stack;
     QToolButton *m_back;
     QLabel *m_title;
     QHBoxLayout *m_leftSlot;
     QHBoxLayout *m_rightSlot;
+    QWidget *m_leftBox;
+    QWidget *m_rightBox;
     QList<Entry> m_entries;
     QList<Presented> m_presented;
     QPointer<ProgressSheet> m_progress;

@@ -16,6 +16,8 @@ public:
     ScreenController *controller() const;
     virtual QWidget *navigationLeftWidget() { return nullptr; }
     virtual QWidget *navigationRightWidget() { return nullptr; }
+    // A screen in the middle of a choice may hide "Back" (asked again whenever it changes).
+    virtual bool hidesBackButton() const { return false; }
 
     // Whether the view wants a navigation-bar widget shown (default yes).
     static bool navigationWidgetWanted(const QWidget *widget);

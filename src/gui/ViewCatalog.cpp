@@ -1,11 +1,17 @@
 #include "ViewCatalog.h"
 
+#include "ABEntriesView.h"
+#include "CSVHeaderView.h"
+#include "FileChooserView.h"
 #include "FiltersView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "importing/CSVHeaderViewController.h"
+#include "importing/FileChooserViewController.h"
+#include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
 #include "shell/MainViewController.h"
@@ -20,4 +26,7 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<SettingsView, SettingsViewController>(SettingsScreen);
     ViewFactory::registerViewClass<FiltersView, ImpExpFiltersViewController>(ImpExpFiltersScreen);
     ViewFactory::registerViewClass<LanguageView, LanguageViewController>(LanguageScreen);
+    ViewFactory::registerViewClass<ABEntriesView, ABEntriesViewController>(ABEntriesScreen);
+    ViewFactory::registerViewClass<CSVHeaderView, CSVHeaderViewController>(CSVHeaderScreen);
+    ViewFactory::registerViewClass<FileChooserView, FileChooserViewController>(FileChooserScreen);
 }

@@ -5,6 +5,7 @@
 #include "RecordPrinting.h"
 #include "addressbook/EntryData.h"
 #include "shell/ScreenController.h"
+#include "shell/ScreenInterfaces.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +19,7 @@ class GoogleContactsSession;
 // with a tick per row, a search, footer buttons and one navigation button whose meaning
 // depends on the list mode. The view draws the state exposed here and forwards the user's
 // actions; every change is announced with changed() (rowChanged() for one tick).
-class ABEntriesViewController : public ScreenController {
+class ABEntriesViewController : public ScreenController, public SelectionListInterface {
     Q_OBJECT
 public:
     enum Mode {
@@ -45,7 +46,7 @@ public:
     explicit ABEntriesViewController(QObject *parent = nullptr);
 
     // Set before the screen is shown.
-    void setMode(int mode);
+    void setMode(int mode) override;
     int mode() const { return _mode; }
     void setSearchCriteria(int criterion) { _searchCriteria = criterion; }
     int searchCriteria() const { return _searchCriteria; }

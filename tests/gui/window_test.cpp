@@ -1,15 +1,11 @@
-#include "support/TestEnvironment.h"
+#include "support/WindowFixture.h"
 #include "gui/MainWindow.h"
 #include "gui/ProgressSheet.h"
 #include "gui/ScreenView.h"
 #include "gui/SingleInstance.h"
-#include "gui/ViewCatalog.h"
-#include "screens/ScreenCatalog.h"
 #include "shell/AppData.h"
-#include "shell/AppDelegate.h"
 #include "shell/ScreenController.h"
 #include "shell/ScreenRegistry.h"
-#include "shell/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,50 +20,30 @@
 class WindowTest : public QObject {
     Q_OBJECT
 private:
+    WindowFixture *m_fixture = nullptr;
     MainWindow *m_window = nullptr;
-    AppDelegate *m_delegate = nullptr;
     TestEnvironment *m_env = nullptr;
 
-    ScreenView *top() const { return m_window->topView(); }
+    ScreenView *top() const { return m_fixture->top(); }
     template <typename T>
     T *find(const QString &name) const
     {
-        T *widget = top()->findChild<T *>(name);
-        if (!widget)
-            qWarning("no %s", qPrintable(name));
-        return widget;
+        return m_fixture->find<T>(name);
     }
-    void settle() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
-    void screenshot(const QString &name)
-    {
-        const QString folder = qEnvironmentVariable("VENNARO_SCREENSHOTS");
-        if (!folder.isEmpty())
-            m_window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
+    void settle() { WindowFixture::settle(); }
+    void screenshot(const QString &name) { m_fixture->screenshot(name); }
 
 private Q_SLOTS:
     void init()
     {
-        m_env = new TestEnvironment;
-        UserDefaults::standardUserDefaults().setPath(m_env->path(QStringLiteral("defaults.plist")));
-        UserDefaults::standardUserDefaults().setObject(QStringList{QStringLiteral("en")}, QStringLiteral("AppleLanguages"));
-        QVERIFY(m_env->open()->setAuthorizationStatus(3));
-        ScreenCatalog::registerAll();
-        ViewCatalog::registerAll();
-        m_window = new MainWindow;
-        UiHost::setCurrent(m_window);
-        m_delegate = new AppDelegate;
-        m_window->show();
-        m_delegate->launch();
-        settle();
+        m_fixture = new WindowFixture;
+        m_window = m_fixture->window();
+        m_env = &m_fixture->env();
     }
     void cleanup()
     {
-        delete m_window;
-        delete m_delegate;
-        ScreenRegistry::clear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete m_env;
+        delete m_fixture;
+        m_fixture = nullptr;
     }
 
     void mainMenuToSettingsAndBack()
