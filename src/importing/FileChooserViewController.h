@@ -93,6 +93,7 @@ private:
     void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
     void importDone(int result);
     bool m_importing = false;
+    int m_progressStep = -1; // the last thousandth shown, touched by the worker only
     int m_mode = ImportMode;
     QList<FileRow> m_rows;
     bool m_rightButtonEnabled = false;
