@@ -1,6 +1,6 @@
 #include "ExportRun.h"
 
-#include "LabelKinds.h"
+#include "formats/common/LabelKinds.h"
 #include "formats/common/TextConversion.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"

@@ -1,6 +1,6 @@
 #include "VCardComposer.h"
 
-#include "LabelKinds.h"
+#include "formats/common/LabelKinds.h"
 #include "QuotedPrintable.h"
 #include "ValueText.h"
 

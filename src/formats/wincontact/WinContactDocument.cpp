@@ -1,7 +1,7 @@
 #include "WinContactDocument.h"
 
 #include "formats/common/TextConversion.h"
-#include "formats/vcard/LabelKinds.h"
+#include "formats/common/LabelKinds.h"
 #include "formats/vcard/ValueText.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
