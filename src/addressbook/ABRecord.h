@@ -57,8 +57,6 @@ public:
     // The record identifiers of the saved members, without loading them.
     QList<ABRecordID> copyArrayOfAllMemberIDs() const { return m_memberIDs; }
     QList<ABRecordRef> copyArrayOfAllMembersWithSortOrdering(int sortOrdering) const;
-    // The identifiers of the saved members, in member order, without loading them.
-    QList<ABRecordID> copyArrayOfAllMemberIDs() const { return m_memberIDs; }
     bool addMember(const ABRecordRef &person, QString *error = nullptr);
     bool removeMember(const ABRecordRef &person, QString *error = nullptr);
 
