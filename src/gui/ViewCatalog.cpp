@@ -1,11 +1,13 @@
 #include "ViewCatalog.h"
 
+#include "ExportFileView.h"
 #include "FiltersView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "exporting/ExportFileViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
 #include "shell/MainViewController.h"
@@ -17,6 +19,7 @@ void ViewCatalog::registerAll()
     // One line per view: ViewFactory::registerViewClass<View, Controller>(ScreenNumber);
     ViewFactory::registerViewClass<MainMenuView, MainViewController>(MainScreen);
     ViewFactory::registerViewClass<WebPageView, WebViewController>(WebScreen);
+    ViewFactory::registerViewClass<ExportFileView, ExportFileViewController>(ExportFileScreen);
     ViewFactory::registerViewClass<SettingsView, SettingsViewController>(SettingsScreen);
     ViewFactory::registerViewClass<FiltersView, ImpExpFiltersViewController>(ImpExpFiltersScreen);
     ViewFactory::registerViewClass<LanguageView, LanguageViewController>(LanguageScreen);

@@ -1,5 +1,6 @@
 #include "ScreenCatalog.h"
 
+#include "exporting/ExportFileViewController.h"
 #include "importing/CSVHeaderViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
@@ -13,6 +14,7 @@ void ScreenCatalog::registerAll()
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
     ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
+    ScreenRegistry::registerFactory(ExportFileScreen, [] { return new ExportFileViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
