@@ -54,8 +54,6 @@ public:
 
     // Group members: person records of the same handle.
     QList<ABRecordRef> copyArrayOfAllMembers() const;
-    // The record identifiers of the saved members, without loading them.
-    QList<ABRecordID> copyArrayOfAllMemberIDs() const { return m_memberIDs; }
     QList<ABRecordRef> copyArrayOfAllMembersWithSortOrdering(int sortOrdering) const;
     bool addMember(const ABRecordRef &person, QString *error = nullptr);
     bool removeMember(const ABRecordRef &person, QString *error = nullptr);

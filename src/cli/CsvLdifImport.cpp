@@ -1,62 +1,25 @@
-// Commands that import CSV and LDIF files: import-csv and import-ldif.
+// `vennaro import` of CSV files: the column mapping on the command line.
 
 #include "CsvLdifImport.h"
 
 #include "Command.h"
+#include "TerminalProgress.h"
+#include "importing/FileChooserViewController.h"
 #include "formats/common/ProgressTarget.h"
 #include "formats/csv/CSVimport.h"
-#include "formats/ldif/LdifReader.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
-#include "shell/Documents.h"
 
-#include <QFileInfo>
 
-#include <unistd.h>
 
 namespace {
-
-// A running count on a terminal; nothing when standard error is not one.
-class TerminalProgress : public ProgressTarget {
-public:
-    TerminalProgress() : m_enabled(isatty(STDERR_FILENO)) {}
-    ~TerminalProgress() override
-    {
-        if (m_shown)
-            Commands::err() << "\n" << Qt::flush;
-    }
-    void setNumberProgress(int count) override
-    {
-        if (m_enabled && count % 100 == 0) {
-            Commands::err() << "\rProcessing " << count << Qt::flush;
-            m_shown = true;
-        }
-    }
-
-private:
-    bool m_enabled;
-    bool m_shown = false;
-};
-
-QString resolve(const QString &file)
-{
-    if (QFileInfo::exists(file))
-        return file;
-    QString inDocuments = Documents::filePath(file);
-    return QFileInfo::exists(inDocuments) ? inDocuments : file;
-}
 
 // The result line of every import.
 int report(int result)
 {
     if (result < 0)
-        return Commands::fail(QStringLiteral("Error importing file."));
-    if (result == 0)
-        Commands::out() << "No records found.\n";
-    else if (result == 1)
-        Commands::out() << "1 record added.\n";
-    else
-        Commands::out() << result << " records added.\n";
+        return Commands::fail(FileChooserViewController::resultMessage(result));
+    Commands::out() << FileChooserViewController::resultMessage(result) << Qt::endl;
     return 0;
 }
 
@@ -111,26 +74,12 @@ void printMapping(const CSVimport &importer)
     out << L("KMapped").arg(importer.countAssigned()).arg(importer.csvheader().size()) << "\n";
 }
 
-int runImportCsv(const Arguments &args)
-{
-    if (args.positional.size() != 1)
-        return Commands::fail(QStringLiteral("import-csv: give one CSV file (see `vennaro import-csv --help`)"));
-    return CsvLdifImport::importCsvFile(args.positional.first(), args);
-}
-
-int runImportLdif(const Arguments &args)
-{
-    if (args.positional.size() != 1)
-        return Commands::fail(QStringLiteral("import-ldif: give one LDIF file (see `vennaro import-ldif --help`)"));
-    return CsvLdifImport::importLdifFile(args.positional.first(), args);
-}
-
 } // namespace
 
 int CsvLdifImport::importCsvFile(const QString &file, const Arguments &args)
 {
     const AppData &settings = AppData::sharedInstance();
-    Result<std::shared_ptr<CSVimport>> loaded = CSVimport::fromFile(resolve(file), settings.charSet());
+    Result<std::shared_ptr<CSVimport>> loaded = CSVimport::fromFile(file, settings.charSet());
     if (!loaded)
         return Commands::fail(loaded.error());
     CSVimport &importer = **loaded;
@@ -147,39 +96,6 @@ int CsvLdifImport::importCsvFile(const QString &file, const Arguments &args)
         QString text = L("KFieldsNotMapped").section(QLatin1Char('\n'), 0, 0);
         return Commands::fail(text + QStringLiteral(" (--yes imports anyway, --map maps columns)"));
     }
-    TerminalProgress progress;
+    TerminalProgress progress(L("KImportInProgress").simplified());
     return report(importer.importWithTagert(&progress, settings.importMask()));
 }
-
-int CsvLdifImport::importLdifFile(const QString &file, const Arguments &)
-{
-    const AppData &settings = AppData::sharedInstance();
-    int result = 0;
-    {
-        TerminalProgress progress;
-        result = ldif_import(resolve(file), settings.importMask(), settings.charSet(), &progress);
-    }
-    return report(result);
-}
-
-VENNARO_COMMAND({QStringLiteral("import-csv"), QStringLiteral("import a CSV file, mapping its columns to fields"),
-                 QStringLiteral("Usage: vennaro import-csv FILE [--map \"COLUMN=Field,COLUMN=-,…\"] [--guess] [--yes]\n\n"
-                                "Reads FILE (a path, or a name in the documents folder) in the character set of the\n"
-                                "settings and maps each column to a contact field by its header text. Prints the\n"
-                                "mapping (\"0002 Email -> Email\") and the number of mapped columns.\n\n"
-                                "  --guess  also map the columns left unmapped by the header names that common\n"
-                                "           programs write (\"First Name\", \"E-mail Address\", \"Mobile Phone\" …)\n"
-                                "  --map    change the mapping: a header text or column number, \"=\", then a\n"
-                                "           field name or \"-\" for not mapped\n"
-                                "  --yes    import even when some columns are not mapped (they are lost)\n\n"
-                                "Fields: FirstName, LastName, MiddleName, Nickname, Organization, JobTitle,\n"
-                                "Department, Email, Birthday, Note, Date, Phone, URL, AddressStreet, AddressCity,\n"
-                                "AddressState, AddressCountry, AddressZIPcode, PhoneticFirstName, PhoneticLastName,\n"
-                                "Prefix, Suffix, InstantMessage, Group."),
-                 {QStringLiteral("map")}, {QStringLiteral("yes"), QStringLiteral("guess")}, runImportCsv});
-
-VENNARO_COMMAND({QStringLiteral("import-ldif"), QStringLiteral("import an LDIF file"),
-                 QStringLiteral("Usage: vennaro import-ldif FILE\n\n"
-                                "Reads FILE (a path, or a name in the documents folder), one person per entry,\n"
-                                "with the import field filter and marker of the settings."),
-                 {}, {}, runImportLdif});

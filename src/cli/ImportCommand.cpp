@@ -2,8 +2,12 @@
 
 #include "BinFormat.h"
 #include "Command.h"
+#include "CsvLdifImport.h"
 #include "TerminalProgress.h"
 #include "addressbook/ABSources.h"
+#include "formats/ldif/LdifReader.h"
+#include "formats/vcard/VCARDimport.h"
+#include "importing/FileChooserViewController.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
@@ -20,17 +24,30 @@ struct ImportFormat {
     bool exchangeSupported;
 };
 
+int readVCard(const QString &path, uint32_t importMask, ProgressTarget &progress)
+{
+    return VCARDimport::importFile(path, importMask, AppData::sharedInstance().charSet(), &progress);
+}
+
+int readLdif(const QString &path, uint32_t importMask, ProgressTarget &progress)
+{
+    return ldif_import(path, importMask, AppData::sharedInstance().charSet(), &progress);
+}
+
 const ImportFormat kFormats[] = {
     {".vnbin", importBin, false},
+    {".vcf", readVCard, true},
 };
+// Anything else is read as LDIF, as the file list does.
+const ImportFormat kLdif = {".ldif", readLdif, true};
 
-const ImportFormat *findFormat(const QString &fileName)
+const ImportFormat &findFormat(const QString &fileName)
 {
     for (const ImportFormat &format : kFormats) {
         if (fileName.endsWith(QLatin1String(format.ending), Qt::CaseInsensitive))
-            return &format;
+            return format;
     }
-    return nullptr;
+    return kLdif;
 }
 
 // A bare name is looked for in the documents folder first; anything else is a path.
@@ -44,24 +61,11 @@ QString resolve(const QString &name)
     return name;
 }
 
-QString resultText(int result)
-{
-    switch (result) {
-    case -1: return QStringLiteral("Error importing file.");
-    case 0: return QStringLiteral("No records found.");
-    case 1: return QStringLiteral("1 record added.");
-    default: return QStringLiteral("%1 records added.").arg(result);
-    }
-}
-
 int runImport(const Arguments &args)
 {
     if (args.positional.size() != 1)
         return Commands::fail(QStringLiteral("import: give one file"));
     const QString path = resolve(args.positional.first());
-    const ImportFormat *format = findFormat(path);
-    if (!format)
-        return Commands::fail(L("KUnsuportedFileFormat"));
     if (!QFileInfo(path).isFile())
         return Commands::fail(QStringLiteral("import: there is no file %1").arg(path));
     if (args.has(QStringLiteral("source"))) {
@@ -71,28 +75,39 @@ int runImport(const Arguments &args)
             return Commands::fail(QStringLiteral("import: there is no source %1 (see `vennaro sources`)").arg(args.value(QStringLiteral("source"))));
         ABSources::setSelectedIndex(index);
     }
-    if (!format->exchangeSupported && ABSources::selectedSourceIsExchange())
+    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return CsvLdifImport::importCsvFile(path, args);
+    const ImportFormat &format = findFormat(path);
+    if (!format.exchangeSupported && ABSources::selectedSourceIsExchange())
         return Commands::fail(L("KExchangeNotSupported"));
 
     int result = -1;
     {
         TerminalProgress progress(L("KImportInProgress").simplified());
-        result = format->run(path, AppData::sharedInstance().importMask(), progress);
+        result = format.run(path, AppData::sharedInstance().importMask(), progress);
     }
     if (result < 0)
-        return Commands::fail(resultText(result));
-    Commands::out() << resultText(result) << Qt::endl;
+        return Commands::fail(FileChooserViewController::resultMessage(result));
+    Commands::out() << FileChooserViewController::resultMessage(result) << Qt::endl;
     return 0;
 }
 
 } // namespace
 
 VENNARO_COMMAND({QStringLiteral("import"), QStringLiteral("read a contacts file into the address book"),
-                 QStringLiteral("Usage: vennaro import FILE [--source INDEX]\n\n"
+                 QStringLiteral("Usage: vennaro import FILE [--source INDEX] [--map \"COLUMN=Field,…\"] [--guess] [--yes]\n\n"
                                 "Reads FILE (a name in the documents folder, or a path) into the address book,\n"
                                 "into one source when given (see `vennaro sources`). Formats, by ending:\n"
                                 "  .vnbin  a Vennaro backup, such as trash.vnbin after a delete\n"
-                                "The import field filter and the marker come from the settings."),
-                 {QStringLiteral("source")},
-                 {},
+                                "  .vcf    vCard\n"
+                                "  .csv    CSV with a header row: the columns are mapped to fields by their\n"
+                                "          header texts and the mapping is printed (\"0002 Email -> Email\").\n"
+                                "          --guess also maps columns by the names common programs write\n"
+                                "          (\"First Name\", \"E-mail Address\" …); --map changes the mapping\n"
+                                "          (a header text or column number = a field name, or - for none);\n"
+                                "          the import starts when every column is mapped, or with --yes.\n"
+                                "  other   LDIF\n"
+                                "The import field filter, the marker and the character set come from the settings."),
+                 {QStringLiteral("source"), QStringLiteral("map")},
+                 {QStringLiteral("guess"), QStringLiteral("yes")},
                  runImport});

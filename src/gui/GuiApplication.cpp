@@ -1,6 +1,7 @@
 #include "GuiApplication.h"
 
 #include "MainWindow.h"
+#include "QtPrintDialogHost.h"
 #include "SingleInstance.h"
 #include "ViewCatalog.h"
 #include "addressbook/ABAddressBook.h"
@@ -48,6 +49,8 @@ int GuiApplication::run(int &argc, char **argv, const LaunchOptions &options)
 
     MainWindow window;
     UiHost::setCurrent(&window);
+    QtPrintDialogHost printDialogs(&window);
+    PrintDialogHost::setCurrent(&printDialogs);
     AppDelegate delegate;
     window.show();
     delegate.launch(handedIn);
@@ -63,6 +66,7 @@ int GuiApplication::run(int &argc, char **argv, const LaunchOptions &options)
 
     const int status = app.exec();
     UiHost::setCurrent(nullptr);
+    PrintDialogHost::setCurrent(nullptr);
     ScreenRegistry::clear();
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "exporting/ExportFileViewController.h"
 #include "importing/CSVHeaderViewController.h"
+#include "importing/FileChooserViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -13,6 +14,7 @@ void ScreenCatalog::registerAll()
 {
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
+    ScreenRegistry::registerFactory(FileChooserScreen, [] { return new FileChooserViewController; });
     ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
     ScreenRegistry::registerFactory(ExportFileScreen, [] { return new ExportFileViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });

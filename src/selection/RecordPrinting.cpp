@@ -1,13 +1,16 @@
 #include "RecordPrinting.h"
 
-#include "platform/DevLog.h"
+#include "exporting/ContactPrinting.h"
+#include "exporting/PrintDialogHost.h"
 #include "platform/Localization.h"
+#include "shell/MainThread.h"
 
 QString RecordPrinting::printEntries(const EntryList &rows, ProgressTarget *progress)
 {
-    // Bound to the export engine's print path when exporting lands; until then there is no
-    // way to a printer.
-    (void)progress;
-    DevLog::log(QStringLiteral("printEntries: no print path for %1 rows").arg(rows.size()));
-    return L("KNoPrinter");
+    if (ContactPrinting::exportPrintFile(rows, progress) < 0)
+        return L("KErrPrintExport");
+    ContactPrinting::Outcome outcome = ContactPrinting::Outcome::Failed;
+    MainThread::callOnMainAndWait([&outcome] { outcome = ContactPrinting::printExportedFile(PrintDialogHost::current()); });
+    // A missing printer has been told to the user by the print path itself.
+    return outcome == ContactPrinting::Outcome::Failed ? L("KErrPrintExport") : QString();
 }

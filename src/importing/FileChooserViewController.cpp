@@ -1,0 +1,309 @@
+#include "FileChooserViewController.h"
+
+#include "CSVHeaderViewController.h"
+#include "formats/backup/BackupImport.h"
+#include "formats/csv/CSVimport.h"
+#include "formats/ldif/LdifReader.h"
+#include "formats/vcard/VCARDimport.h"
+#include "addressbook/ABSources.h"
+#include "platform/DevLog.h"
+#include "platform/Localization.h"
+#include "shell/AppData.h"
+#include "shell/Documents.h"
+#include "shell/MainThread.h"
+#include "shell/ScreenRegistry.h"
+#include "shell/UiHost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+struct Extension {
+    const char *suffix;
+    int kind;
+    const char *icon;
+    bool importable;
+};
+
+const Extension kExtensions[] = {
+    {"ldif", 6, "f_ldif.png", true}, {"vnbin", 1, "f_bin.png", true}, {"vcf", 11, "f_vcf.png", true},
+    {"csv", 7, "f_csv.png", true},   {"txt", 4, "f_txt.png", false},  {"html", 2, "f_html.png", false},
+    {"htm", 2, "f_html.png", false}, {"jpg", 3, "f_file.png", false}, {"dat", 1, "f_bin.png", false},
+    {"zip", 5, "f_zip.png", false},
+};
+
+bool isCloudListMode(int mode)
+{
+    return mode == FileChooserViewController::DropboxDownloadMode || mode == FileChooserViewController::GoogleDownloadMode
+           || mode == FileChooserViewController::SkyDriveDownloadMode;
+}
+
+} // namespace
+
+FileChooserViewController::FileChooserViewController() : ScreenController(FileChooserScreen) {}
+
+FileChooserViewController::~FileChooserViewController() = default;
+
+QString FileChooserViewController::title() const
+{
+    return L("KChooseFile");
+}
+
+QString FileChooserViewController::sectionHeader() const
+{
+    switch (m_mode) {
+    case ImportMode: return L("KImport");
+    case SendWebMode: return L("KSendWEB");
+    case SendEmailMode: return L("KSendEmail");
+    case SendBluetoothMode: return L("KSendBluetooth");
+    case DropboxUploadMode: return L("KDropboxUpload");
+    case DropboxDownloadMode: return L("KDropboxDownload");
+    case GoogleUploadMode: return L("KGoogleUpload");
+    case GoogleDownloadMode: return L("KGoogleDownload");
+    case SkyDriveUploadMode: return L("KSkyDriveUpload");
+    case SkyDriveDownloadMode: return L("KSkyDriveDownload");
+    default: return QString();
+    }
+}
+
+QString FileChooserViewController::footer() const
+{
+    return m_mode == ImportMode ? L("KFormatNote") : QString();
+}
+
+bool FileChooserViewController::rightButtonVisible() const
+{
+    return m_mode != DropboxUploadMode && m_mode != GoogleUploadMode && m_mode != SkyDriveUploadMode;
+}
+
+QString FileChooserViewController::detailsLine(const QDateTime &modified, qint64 size)
+{
+    const QDateTime local = modified.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    const QString when = QString::asprintf("%d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
+    const qint32 s = qint32(size); // sizes are shown as the signed 32-bit number they were taken as
+    if (s == -1)
+        return when;
+    if (s < 1024)
+        return when + QString::asprintf(" (%d bytes)", s);
+    if (s <= 1048575)
+        return when + QString::asprintf(" (%.2f KB)", s / 1024.0);
+    if (s <= 1073741823)
+        return when + QString::asprintf(" (%.2f MB)", s / 1048576.0);
+    return when + QString::asprintf(" (%.2f GB)", s / 1073741824.0);
+}
+
+bool FileChooserViewController::describe(const QString &name, bool isFolder, FileRow &row)
+{
+    row = FileRow{name, QString(), 0, QStringLiteral("f_file.png"), false, isFolder};
+    if (isFolder) {
+        row.kind = 8;
+        row.icon = QStringLiteral("f_folder.png");
+        return true;
+    }
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix == QLatin1String("plist") || suffix == QLatin1String("log") || suffix == QLatin1String("flag"))
+        return false;
+    for (const Extension &extension : kExtensions) {
+        if (suffix == QLatin1String(extension.suffix)) {
+            row.kind = extension.kind;
+            row.icon = QString::fromLatin1(extension.icon);
+            row.importable = extension.importable;
+            break;
+        }
+    }
+    return true;
+}
+
+void FileChooserViewController::loadFiles(int mode)
+{
+    m_mode = mode;
+    m_rows.clear();
+    if (!isCloudListMode(mode)) {
+        const QDir folder(Documents::getDocumentsDir());
+        const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QFileInfo &entry : entries) {
+            FileRow row;
+            if (!describe(entry.fileName(), entry.isDir(), row))
+                continue;
+            if (!row.isFolder)
+                row.details = detailsLine(entry.lastModified(), entry.size());
+            m_rows.append(row);
+        }
+    }
+    Q_EMIT changed();
+    if (isCloudListMode(mode))
+        return;
+    m_rightButtonEnabled = !m_rows.isEmpty();
+    if (m_rows.isEmpty()) {
+        showWarning(L("KNoFilesFound"));
+        return;
+    }
+    if (mode == ImportMode && std::none_of(m_rows.begin(), m_rows.end(), [](const FileRow &row) { return row.importable; }))
+        showWarning(L("KNoValidFormatFiles"));
+}
+
+void FileChooserViewController::selectRow(int index)
+{
+    if (m_importing || index < 0 || index >= m_rows.size())
+        return;
+    const FileRow row = m_rows[index];
+    if (m_mode != ImportMode) {
+        if (!row.isFolder)
+            Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
+        return;
+    }
+    if (!row.importable) {
+        showWarning(L("KUnsuportedFileFormat"));
+        return;
+    }
+    if (QFileInfo(row.name).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0) {
+        importCSVFile(row.name);
+        return;
+    }
+    if (!AppData::sharedInstance().confirmImport()) {
+        importFile(row.name);
+        return;
+    }
+    UiHost *host = UiHost::current();
+    if (host && host->ask(QStringLiteral("Vennaro"), L("KConfirmImportFile"), {L("KNo"), L("KYes")}, 0) == 1)
+        QTimer::singleShot(100, this, [this, name = row.name] { importFile(name); });
+}
+
+void FileChooserViewController::importFile(const QString &name)
+{
+    const QString path = Documents::filePath(name);
+    const uint32_t mask = AppData::sharedInstance().importMask();
+    const int charSet = AppData::sharedInstance().charSet();
+    // Dispatch compares the endings without regard to case, so that every file the list
+    // offers as importable reaches the reader of its format.
+    if (name.endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) {
+        // The file is read and unfolded before the worker starts; a file that cannot be read
+        // as cards is reported at once.
+        auto reader = std::make_shared<VCARDimport>();
+        QString error;
+        if (reader->loadVCardFile(path, charSet, &error) < 0) {
+            DevLog::log(QStringLiteral("importVCARDFile %1 %2").arg(path, error));
+            showInfo(resultMessage(-1));
+            Q_EMIT importFinished(-1);
+            return;
+        }
+        startImport(name, false, [reader, mask](ProgressTarget *progress) { return reader->importIt(progress, mask); });
+        return;
+    }
+    if (name.endsWith(QLatin1String(".vnbin"), Qt::CaseInsensitive)) {
+        if (ABSources::selectedSourceIsExchange()) {
+            showInfo(L("KExchangeNotSupported"));
+            return;
+        }
+        startImport(name, true, [path, mask](ProgressTarget *progress) { return importDataBIN(path, mask, progress); });
+        return;
+    }
+    startImport(name, false, [path, mask, charSet](ProgressTarget *progress) {
+        return ldif_import(path, mask, charSet, progress);
+    });
+}
+
+void FileChooserViewController::startImport(const QString &name, bool withProgressBar,
+                                            std::function<int(ProgressTarget *)> reader)
+{
+    DevLog::log(QStringLiteral("importThread: %1").arg(name));
+    m_importing = true;
+    setLocked(true);
+    if (UiHost *host = UiHost::current())
+        host->showProgress(L("KImportInProgress"), !withProgressBar);
+    MainThread::runOnWorker([this, reader = std::move(reader)] {
+        const int result = reader(this);
+        MainThread::callOnMainAndWait([this, result] { importDone(result); });
+    });
+}
+
+void FileChooserViewController::importDone(int result)
+{
+    m_importing = false;
+    setLocked(false);
+    if (UiHost *host = UiHost::current())
+        host->closeProgress();
+    showInfo(resultMessage(result));
+    Q_EMIT importFinished(result);
+}
+
+QString FileChooserViewController::resultMessage(int result)
+{
+    switch (result) {
+    case 1: return QStringLiteral("1 record added.");
+    case 0: return QStringLiteral("No records found.");
+    case -1: return QStringLiteral("Error importing file.");
+    default: return result < 0 ? QStringLiteral("Error importing file.") : QStringLiteral("%1 records added.").arg(result);
+    }
+}
+
+void FileChooserViewController::setProgress(double value)
+{
+    MainThread::callOnMainAndWait([value] {
+        if (UiHost *host = UiHost::current())
+            host->setProgress(value);
+    });
+}
+
+void FileChooserViewController::setNumberProgress(int count)
+{
+    MainThread::callOnMainAndWait([count] {
+        if (UiHost *host = UiHost::current())
+            host->setProgressTitle(L("KProcessing").arg(count));
+    });
+}
+
+void FileChooserViewController::savingData()
+{
+    MainThread::callOnMainAndWait([] {
+        if (UiHost *host = UiHost::current())
+            host->setProgressTitle(L("KCommitData"));
+    });
+}
+
+void FileChooserViewController::deleteRow(int index)
+{
+    if (m_importing || index < 0 || index >= m_rows.size() || isCloudListMode(m_mode))
+        return;
+    const QString path = Documents::filePath(m_rows[index].name);
+    DevLog::log(QStringLiteral("del %1").arg(path));
+    bool removed = m_rows[index].isFolder ? QDir(path).removeRecursively() : QFile::remove(path);
+    if (!removed) {
+        showError(L("KDeleteFailed").arg(m_rows[index].name));
+        return;
+    }
+    m_rows.removeAt(index);
+    Q_EMIT changed();
+}
+
+void FileChooserViewController::importCSVFile(const QString &name)
+{
+    Result<std::shared_ptr<CSVimport>> importer = CSVimport::fromFile(Documents::filePath(name), AppData::sharedInstance().charSet());
+    if (!importer) {
+        DevLog::log(QStringLiteral("stringWithContentsOfFile %1").arg(importer.error()));
+        showError(importer.error());
+        return;
+    }
+    m_csvImport = *importer;
+    auto *mapping = getScreen<CSVHeaderViewController>(CSVHeaderScreen);
+    if (!mapping)
+        return;
+    mapping->setDelegate(this);
+    mapping->setImporter(m_csvImport);
+    pushChild(mapping);
+}
+
+void FileChooserViewController::beginImportCSV()
+{
+    if (!m_csvImport)
+        return;
+    const uint32_t mask = AppData::sharedInstance().importMask();
+    startImport(QStringLiteral("CSV"), false, [importer = m_csvImport, mask](ProgressTarget *progress) {
+        return importer->importWithTagert(progress, mask);
+    });
+}

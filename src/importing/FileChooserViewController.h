@@ -1,0 +1,101 @@
+#pragma once
+
+#include "CSVHeaderDelegate.h"
+#include "formats/common/ProgressTarget.h"
+#include "shell/ScreenController.h"
+#include "shell/ScreenInterfaces.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class CSVimport;
+
+// The list of files in the documents folder. In mode 0 it is the import screen: it shows
+// which files can be imported, asks, runs the right reader on a worker thread with a progress
+// sheet and reports the result. The other modes list the same files for sending and cloud
+// transfers and hand the chosen file to their screens.
+class FileChooserViewController : public ScreenController,
+                                  public FileChooserInterface,
+                                  public CSVHeaderDelegate,
+                                  public ProgressTarget {
+    Q_OBJECT
+public:
+    enum Mode {
+        ImportMode = 0,
+        SendWebMode = 1,
+        SendEmailMode = 2,
+        SendBluetoothMode = 3,
+        DropboxUploadMode = 4,
+        DropboxDownloadMode = 5,
+        GoogleUploadMode = 8,
+        GoogleDownloadMode = 9,
+        SkyDriveUploadMode = 10,
+        SkyDriveDownloadMode = 11,
+    };
+
+    struct FileRow {
+        QString name;
+        QString details;  // empty for folders
+        int kind = 0;     // picks the icon
+        QString icon;     // "f_vcf.png" …
+        bool importable = false;
+        bool isFolder = false;
+    };
+
+    FileChooserViewController();
+    ~FileChooserViewController() override;
+    QString title() const override;
+
+    // Lists the documents folder for a mode and warns when there is nothing to offer.
+    void loadFiles(int mode) override;
+    int mode() const { return m_mode; }
+    const QList<FileRow> &rows() const { return m_rows; }
+    QString sectionHeader() const;
+    QString footer() const;
+    bool rightButtonVisible() const;
+    bool rightButtonEnabled() const { return m_rightButtonEnabled; }
+
+    // A tap on a row (ignored while a file is being imported).
+    void selectRow(int index);
+    // Imports a file of the documents folder by name, dispatching by the end of the name.
+    void importFile(const QString &name) override;
+    // Reads a CSV file and opens the column mapping screen.
+    void importCSVFile(const QString &name);
+    // Called by the mapping screen when the user starts the CSV import.
+    void beginImportCSV() override;
+    // Swipe to delete: removes the file and its row.
+    void deleteRow(int index);
+
+    // Reader progress, called on the worker thread; handed to the main thread and waited for.
+    void setProgress(double value) override;
+    void setNumberProgress(int count) override;
+    void savingData() override;
+
+    // The file's details line: local modification time and size.
+    static QString detailsLine(const QDateTime &modified, qint64 size);
+    // Kind, icon and importability by the name's extension (any letter case); false for files
+    // that are not listed at all.
+    static bool describe(const QString &name, bool isFolder, FileRow &row);
+    // The message for a reader's result.
+    static QString resultMessage(int result);
+
+Q_SIGNALS:
+    // An import ended and its message was shown (tests, views).
+    void importFinished(int result);
+    // A file was chosen in one of the sending or cloud modes.
+    void fileChosen(int mode, const QString &path);
+
+private:
+    void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
+    void importDone(int result);
+    bool m_importing = false;
+    int m_mode = ImportMode;
+    QList<FileRow> m_rows;
+    bool m_rightButtonEnabled = false;
+    // The importer of the CSV file being mapped; replaced by the next CSV file.
+    std::shared_ptr<CSVimport> m_csvImport;
+};
