@@ -4,5 +4,7 @@
 
 QString ExportMessages::resultMessage(int answer, const QString &name, const QString &extension)
 {
-    return answer == 1 ? L("KOneRecExported").arg(name, extension) : L("KRecordsExported").arg(answer).arg(name, extension);
+    if (answer == 1)
+        return L("KOneRecExported").arg(name, extension);
+    return L("KRecordsExported").arg(QString::number(answer), name, extension);
 }

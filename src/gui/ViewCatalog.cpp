@@ -3,6 +3,7 @@
 #include "ABEntriesView.h"
 #include "CSVHeaderView.h"
 #include "FileChooserView.h"
+#include "ExportFileView.h"
 #include "FiltersView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
@@ -12,6 +13,7 @@
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "selection/ABEntriesViewController.h"
+#include "exporting/ExportFileViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
 #include "shell/MainViewController.h"
@@ -23,6 +25,7 @@ void ViewCatalog::registerAll()
     // One line per view: ViewFactory::registerViewClass<View, Controller>(ScreenNumber);
     ViewFactory::registerViewClass<MainMenuView, MainViewController>(MainScreen);
     ViewFactory::registerViewClass<WebPageView, WebViewController>(WebScreen);
+    ViewFactory::registerViewClass<ExportFileView, ExportFileViewController>(ExportFileScreen);
     ViewFactory::registerViewClass<SettingsView, SettingsViewController>(SettingsScreen);
     ViewFactory::registerViewClass<FiltersView, ImpExpFiltersViewController>(ImpExpFiltersScreen);
     ViewFactory::registerViewClass<LanguageView, LanguageViewController>(LanguageScreen);

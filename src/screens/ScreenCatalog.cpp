@@ -1,5 +1,6 @@
 #include "ScreenCatalog.h"
 
+#include "exporting/ExportFileViewController.h"
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "selection/ABEntriesViewController.h"
@@ -15,6 +16,7 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
     ScreenRegistry::registerFactory(FileChooserScreen, [] { return new FileChooserViewController; });
     ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
+    ScreenRegistry::registerFactory(ExportFileScreen, [] { return new ExportFileViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
