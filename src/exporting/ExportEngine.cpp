@@ -98,12 +98,17 @@ int exportData(const ExportRequest &request)
     }
     printer->prologue();
     int written = 0;
+    int shownStep = -1;
     forEachSelectedPerson(*book, request.entries, [&](const ABRecordRef &person) {
         if (!person)
             return;
         ++written;
-        if (request.progress) {
-            const double progress = double(written) / context.recordCount;
+        const double progress = double(written) / context.recordCount;
+        // A bar shows a thousand steps at most: the worker waits for the display only when
+        // the step changes, not once per record.
+        const int step = int(progress * 1000);
+        if (request.progress && step != shownStep) {
+            shownStep = step;
             MainThread::callOnMainAndWait([&] { request.progress->setProgress(progress); });
         }
         run.writeRecord(*person, ExportRun::WritingPass);
