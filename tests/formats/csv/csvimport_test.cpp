@@ -1,4 +1,5 @@
 #include "support/RecordingUiHost.h"
+#include "support/BookQueries.h"
 #include "support/TestEnvironment.h"
 #include "addressbook/ABSources.h"
 #include "formats/csv/CSVimport.h"
@@ -9,6 +10,9 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+
+using BookQueries::groupsOf;
+using BookQueries::personNamed;
 
 namespace {
 
@@ -28,26 +32,7 @@ std::shared_ptr<CSVimport> sample(const QString &name)
     return loaded ? *loaded : nullptr;
 }
 
-ABRecordRef personNamed(ABAddressBook &book, const QString &last)
-{
-    for (const ABRecordRef &person : book.copyArrayOfAllPeople()) {
-        if (person->copyText(kABPersonLastNameProperty) == last)
-            return person;
-    }
-    return nullptr;
-}
 
-QStringList groupsOf(ABAddressBook &book, const ABRecordRef &person)
-{
-    QStringList names;
-    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
-        for (const ABRecordRef &member : group->copyArrayOfAllMembers()) {
-            if (member->recordID() == person->recordID())
-                names.append(group->copyText(kABGroupNameProperty));
-        }
-    }
-    return names;
-}
 
 QStringList values(const ABRecordRef &person, ABPropertyID property)
 {

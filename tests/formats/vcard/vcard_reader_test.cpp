@@ -5,6 +5,7 @@
 
 #include "support/RecordingProgress.h"
 #include "support/SampleContacts.h"
+#include "support/BookQueries.h"
 #include "support/TestEnvironment.h"
 
 #include "addressbook/ABSources.h"
@@ -13,6 +14,9 @@
 #include <QFile>
 #include <QImage>
 #include <QTest>
+
+using BookQueries::groupsOf;
+using BookQueries::personNamed;
 
 namespace {
 
@@ -32,26 +36,7 @@ QList<std::pair<QString, QString>> labelled(const ABRecord &person, ABPropertyID
 
 using Pairs = QList<std::pair<QString, QString>>;
 
-ABRecordRef personNamed(ABAddressBook &book, const QString &last)
-{
-    for (const ABRecordRef &person : book.copyArrayOfAllPeople()) {
-        if (person->copyText(kABPersonLastNameProperty) == last)
-            return person;
-    }
-    return nullptr;
-}
 
-QStringList groupsOf(ABAddressBook &book, const ABRecordRef &person)
-{
-    QStringList names;
-    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
-        for (const ABRecordRef &member : group->copyArrayOfAllMembers()) {
-            if (member->recordID() == person->recordID())
-                names.append(group->copyText(kABGroupNameProperty));
-        }
-    }
-    return names;
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
