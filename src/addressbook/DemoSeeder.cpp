@@ -83,9 +83,9 @@ void fillPerson(ABRecord &person, std::mt19937 &random, int index, const DemoSee
         if (index % 3 == 0)
             person.setValue(kABPersonOrganizationProperty, PICK(kCompanies));
     }
-    if (index % 4 == 0)
+    if (index % 4 == 0 && !company)
         person.setValue(kABPersonMiddleNameProperty, PICK(kFirstNames));
-    if (index % 5 == 0) {
+    if (index % 5 == 0 && !company) {
         person.setValue(kABPersonPrefixProperty, index % 2 ? QStringLiteral("Dr.") : QStringLiteral("Sr."));
         person.setValue(kABPersonSuffixProperty, QStringLiteral("Jr."));
     }
