@@ -1,5 +1,7 @@
 #include "ExportEngine.h"
 
+#include "formats/common/ProgressSteps.h"
+
 #include "ExportRun.h"
 #include "addressbook/ABSources.h"
 #include "formats/common/TextConversion.h"
@@ -98,19 +100,14 @@ int exportData(const ExportRequest &request)
     }
     printer->prologue();
     int written = 0;
-    int shownStep = -1;
+    ProgressSteps steps;
     forEachSelectedPerson(*book, request.entries, [&](const ABRecordRef &person) {
         if (!person)
             return;
         ++written;
         const double progress = double(written) / context.recordCount;
-        // A bar shows a thousand steps at most: the worker waits for the display only when
-        // the step changes, not once per record.
-        const int step = int(progress * 1000);
-        if (request.progress && step != shownStep) {
-            shownStep = step;
+        if (request.progress && steps.moves(progress))
             MainThread::callOnMainAndWait([&] { request.progress->setProgress(progress); });
-        }
         run.writeRecord(*person, ExportRun::WritingPass);
     });
     printer->epilogue();

@@ -161,6 +161,7 @@ void ExportFileViewController::buttonPressed()
     setLocked(true);
     extension = _format;
     _sheetOpen = true;
+    m_progressSteps.reset();
     if (UiHost *host = UiHost::current()) {
         host->showProgress(L("KExportInProgress"), false);
         host->setProgress(0);
@@ -248,6 +249,8 @@ ExportFileViewController::Outcome ExportFileViewController::runFolderWriter(cons
 
 void ExportFileViewController::setProgress(double value)
 {
+    if (!m_progressSteps.moves(value))
+        return;
     QPointer<ExportFileViewController> self(this);
     MainThread::callOnMainAndWait([self, value] {
         if (self)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/EntryData.h"
+#include "formats/common/ProgressSteps.h"
 #include "formats/common/ProgressTarget.h"
 #include "selection/ExportDataReceiver.h"
 #include "shell/ScreenController.h"
@@ -104,4 +105,5 @@ private:
     int extension = BIN; // the format of the running export, for its message
     bool _busy = false;
     bool _sheetOpen = false;
+    ProgressSteps m_progressSteps; // touched by the export's worker only
 };

@@ -213,7 +213,7 @@ void FileChooserViewController::startImport(const QString &name, bool withProgre
 {
     DevLog::log(QStringLiteral("importThread: %1").arg(name));
     m_importing = true;
-    m_progressStep = -1;
+    m_progressSteps.reset();
     setLocked(true);
     if (UiHost *host = UiHost::current())
         host->showProgress(L("KImportInProgress"), !withProgressBar);
@@ -245,12 +245,8 @@ QString FileChooserViewController::resultMessage(int result)
 
 void FileChooserViewController::setProgress(double value)
 {
-    // The bar shows a thousand steps; waiting on the main thread for values it cannot show
-    // would slow a large import many times over.
-    const int step = int(value * 1000);
-    if (value < 1 && step == m_progressStep)
+    if (!m_progressSteps.moves(value))
         return;
-    m_progressStep = step;
     MainThread::callOnMainAndWait([value] {
         if (UiHost *host = UiHost::current())
             host->setProgress(value);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSVHeaderDelegate.h"
+#include "formats/common/ProgressSteps.h"
 #include "formats/common/ProgressTarget.h"
 #include "shell/ScreenController.h"
 #include "shell/ScreenInterfaces.h"
@@ -93,7 +94,7 @@ private:
     void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
     void importDone(int result);
     bool m_importing = false;
-    int m_progressStep = -1; // the last thousandth shown, touched by the worker only
+    ProgressSteps m_progressSteps; // touched by the worker only
     int m_mode = ImportMode;
     QList<FileRow> m_rows;
     bool m_rightButtonEnabled = false;
