@@ -11,6 +11,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/Documents.h"
 #include "shell/LaunchOptions.h"
+#include "shell/Operations.h"
 #include "shell/ScreenRegistry.h"
 
 #include <QApplication>
@@ -65,6 +66,9 @@ int GuiApplication::run(int &argc, char **argv, const LaunchOptions &options)
     });
 
     const int status = app.exec();
+    // The loop may end by other means than closing the window: let running workers finish
+    // their files and their calls into the window first.
+    Operations::instance().waitForWorkers();
     UiHost::setCurrent(nullptr);
     PrintDialogHost::setCurrent(nullptr);
     ScreenRegistry::clear();

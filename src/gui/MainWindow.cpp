@@ -4,9 +4,11 @@
 #include "ScreenView.h"
 #include "ViewFactory.h"
 #include "platform/Localization.h"
+#include "shell/Operations.h"
 #include "shell/ScreenController.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QHBoxLayout>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -312,6 +315,27 @@ void MainWindow::setLocked(bool locked)
     m_locked = locked;
     m_stack->setEnabled(!locked);
     updateNavigationBar();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    Operations &operations = Operations::instance();
+    if (operations.runningWorkers() == 0) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (m_closeWhenIdle)
+        return;
+    m_closeWhenIdle = true;
+    connect(
+        &operations, &Operations::workersEnded, this,
+        [this] {
+            m_closeWhenIdle = false;
+            // Out of the worker's end: its screen may still be tidying up.
+            QTimer::singleShot(0, this, &QWidget::close);
+        },
+        Qt::SingleShotConnection);
 }
 
 void MainWindow::openUrl(const QUrl &url)

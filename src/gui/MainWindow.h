@@ -46,6 +46,11 @@ public:
     // Brings the window forward (a second start handed something over).
     void bringToFront();
 
+protected:
+    // While a worker runs the window stays open and closes when the last one has ended, so no
+    // worker calls a destroyed window and no save is cut off half-way.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     struct Entry {
         QPointer<ScreenController> screen;
@@ -72,6 +77,7 @@ private:
     QList<Presented> m_presented;
     QPointer<ProgressSheet> m_progress;
     bool m_locked = false;
+    bool m_closeWhenIdle = false;
     // The top view's navigation-bar widgets, lent to the bar while it is on top.
     QPointer<ScreenView> m_barOwner;
     QPointer<QWidget> m_shownLeft;

@@ -5,6 +5,7 @@
 #include "Documents.h"
 #include "FLog.h"
 #include "MainViewController.h"
+#include "Operations.h"
 #include "ScreenInterfaces.h"
 #include "ScreenRegistry.h"
 #include "UiHost.h"
@@ -24,6 +25,7 @@ AppDelegate *g_shared = nullptr;
 AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
 {
     g_shared = this;
+    connect(&Operations::instance(), &Operations::idle, this, &AppDelegate::handleNextPendingFile);
 }
 
 AppDelegate::~AppDelegate()
@@ -96,6 +98,27 @@ bool AppDelegate::handleOpenURL(const QUrl &url)
         handleCloudReturn(url);
         return true;
     }
+    if (Operations::instance().busy() || !m_pending.isEmpty()) {
+        FLogLine(QStringLiteral("waiting %1").arg(url.toLocalFile()));
+        m_pending.append(url);
+        return true;
+    }
+    askForFile(url);
+    return true;
+}
+
+void AppDelegate::handleNextPendingFile()
+{
+    if (m_pending.isEmpty() || Operations::instance().busy())
+        return;
+    askForFile(m_pending.takeFirst());
+    // The import a Yes starts begins from the event loop; the next file waits for its end.
+    if (!m_pending.isEmpty())
+        QTimer::singleShot(0, this, &AppDelegate::handleNextPendingFile);
+}
+
+void AppDelegate::askForFile(const QUrl &url)
+{
     const QString path = url.toLocalFile();
     FLogLine(QStringLiteral("path %1").arg(path));
     remoteFile = path;
@@ -110,7 +133,6 @@ bool AppDelegate::handleOpenURL(const QUrl &url)
             QTimer::singleShot(0, menu, [menu, path] { menu->importFile(path); });
     }
     remoteFile.clear();
-    return true;
 }
 
 void AppDelegate::handleCloudReturn(const QUrl &)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -30,8 +31,11 @@ public:
 
     // A file handed in by another application asks "Import …?" and, on Yes, moves the file in
     // and imports it; any other link goes to the cloud-storage sign-in. Answers whether the
-    // link was handled.
+    // link was handled. While an operation runs (Operations::busy) a file waits its turn and
+    // is asked for once nothing runs any more.
     bool handleOpenURL(const QUrl &url);
+    // Files handed in that wait for the running operation to end.
+    const QList<QUrl> &pendingFiles() const { return m_pending; }
     // Turns a launch argument (a path or a URL) into a URL.
     static QUrl urlFromArgument(const QString &argument);
 
@@ -45,6 +49,9 @@ Q_SIGNALS:
 private:
     void initialize();
     void handleCloudReturn(const QUrl &url);
+    void askForFile(const QUrl &url);
+    void handleNextPendingFile();
 
     MainViewController *m_mainMenu = nullptr;
+    QList<QUrl> m_pending;
 };

@@ -1,5 +1,7 @@
 #include "MainThread.h"
 
+#include "Operations.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -22,9 +24,11 @@ void MainThread::callOnMainAndWait(const std::function<void()> &call)
 void MainThread::runOnWorker(std::function<void()> work, std::function<void()> done)
 {
     QThread *thread = QThread::create(std::move(work));
+    Operations::instance().workerStarted();
     QObject::connect(thread, &QThread::finished, thread, [thread, done = std::move(done)] {
         if (done)
             done();
+        Operations::instance().workerEnded();
         thread->deleteLater();
     });
     thread->start();

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // Fixed screen numbers (the registry's keys and each view's tag).
 enum ScreenNumber : int {
     MainScreen = 1,
@@ -53,6 +55,11 @@ public:
     virtual void viewDidDisappear();
 
     bool isLocked() const { return m_locked; }
+    // Whether a worker started by runOnWorker has not ended yet.
+    bool hasRunningWorker() const { return m_workers > 0; }
+    // Deletes the screen once none of its workers runs any more (at once when none does), so a
+    // worker never calls a released screen.
+    void deleteWhenIdle();
 
 Q_SIGNALS:
     // The screen's state changed: the view redraws.
@@ -60,12 +67,18 @@ Q_SIGNALS:
     void lockedChanged(bool locked);
 
 protected:
-    // Locks or unlocks the window through the host and tells the view.
+    // Locks or unlocks this screen and tells the view. The window stays locked while any
+    // screen holds its lock.
     void setLocked(bool locked);
+    // Runs `work` on a worker thread and then `done` on the main thread; the screen outlives
+    // both even when it is released meanwhile.
+    void runOnWorker(std::function<void()> work, std::function<void()> done = {});
     // Pushes a registered screen, keeping this one alive while it is shown.
     void pushChild(ScreenController *child);
 
 private:
     int m_screenNumber;
     bool m_locked = false;
+    int m_workers = 0;
+    bool m_deleteWhenIdle = false;
 };

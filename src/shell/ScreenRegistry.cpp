@@ -62,7 +62,7 @@ int ScreenRegistry::getViewControllerIndex(const ScreenController *screen)
 void ScreenRegistry::releaseViewController(ScreenController *screen)
 {
     if (live().removeOne(screen))
-        screen->deleteLater();
+        screen->deleteWhenIdle();
 }
 
 void ScreenRegistry::registerViewController(ScreenController *screen)
@@ -74,6 +74,6 @@ void ScreenRegistry::registerViewController(ScreenController *screen)
 void ScreenRegistry::clear()
 {
     for (ScreenController *screen : live())
-        screen->deleteLater();
+        screen->deleteWhenIdle();
     live().clear();
 }

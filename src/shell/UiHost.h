@@ -41,7 +41,8 @@ public:
     virtual void present(ScreenController *screen) = 0;
     virtual void dismiss(ScreenController *screen) = 0;
 
-    // A locked window takes no input and hides its back button.
+    // A locked window takes no input and hides its back button. Called when the first screen
+    // takes the lock and when the last one gives it back (ScreenController::setLocked).
     virtual void setLocked(bool locked) = 0;
     // Opens a link in the user's browser.
     virtual void openUrl(const QUrl &url) = 0;

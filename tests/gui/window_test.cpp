@@ -4,12 +4,14 @@
 #include "gui/ScreenView.h"
 #include "gui/SingleInstance.h"
 #include "shell/AppData.h"
+#include "shell/MainThread.h"
 #include "shell/ScreenController.h"
 #include "shell/ScreenRegistry.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSlider>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -135,6 +137,28 @@ private Q_SLOTS:
         QCOMPARE(top()->controller()->screenNumber(), int(SettingsScreen));
         m_window->setLocked(false);
         QVERIFY(m_window->findChild<QToolButton *>(QStringLiteral("backButton"))->isVisible());
+    }
+
+    void closingWaitsForTheRunningWorker()
+    {
+        QSemaphore gate;
+        std::atomic<bool> calledWindow{false};
+        MainWindow *window = m_window;
+        MainThread::runOnWorker([&gate, &calledWindow, window] {
+            gate.acquire();
+            MainThread::callOnMainAndWait([&calledWindow, window] {
+                window->setProgress(0.5);
+                calledWindow = window->isVisible();
+            });
+        });
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!m_window->close());
+        QTest::keyClick(m_window, Qt::Key_Q, Qt::ControlModifier);
+        settle();
+        QVERIFY(m_window->isVisible());
+        gate.release();
+        QTRY_VERIFY(!m_window->isVisible());
+        QVERIFY(calledWindow);
     }
 
     void secondStartHandsItsFileOver()

@@ -5,12 +5,14 @@
 #include "shell/AppData.h"
 #include "shell/AppDelegate.h"
 #include "shell/FLog.h"
+#include "shell/MainThread.h"
 #include "shell/MainViewController.h"
 #include "shell/ScreenInterfaces.h"
 #include "shell/ScreenRegistry.h"
 #include "shell/UserDefaults.h"
 
 #include <QDir>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -123,6 +125,44 @@ private Q_SLOTS:
         QCOMPARE(host.stack.last()->screenNumber(), int(FileChooserScreen));
         QCOMPARE(RecordingFileChooser::calls, QStringList({QStringLiteral("loadFiles 0"), QStringLiteral("importFile a__.vcf")}));
         QVERIFY(delegate.remoteFile.isEmpty());
+    }
+
+    void handInDuringAnOperationWaitsItsTurn()
+    {
+        TestEnvironment env;
+        RecordingUiHost host;
+        AppDelegate delegate;
+        delegate.launch();
+        const QString first = env.path(QStringLiteral("b.vcf"));
+        const QString second = env.path(QStringLiteral("c.ldif"));
+        writeFile(first, "BEGIN:VCARD");
+        writeFile(second, "dn: x");
+        auto questions = [&host] {
+            QStringList texts;
+            for (const auto &alert : std::as_const(host.alerts)) {
+                if (!alert.buttons.isEmpty())
+                    texts.append(alert.text);
+            }
+            return texts;
+        };
+
+        // A worker runs, as an import does: neither file is asked for nor moved.
+        QSemaphore gate;
+        MainThread::runOnWorker([&gate] { gate.acquire(); });
+        QVERIFY(delegate.handleOpenURL(QUrl::fromLocalFile(first)));
+        QVERIFY(delegate.handleOpenURL(QUrl::fromLocalFile(second)));
+        QTest::qWait(50);
+        QVERIFY(questions().isEmpty());
+        QCOMPARE(delegate.pendingFiles().size(), 2);
+        QVERIFY(QFile::exists(first));
+
+        host.answers.enqueue(1); // Yes for the first
+        host.answers.enqueue(0); // No for the second
+        gate.release();
+        QTRY_COMPARE(questions(), QStringList({QStringLiteral("Import b.vcf ?"), QStringLiteral("Import c.ldif ?")}));
+        QTRY_COMPARE(RecordingFileChooser::calls, QStringList({QStringLiteral("loadFiles 0"), QStringLiteral("importFile b.vcf")}));
+        QVERIFY(QFile::exists(second));
+        QVERIFY(delegate.pendingFiles().isEmpty());
     }
 
     void targetNamesFollowTheUnderscoreRule()
