@@ -1,13 +1,11 @@
 // `vennaro import FILE`: reads a contacts file into the address book, by the file's ending.
 
-#include "BinFormat.h"
 #include "Command.h"
 #include "CsvLdifImport.h"
 #include "TerminalProgress.h"
 #include "addressbook/ABSources.h"
-#include "formats/ldif/LdifReader.h"
-#include "formats/vcard/VCARDimport.h"
 #include "importing/FileChooserViewController.h"
+#include "importing/ImportFormats.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
@@ -16,39 +14,6 @@
 #include <QStringList>
 
 namespace {
-
-struct ImportFormat {
-    const char *ending;
-    // Reads the file; answers the persons created, 0 for none, -1 for an unusable file.
-    int (*run)(const QString &path, uint32_t importMask, ProgressTarget &progress);
-    bool exchangeSupported;
-};
-
-int readVCard(const QString &path, uint32_t importMask, ProgressTarget &progress)
-{
-    return VCARDimport::importFile(path, importMask, AppData::sharedInstance().charSet(), &progress);
-}
-
-int readLdif(const QString &path, uint32_t importMask, ProgressTarget &progress)
-{
-    return ldif_import(path, importMask, AppData::sharedInstance().charSet(), &progress);
-}
-
-const ImportFormat kFormats[] = {
-    {".vnbin", importBin, false},
-    {".vcf", readVCard, true},
-};
-// Anything else is read as LDIF, as the file list does.
-const ImportFormat kLdif = {".ldif", readLdif, true};
-
-const ImportFormat &findFormat(const QString &fileName)
-{
-    for (const ImportFormat &format : kFormats) {
-        if (fileName.endsWith(QLatin1String(format.ending), Qt::CaseInsensitive))
-            return format;
-    }
-    return kLdif;
-}
 
 // A bare name is looked for in the documents folder first; anything else is a path.
 QString resolve(const QString &name)
@@ -75,16 +40,17 @@ int runImport(const Arguments &args)
             return Commands::fail(QStringLiteral("import: there is no source %1 (see `vennaro sources`)").arg(args.value(QStringLiteral("source"))));
         ABSources::setSelectedIndex(index);
     }
-    if (path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+    const ImportFormats::Kind kind = ImportFormats::kindOf(path);
+    if (kind == ImportFormats::Kind::Csv)
         return CsvLdifImport::importCsvFile(path, args);
-    const ImportFormat &format = findFormat(path);
-    if (!format.exchangeSupported && ABSources::selectedSourceIsExchange())
+    if (ImportFormats::refusedForSelectedSource(kind))
         return Commands::fail(L("KExchangeNotSupported"));
-
+    const AppData &settings = AppData::sharedInstance();
+    Result<ImportFormats::Reader> reader = ImportFormats::prepare(kind, path, settings.importMask(), settings.charSet());
     int result = -1;
-    {
+    if (reader) {
         TerminalProgress progress(L("KImportInProgress").simplified());
-        result = format.run(path, AppData::sharedInstance().importMask(), progress);
+        result = (*reader)(&progress);
     }
     if (result < 0)
         return Commands::fail(FileChooserViewController::resultMessage(result));

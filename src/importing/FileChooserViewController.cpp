@@ -1,11 +1,8 @@
 #include "FileChooserViewController.h"
 
 #include "CSVHeaderViewController.h"
-#include "formats/backup/BackupImport.h"
+#include "ImportFormats.h"
 #include "formats/csv/CSVimport.h"
-#include "formats/ldif/LdifReader.h"
-#include "formats/vcard/VCARDimport.h"
-#include "addressbook/ABSources.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
@@ -161,11 +158,8 @@ void FileChooserViewController::selectRow(int index)
         showWarning(L("KUnsuportedFileFormat"));
         return;
     }
-    if (QFileInfo(row.name).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0) {
-        importCSVFile(row.name);
-        return;
-    }
-    if (!AppData::sharedInstance().confirmImport()) {
+    // A CSV file is not asked for: its mapping screen comes first.
+    if (!AppData::sharedInstance().confirmImport() || ImportFormats::kindOf(row.name) == ImportFormats::Kind::Csv) {
         importFile(row.name);
         return;
     }
@@ -176,36 +170,30 @@ void FileChooserViewController::selectRow(int index)
 
 void FileChooserViewController::importFile(const QString &name)
 {
+    // One import at a time: a second one would unlock the window under the first.
+    if (m_importing) {
+        DevLog::log(QStringLiteral("importFile %1: an import is running").arg(name));
+        return;
+    }
+    const ImportFormats::Kind kind = ImportFormats::kindOf(name);
+    if (kind == ImportFormats::Kind::Csv) {
+        importCSVFile(name);
+        return;
+    }
+    if (ImportFormats::refusedForSelectedSource(kind)) {
+        showInfo(L("KExchangeNotSupported"));
+        return;
+    }
     const QString path = Documents::filePath(name);
-    const uint32_t mask = AppData::sharedInstance().importMask();
-    const int charSet = AppData::sharedInstance().charSet();
-    // Dispatch compares the endings without regard to case, so that every file the list
-    // offers as importable reaches the reader of its format.
-    if (name.endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) {
-        // The file is read and unfolded before the worker starts; a file that cannot be read
-        // as cards is reported at once.
-        auto reader = std::make_shared<VCARDimport>();
-        QString error;
-        if (reader->loadVCardFile(path, charSet, &error) < 0) {
-            DevLog::log(QStringLiteral("importVCARDFile %1 %2").arg(path, error));
-            showInfo(resultMessage(-1));
-            Q_EMIT importFinished(-1);
-            return;
-        }
-        startImport(name, false, [reader, mask](ProgressTarget *progress) { return reader->importIt(progress, mask); });
+    const AppData &settings = AppData::sharedInstance();
+    Result<ImportFormats::Reader> reader = ImportFormats::prepare(kind, path, settings.importMask(), settings.charSet());
+    if (!reader) {
+        DevLog::log(QStringLiteral("importFile %1 %2").arg(path, reader.error()));
+        showInfo(resultMessage(-1));
+        Q_EMIT importFinished(-1);
         return;
     }
-    if (name.endsWith(QLatin1String(".vnbin"), Qt::CaseInsensitive)) {
-        if (ABSources::selectedSourceIsExchange()) {
-            showInfo(L("KExchangeNotSupported"));
-            return;
-        }
-        startImport(name, true, [path, mask](ProgressTarget *progress) { return importDataBIN(path, mask, progress); });
-        return;
-    }
-    startImport(name, false, [path, mask, charSet](ProgressTarget *progress) {
-        return ldif_import(path, mask, charSet, progress);
-    });
+    startImport(name, kind == ImportFormats::Kind::Backup, std::move(*reader));
 }
 
 void FileChooserViewController::startImport(const QString &name, bool withProgressBar,
@@ -217,10 +205,11 @@ void FileChooserViewController::startImport(const QString &name, bool withProgre
     setLocked(true);
     if (UiHost *host = UiHost::current())
         host->showProgress(L("KImportInProgress"), !withProgressBar);
-    MainThread::runOnWorker([this, reader = std::move(reader)] {
-        const int result = reader(this);
-        MainThread::callOnMainAndWait([this, result] { importDone(result); });
-    });
+    // The screen outlives its worker (ScreenController::runOnWorker), so the reader may report
+    // to it to the end.
+    auto result = std::make_shared<int>(-1);
+    runOnWorker([this, result, reader = std::move(reader)] { *result = reader(this); },
+                [this, result] { importDone(*result); });
 }
 
 void FileChooserViewController::importDone(int result)
@@ -273,11 +262,18 @@ void FileChooserViewController::deleteRow(int index)
 {
     if (m_importing || index < 0 || index >= m_rows.size() || isCloudListMode(m_mode))
         return;
-    const QString path = Documents::filePath(m_rows[index].name);
+    const FileRow row = m_rows[index];
+    const QString path = Documents::filePath(row.name);
+    // A folder may hold a whole export: one swipe alone does not remove it.
+    if (row.isFolder) {
+        UiHost *host = UiHost::current();
+        if (!host || host->ask(QStringLiteral("Vennaro"), L("KDeleteFolderConfirm").arg(row.name), {L("KNo"), L("KYes")}, 0) != 1)
+            return;
+    }
     DevLog::log(QStringLiteral("del %1").arg(path));
-    bool removed = m_rows[index].isFolder ? QDir(path).removeRecursively() : QFile::remove(path);
+    const bool removed = row.isFolder ? QDir(path).removeRecursively() : QFile::remove(path);
     if (!removed) {
-        showError(L("KDeleteFailed").arg(m_rows[index].name));
+        showError(L("KDeleteFailed").arg(row.name));
         return;
     }
     m_rows.removeAt(index);
@@ -303,7 +299,7 @@ void FileChooserViewController::importCSVFile(const QString &name)
 
 void FileChooserViewController::beginImportCSV()
 {
-    if (!m_csvImport)
+    if (!m_csvImport || m_importing)
         return;
     const uint32_t mask = AppData::sharedInstance().importMask();
     startImport(QStringLiteral("CSV"), false, [importer = m_csvImport, mask](ProgressTarget *progress) {

@@ -62,13 +62,15 @@ public:
 
     // A tap on a row (ignored while a file is being imported).
     void selectRow(int index);
-    // Imports a file of the documents folder by name, dispatching by the end of the name.
+    // Imports a file of the documents folder by name, dispatching by the end of the name
+    // (ImportFormats); a CSV file opens the column mapping screen. Ignored while an import runs.
     void importFile(const QString &name) override;
     // Reads a CSV file and opens the column mapping screen.
     void importCSVFile(const QString &name);
     // Called by the mapping screen when the user starts the CSV import.
     void beginImportCSV() override;
-    // Swipe to delete: removes the file and its row.
+    // Swipe to delete: removes the file and its row; a folder and everything in it only after
+    // the user said yes.
     void deleteRow(int index);
 
     // Reader progress, called on the worker thread; handed to the main thread and waited for.

@@ -8,7 +8,9 @@
 #include "shell/Documents.h"
 #include "shell/ScreenRegistry.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -209,6 +211,24 @@ private Q_SLOTS:
         ScreenRegistry::clear();
     }
 
+    void secondImportWhileOneRunsIsRefused()
+    {
+        TestEnvironment env;
+        RecordingUiHost host;
+        writeFile(QStringLiteral("first.vcf"), kCard);
+        writeFile(QStringLiteral("second.vcf"), "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Solo;Han;;;\r\nEND:VCARD\r\n");
+        FileChooserViewController screen;
+        QSignalSpy finished(&screen, &FileChooserViewController::importFinished);
+        screen.importFile(QStringLiteral("first.vcf"));
+        screen.importFile(QStringLiteral("second.vcf"));
+        QVERIFY(finished.wait(20000));
+        QTest::qWait(200);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toInt(), 2);
+        QCOMPARE(host.lockHistory, (QList<bool>{true, false}));
+        QCOMPARE(env.open()->personCount(), 2);
+    }
+
     void swipeDeletesTheFile()
     {
         TestEnvironment env;
@@ -216,9 +236,57 @@ private Q_SLOTS:
         writeFile(QStringLiteral("old.txt"), "x");
         FileChooserViewController screen;
         screen.loadFiles(FileChooserViewController::ImportMode);
+        const qsizetype alerts = host.alerts.size();
         screen.deleteRow(0);
         QVERIFY(screen.rows().isEmpty());
         QVERIFY(!QFile::exists(Documents::filePath(QStringLiteral("old.txt"))));
+        QCOMPARE(host.alerts.size(), alerts); // a file goes without a question
+    }
+
+    void swipedFolderGoesOnlyAfterYes()
+    {
+        TestEnvironment env;
+        RecordingUiHost host;
+        QVERIFY(QDir().mkpath(Documents::filePath(QStringLiteral("export/inner"))));
+        writeFile(QStringLiteral("export/inner/a.vcf"), kCard);
+        FileChooserViewController screen;
+        screen.loadFiles(FileChooserViewController::ImportMode);
+        QCOMPARE(screen.rows().size(), 1);
+
+        host.answers.enqueue(0); // No
+        screen.deleteRow(0);
+        QCOMPARE(host.lastText(), QStringLiteral("Delete the folder export and everything in it?"));
+        QCOMPARE(host.alerts.last().buttons, (QStringList{QStringLiteral("No"), QStringLiteral("Yes")}));
+        QVERIFY(QFile::exists(Documents::filePath(QStringLiteral("export/inner/a.vcf"))));
+        QCOMPARE(screen.rows().size(), 1);
+
+        host.answers.enqueue(1); // Yes
+        screen.deleteRow(0);
+        QVERIFY(!QFileInfo::exists(Documents::filePath(QStringLiteral("export"))));
+        QVERIFY(screen.rows().isEmpty());
+    }
+
+    void handedInCsvReachesTheMappingScreen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("lower case") << QStringLiteral("people.csv");
+        QTest::newRow("upper case") << QStringLiteral("PEOPLE.CSV");
+    }
+
+    void handedInCsvReachesTheMappingScreen()
+    {
+        QFETCH(QString, name);
+        TestEnvironment env;
+        RecordingUiHost host;
+        writeFile(name, "First,Last\nAnna,Silva\n");
+        FileChooserViewController screen;
+        QSignalSpy finished(&screen, &FileChooserViewController::importFinished);
+        screen.importFile(name); // as the main menu hands a file over
+        QCOMPARE(host.stack.size(), 1);
+        QCOMPARE(host.stack.last()->screenNumber(), int(CSVHeaderScreen));
+        QVERIFY(host.alerts.isEmpty());
+        QVERIFY(finished.isEmpty());
+        ScreenRegistry::clear();
     }
 };
 
