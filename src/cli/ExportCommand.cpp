@@ -1,97 +1,17 @@
 // vennaro export: writes the working set, or chosen people, into a file of the documents folder.
 
-#include "BinFormat.h"
 #include "Command.h"
 #include "ContactRows.h"
 #include "TerminalProgress.h"
 #include "addressbook/ABAddressBook.h"
-#include "exporting/ExportEngine.h"
+#include "exporting/ExportFormats.h"
 #include "exporting/ExportMessages.h"
 #include "exporting/FolderExport.h"
-#include "formats/vcard/VCardWriter.h"
-#include "formats/wincontact/WinContactWriter.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
 
-
 namespace {
-
-// One export, as the format's run function sees it.
-struct ExportJob {
-    QString name;        // the file name without extension
-    QString extension;   // a run function may change it (the file it made has another one)
-    EntryList rows;
-    uint32_t mask = 0;
-    int charSet = 0;
-    ProgressTarget *progress = nullptr;
-    const Arguments *args = nullptr; // for options of a single format
-    int schema = 0;                  // LDIF: 0 vennaro, 1 generic, 2 mozilla
-
-    QString path() const { return Documents::filePath(name + QLatin1Char('.') + extension); }
-};
-
-// Answers what the writer answers: the number of records, or -1.
-using ExportRunner = int (*)(ExportJob &job);
-
-struct ExportFormatRow {
-    const char *name;
-    const char *extension;
-    ExportRunner run;
-};
-
-int runEngine(ExportJob &job, int format)
-{
-    ExportRequest request;
-    request.path = job.path();
-    request.entries = job.rows;
-    request.format = format;
-    request.mask = job.mask;
-    request.charSet = job.charSet;
-    request.progress = job.progress;
-    if (format == ExportFormat::LDIF) {
-        request.layout = job.schema;
-        if (const QString dn = job.args->value(QStringLiteral("dn")); !dn.isEmpty())
-            request.dnSuffix = dn;
-    }
-    return exportData(request);
-}
-
-int selectedCount(const EntryList &rows)
-{
-    int count = 0;
-    for (const EntryDataRef &row : rows)
-        count += row->selected ? 1 : 0;
-    return count;
-}
-
-// One file per person, packed into NAME.zip; -1 when the folder or the archive failed.
-int runZipped(ExportJob &job, const std::function<int(const QString &folder)> &write)
-{
-    job.extension = QStringLiteral("zip");
-    const FolderExport::Outcome outcome = FolderExport::writeZipped(job.name, write);
-    return outcome.packaged ? outcome.answer : -1;
-}
-
-int runVCard(ExportJob &job)
-{
-    const bool single = !job.args->has(QStringLiteral("per-contact"));
-    auto write = [&job, single](const QString &basePath) {
-        return VCardWriter::exportDataVCARD(basePath, job.rows, job.mask, job.charSet, single, job.progress);
-    };
-    if (!single)
-        return runZipped(job, write);
-    const int answer = write(Documents::filePath(job.name));
-    // The writer answers 0 for selected rows when it cannot create the file.
-    return answer == 0 && selectedCount(job.rows) > 0 ? -1 : answer;
-}
-
-int runWin(ExportJob &job)
-{
-    return runZipped(job, [&job](const QString &folder) {
-        return WinContactWriter::exportDataWin(folder, job.rows, job.mask, job.charSet, job.progress);
-    });
-}
 
 bool parseSchema(const QString &text, int &schema)
 {
@@ -103,33 +23,6 @@ bool parseSchema(const QString &text, int &schema)
         }
     }
     return false;
-}
-
-const ExportFormatRow kFormats[] = {
-    {"ldif", "ldif", [](ExportJob &job) { return runEngine(job, ExportFormat::LDIF); }},
-    {"vcf", "vcf", runVCard},
-    {"win", "zip", runWin},
-    {"html", "html", [](ExportJob &job) { return runEngine(job, ExportFormat::HTML); }},
-    {"txt", "txt", [](ExportJob &job) { return runEngine(job, ExportFormat::TXT); }},
-    {"csv", "csv", [](ExportJob &job) { return runEngine(job, ExportFormat::CSV); }},
-    {"bin", "vnbin", [](ExportJob &job) { return exportBin(job.path(), job.rows, *job.progress); }},
-};
-
-const ExportFormatRow *findFormat(const QString &name)
-{
-    for (const ExportFormatRow &row : kFormats) {
-        if (name.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0)
-            return &row;
-    }
-    return nullptr;
-}
-
-QString formatNames()
-{
-    QStringList names;
-    for (const ExportFormatRow &row : kFormats)
-        names.append(QLatin1String(row.name));
-    return names.join(QLatin1Char('|'));
 }
 
 bool parseCharSet(const QString &text, int &charSet)
@@ -155,16 +48,15 @@ bool parseMask(QString text, uint32_t &mask)
 
 int runExport(const Arguments &args)
 {
-    const ExportFormatRow *format = findFormat(args.value(QStringLiteral("format")));
-    if (!format)
-        return Commands::fail(QStringLiteral("export: --format must be one of %1").arg(formatNames()));
-    ExportJob job;
+    ExportFormats::Job job;
+    job.format = ExportFormats::formatNamed(args.value(QStringLiteral("format")));
+    if (job.format < 0)
+        return Commands::fail(QStringLiteral("export: --format must be one of %1").arg(ExportFormats::names().join(QLatin1Char('|'))));
     job.name = args.value(QStringLiteral("name"));
     if (job.name.isEmpty())
         return Commands::fail(QStringLiteral("export: --name NAME is required"));
     if (!FolderExport::isSafeName(job.name))
         return Commands::fail(QStringLiteral("export: --name must not contain \"/\" nor be \".\" or \"..\""));
-    job.extension = QLatin1String(format->extension);
     const AppData &settings = AppData::sharedInstance();
     job.mask = settings.flagsExp();
     job.charSet = settings.charSet();
@@ -172,9 +64,15 @@ int runExport(const Arguments &args)
         return Commands::fail(QStringLiteral("export: --charset must be utf-8 or iso-8859-1"));
     if (args.has(QStringLiteral("mask")) && !parseMask(args.value(QStringLiteral("mask")), job.mask))
         return Commands::fail(QStringLiteral("export: --mask needs a hexadecimal number such as FFFE"));
-    job.args = &args;
     if (args.has(QStringLiteral("schema")) && !parseSchema(args.value(QStringLiteral("schema")), job.schema))
         return Commands::fail(QStringLiteral("export: --schema must be vennaro, generic or mozilla"));
+    // The schema and the DN suffix belong to LDIF alone.
+    if (job.format == ExportFormats::LDIF)
+        job.dnSuffix = args.value(QStringLiteral("dn"));
+    else
+        job.schema = 0;
+    job.singleVCard = !args.has(QStringLiteral("per-contact"));
+    const QString extension = ExportFormats::extensionOf(job.format, job.singleVCard);
 
     QString error;
     ABAddressBookRef book = ABAddressBook::create(&error);
@@ -190,15 +88,18 @@ int runExport(const Arguments &args)
             return Commands::fail(QStringLiteral("export: ") + selected.error());
     }
 
-    int answer = 0;
+    ExportFormats::Outcome outcome;
     {
         TerminalProgress progress(L("KExportInProgress").simplified());
         job.progress = &progress;
-        answer = format->run(job);
+        outcome = ExportFormats::run(job);
     }
-    if (answer < 0)
-        return Commands::fail(QStringLiteral("export: nothing was written to %1 (see the log with VENNARO_DEBUG=1)").arg(job.path()));
-    Commands::out() << ExportMessages::resultMessage(answer, job.name, job.extension) << Qt::endl;
+    const QString path = Documents::filePath(job.name + QLatin1Char('.') + extension);
+    if (outcome.failure == ExportFormats::Failure::AddressBook)
+        return Commands::fail(L("KErrCreateAddrBook"));
+    if (outcome.failure != ExportFormats::Failure::None || outcome.answer < 0)
+        return Commands::fail(QStringLiteral("export: nothing was written to %1 (see the log with VENNARO_DEBUG=1)").arg(path));
+    Commands::out() << ExportMessages::resultMessage(outcome.answer, job.name, extension) << Qt::endl;
     return 0;
 }
 

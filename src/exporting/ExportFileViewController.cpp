@@ -1,12 +1,7 @@
 #include "ExportFileViewController.h"
 
-#include "ExportEngine.h"
 #include "ExportMessages.h"
 #include "FolderExport.h"
-#include "addressbook/ABSources.h"
-#include "formats/backup/BackupExport.h"
-#include "formats/vcard/VCardWriter.h"
-#include "formats/wincontact/WinContactWriter.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
@@ -15,28 +10,6 @@
 #include "shell/UiHost.h"
 
 #include <QPointer>
-
-namespace {
-
-struct FormatRow {
-    const char *segment;
-    const char *titleKey; // null: the title is the same in every language
-    const char *title;
-    const char *noteKey;
-    const char *extension;
-};
-
-const FormatRow kFormats[ExportFileViewController::kFormatCount] = {
-    {"BIN", "KBinary", nullptr, "KBinaryNote", "vnbin"},
-    {"LDIF", nullptr, "LDAP Data Interchange Format", "KLDAPNote", "ldif"},
-    {"VCF", nullptr, "vCard", "KVCARDNote", "vcf"},
-    {"HTML", nullptr, "HTML", "KHTMLNote", "html"},
-    {"TXT", "KText", nullptr, "KTxtNote", "txt"},
-    {"CSV", nullptr, "Comma separted values", "KCSVNote", "csv"},
-    {"WIN", nullptr, "Windows contacts", "KWindowsNote", "zip"},
-};
-
-} // namespace
 
 ExportFileViewController::ExportFileViewController(QObject *parent) : ScreenController(ExportFileScreen, parent)
 {
@@ -77,8 +50,8 @@ QString ExportFileViewController::charSetText() const
 QStringList ExportFileViewController::formatSegments()
 {
     QStringList segments;
-    for (const FormatRow &row : kFormats)
-        segments.append(QLatin1String(row.segment));
+    for (int format = 0; format < kFormatCount; ++format)
+        segments.append(QLatin1String(ExportFormats::describe(format).segment));
     return segments;
 }
 
@@ -95,13 +68,13 @@ void ExportFileViewController::setFormat(int index)
 
 QString ExportFileViewController::formatTitle() const
 {
-    const FormatRow &row = kFormats[_format];
+    const ExportFormats::Description &row = ExportFormats::describe(_format);
     return row.titleKey ? L(row.titleKey) : QLatin1String(row.title);
 }
 
 QString ExportFileViewController::formatNote() const
 {
-    return L(kFormats[_format].noteKey);
+    return L(ExportFormats::describe(_format).noteKey);
 }
 
 QStringList ExportFileViewController::schemaSegments()
@@ -122,9 +95,7 @@ void ExportFileViewController::setSingleVCard(bool on)
 
 QString ExportFileViewController::extensionOf(int format) const
 {
-    if (format == VCF && !_singleVCard)
-        return QStringLiteral("zip");
-    return QLatin1String(kFormats[format].extension);
+    return ExportFormats::extensionOf(format, _singleVCard);
 }
 
 void ExportFileViewController::buttonPressed()
@@ -145,17 +116,16 @@ void ExportFileViewController::buttonPressed()
         settings.saveSettings();
     }
 
-    Job job;
+    ExportFormats::Job job;
     job.format = _format;
     job.name = _textFile;
-    job.extension = extensionOf(_format);
     job.rows = _eData;
     job.schema = _schema;
     job.dnSuffix = _textDN;
     job.singleVCard = _singleVCard;
     job.mask = settings.flagsExp();
     job.charSet = settings.charSet();
-    job.selected = selectedCount();
+    job.progress = this;
 
     _busy = true;
     setLocked(true);
@@ -166,85 +136,10 @@ void ExportFileViewController::buttonPressed()
         host->showProgress(L("KExportInProgress"), false);
         host->setProgress(0);
     }
-    QPointer<ExportFileViewController> self(this);
-    MainThread::runOnWorker([self, this, job] {
-        const Outcome outcome = runJob(job);
-        MainThread::callOnMainAndWait([&] {
-            if (self)
-                doneAB(outcome, job.name);
-        });
-    });
-}
-
-ExportFileViewController::Outcome ExportFileViewController::runJob(const Job &job)
-{
-    const QString documents = Documents::getDocumentsDir();
-    switch (job.format) {
-    case BIN: {
-        const int answer = exportDataBIN(documents + QLatin1Char('/') + job.name + QStringLiteral(".vnbin"), job.rows, this, false);
-        // The backup writer answers 0 without an address book and -1 when the file fails.
-        if (answer < 0)
-            return {answer, Failure::File};
-        if (answer == 0 && job.selected > 0)
-            return {answer, Failure::AddressBook};
-        return {answer, Failure::None};
-    }
-    case LDIF:
-        return runEngine(job, ExportFormat::LDIF);
-    case HTML:
-        return runEngine(job, ExportFormat::HTML);
-    case TXT:
-        return runEngine(job, ExportFormat::TXT);
-    case CSV:
-        return runEngine(job, ExportFormat::CSV);
-    default:
-        return runFolderWriter(job);
-    }
-}
-
-ExportFileViewController::Outcome ExportFileViewController::runEngine(const Job &job, int engineFormat)
-{
-    ExportRequest request;
-    request.path = Documents::filePath(job.name + QLatin1Char('.') + job.extension);
-    request.entries = job.rows;
-    request.format = engineFormat;
-    request.mask = job.mask;
-    request.layout = job.schema;
-    request.charSet = job.charSet;
-    if (!job.dnSuffix.isEmpty())
-        request.dnSuffix = job.dnSuffix;
-    request.progress = this;
-    const int answer = exportData(request);
-    if (answer >= 0)
-        return {answer, Failure::None};
-    // The engine answers -1 for both; tell the user which.
-    const bool bookOpens = ABSources::openAddressBook("exportData") != nullptr;
-    return {answer, bookOpens ? Failure::File : Failure::AddressBook};
-}
-
-ExportFileViewController::Outcome ExportFileViewController::runFolderWriter(const Job &job)
-{
-    auto write = [&](const QString &basePath) {
-        if (job.format == WIN)
-            return WinContactWriter::exportDataWin(basePath, job.rows, job.mask, job.charSet, this);
-        return VCardWriter::exportDataVCARD(basePath, job.rows, job.mask, job.charSet, job.singleVCard, this);
-    };
-    Outcome outcome;
-    if (job.format == VCF && job.singleVCard) {
-        outcome.answer = write(Documents::filePath(job.name));
-    } else {
-        const FolderExport::Outcome zipped = FolderExport::writeZipped(job.name, write);
-        outcome.answer = zipped.answer;
-        if (!zipped.folderMade || (zipped.answer >= 0 && !zipped.packaged))
-            return {outcome.answer, Failure::File};
-    }
-    // Both writers answer -1 without an address book; the vCard writer answers 0 for selected
-    // rows when its single file cannot be created.
-    if (outcome.answer < 0)
-        outcome.failure = Failure::AddressBook;
-    else if (outcome.answer == 0 && job.selected > 0)
-        outcome.failure = Failure::File;
-    return outcome;
+    // The screen outlives its worker (ScreenController::runOnWorker): the writers report their
+    // progress to it to the end.
+    auto outcome = std::make_shared<Outcome>();
+    runOnWorker([job, outcome] { *outcome = ExportFormats::run(job); }, [this, outcome, name = job.name] { doneAB(*outcome, name); });
 }
 
 void ExportFileViewController::setProgress(double value)

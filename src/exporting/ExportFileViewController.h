@@ -3,7 +3,8 @@
 #include "addressbook/EntryData.h"
 #include "formats/common/ProgressSteps.h"
 #include "formats/common/ProgressTarget.h"
-#include "selection/ExportDataReceiver.h"
+#include "ExportDataReceiver.h"
+#include "ExportFormats.h"
 #include "shell/ScreenController.h"
 
 #include <QString>
@@ -16,8 +17,16 @@ class ExportFileViewController : public ScreenController, public ExportDataRecei
     Q_OBJECT
 public:
     // The format segments, in the order shown.
-    enum Format { BIN = 0, LDIF = 1, VCF = 2, HTML = 3, TXT = 4, CSV = 5, WIN = 6 };
-    static constexpr int kFormatCount = 7;
+    enum Format {
+        BIN = ExportFormats::BIN,
+        LDIF = ExportFormats::LDIF,
+        VCF = ExportFormats::VCF,
+        HTML = ExportFormats::HTML,
+        TXT = ExportFormats::TXT,
+        CSV = ExportFormats::CSV,
+        WIN = ExportFormats::WIN,
+    };
+    static constexpr int kFormatCount = ExportFormats::kCount;
 
     explicit ExportFileViewController(QObject *parent = nullptr);
 
@@ -69,29 +78,9 @@ public:
     QString extensionOf(int format) const;
 
 private:
-    // What went wrong when a writer did not make the file.
-    enum class Failure { None, AddressBook, File };
-    struct Outcome {
-        int answer = 0;
-        Failure failure = Failure::None;
-    };
-    // The export as it was asked for, copied for the worker thread.
-    struct Job {
-        int format = BIN;
-        QString name;
-        QString extension;
-        EntryList rows;
-        int schema = 0;
-        QString dnSuffix;
-        bool singleVCard = true;
-        uint32_t mask = 0;
-        int charSet = 0;
-        int selected = 0;
-    };
+    using Outcome = ExportFormats::Outcome;
+    using Failure = ExportFormats::Failure;
 
-    Outcome runJob(const Job &job);
-    Outcome runEngine(const Job &job, int engineFormat);
-    Outcome runFolderWriter(const Job &job);
     void doneAB(const Outcome &outcome, const QString &name);
     int selectedCount() const;
     void showProgressValue(double value);

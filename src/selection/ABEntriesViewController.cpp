@@ -1,12 +1,12 @@
 #include "ABEntriesViewController.h"
 
 #include "ABEntriesLoader.h"
-#include "ExportDataReceiver.h"
 #include "GoogleContactsSession.h"
 #include "MergeReceiver.h"
 #include "QRCodeReceiver.h"
 #include "addressbook/ABContact.h"
 #include "addressbook/ABSources.h"
+#include "exporting/ExportDataReceiver.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/MainThread.h"

@@ -1,5 +1,5 @@
-// The print path: the selected contacts become a printed page (here a PDF file), and the
-// intermediate print.html is gone afterwards.
+// The print path up to the print service: the selected contacts become print.html, which is
+// handed to the window's service once and is gone afterwards.
 
 #include "support/ExportFixture.h"
 #include "support/RecordingUiHost.h"
@@ -7,129 +7,91 @@
 
 #include "exporting/ContactPrinting.h"
 #include "exporting/PrintDialogHost.h"
-#include "shell/AppData.h"
 
 #include <QFile>
-#include <QPrinter>
 #include <QtTest>
 
 namespace {
 
-// Stands where the window's print dialog would: the user picks "print to a PDF file".
-class PdfChoice : public PrintDialogHost {
+// Stands where the window's print service would and keeps what it was given.
+class RecordingPrintService : public PrintDialogHost {
 public:
-    explicit PdfChoice(QString path) : m_path(std::move(path)) {}
-    bool choosePrinter(QPrinter &printer) override
+    bool isPrintingAvailable() override { return available; }
+    Outcome printHtml(const QString &html, const QString &jobName) override
     {
-        docName = printer.docName();
-        margins = printer.pageLayout().margins(QPageLayout::Point);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(m_path);
+        pages.append(html);
+        jobNames.append(jobName);
         return answer;
     }
-    QString docName;
-    QMarginsF margins;
-    bool answer = true;
-
-private:
-    QString m_path;
+    bool available = true;
+    Outcome answer = Outcome::Printed;
+    QStringList pages;
+    QStringList jobNames;
 };
 
 } // namespace
 
-class PrintTest : public QObject {
+class PrintPathTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void printsThePageAndRemovesTheFile();
-    void manyContactsMakeSeveralPages();
-    void withoutDialogNothingIsPrinted();
+    void outcomes_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<int>("serviceAnswer");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("pagesHanded");
+        QTest::addColumn<QString>("alert");
+        QTest::newRow("printed") << true << int(PrintDialogHost::Outcome::Printed) << int(ContactPrinting::Outcome::Printed) << 1 << QString();
+        QTest::newRow("cancelled") << true << int(PrintDialogHost::Outcome::Cancelled) << int(ContactPrinting::Outcome::Cancelled) << 1
+                                   << QString();
+        QTest::newRow("printer failed") << true << int(PrintDialogHost::Outcome::Failed) << int(ContactPrinting::Outcome::Failed) << 1
+                                        << QString();
+        QTest::newRow("no printer") << false << int(PrintDialogHost::Outcome::Printed) << int(ContactPrinting::Outcome::NoPrinter) << 0
+                                    << QStringLiteral("Printer is not available!");
+    }
+
+    void outcomes()
+    {
+        QFETCH(bool, available);
+        QFETCH(int, serviceAnswer);
+        QFETCH(int, outcome);
+        QFETCH(int, pagesHanded);
+        QFETCH(QString, alert);
+        TestEnvironment environment;
+        RecordingUiHost ui;
+        ABAddressBookRef book = environment.open();
+        ABRecordRef person = ABRecord::createPerson(book->copyDefaultSource());
+        person->setValue(kABPersonFirstNameProperty, QStringLiteral("Zoë"));
+        book->addRecord(person);
+        book->save();
+        QCOMPARE(ContactPrinting::exportPrintFile(ExportFixture::rowsOf({person}), nullptr), 1);
+
+        RecordingPrintService service;
+        service.available = available;
+        service.answer = PrintDialogHost::Outcome(serviceAnswer);
+        QCOMPARE(int(ContactPrinting::printExportedFile(&service)), outcome);
+        QCOMPARE(service.pages.size(), pagesHanded);
+        if (pagesHanded) {
+            QVERIFY(service.pages.first().contains(QStringLiteral("<td>Zoë</td>")));
+            QCOMPARE(service.jobNames.first(), QStringLiteral("Contacts"));
+        }
+        QCOMPARE(ui.lastText(), alert);
+        QVERIFY(!QFile::exists(ContactPrinting::printFilePath()));
+    }
+
+    void withoutServiceNothingIsPrinted()
+    {
+        TestEnvironment environment;
+        QFile page(ContactPrinting::printFilePath());
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html></html>");
+        page.close();
+        QCOMPARE(ContactPrinting::printExportedFile(nullptr), ContactPrinting::Outcome::NoDialog);
+        QVERIFY(!QFile::exists(ContactPrinting::printFilePath()));
+        QCOMPARE(ContactPrinting::printExportedFile(nullptr), ContactPrinting::Outcome::Failed); // nothing left to print
+    }
 };
 
-static EntryList addPeople(const TestEnvironment &environment, int count)
-{
-    ABAddressBookRef book = environment.open();
-    QList<ABRecordRef> people;
-    for (int i = 0; i < count; ++i) {
-        ABRecordRef person = ABRecord::createPerson(book->copyDefaultSource());
-        person->setValue(kABPersonFirstNameProperty, QStringLiteral("Zoë %1").arg(i));
-        person->setValue(kABPersonLastNameProperty, QStringLiteral("Alves & <Filhos>"));
-        person->setValue(kABPersonNoteProperty, QStringLiteral("first line\nsecond line"));
-        book->addRecord(person);
-        people.append(person);
-    }
-    book->save();
-    return ExportFixture::rowsOf(people);
-}
-
-void PrintTest::printsThePageAndRemovesTheFile()
-{
-    TestEnvironment environment;
-    RecordingUiHost ui;
-    AppData::sharedInstance().setCharSet(1);
-    const EntryList rows = addPeople(environment, 2);
-    QCOMPARE(ContactPrinting::exportPrintFile(rows, nullptr), 2);
-    QFile page(ContactPrinting::printFilePath());
-    QVERIFY(page.open(QIODevice::ReadOnly));
-    const QByteArray html = page.readAll();
-    page.close();
-    QVERIFY(html.contains("<body text=\"#000000\">"));
-    QVERIFY(html.contains("charset=iso-8859-1"));
-    QVERIFY(html.contains("<td>Zo\xeb 0</td>"));
-
-    const QString pdf = environment.path(QStringLiteral("contacts.pdf"));
-    PdfChoice dialog(pdf);
-    QCOMPARE(ContactPrinting::printExportedFile(&dialog), ContactPrinting::Outcome::Printed);
-    QVERIFY(!QFile::exists(ContactPrinting::printFilePath()));
-    QCOMPARE(dialog.docName, QStringLiteral("Contacts"));
-    QCOMPARE(dialog.margins, QMarginsF(72, 72, 72, 72));
-    QFile output(pdf);
-    QVERIFY(output.open(QIODevice::ReadOnly));
-    const QByteArray bytes = output.readAll();
-    QVERIFY(bytes.startsWith("%PDF"));
-    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
-    QVERIFY(ui.alerts.isEmpty());
-}
-
-void PrintTest::manyContactsMakeSeveralPages()
-{
-    TestEnvironment environment;
-    const EntryList rows = addPeople(environment, 60);
-    QCOMPARE(ContactPrinting::exportPrintFile(rows, nullptr), 60);
-    QFile page(ContactPrinting::printFilePath());
-    QVERIFY(page.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(page.readAll());
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(environment.path(QStringLiteral("all.pdf")));
-    const int pages = ContactPrinting::printPage(html, printer);
-    QVERIFY2(pages > 1, qPrintable(QString::number(pages)));
-
-    // The user's page range is honoured.
-    QPrinter second(QPrinter::HighResolution);
-    second.setOutputFormat(QPrinter::PdfFormat);
-    second.setOutputFileName(environment.path(QStringLiteral("second.pdf")));
-    second.setPrintRange(QPrinter::PageRange);
-    second.setFromTo(2, 2);
-    QCOMPARE(ContactPrinting::printPage(html, second), 1);
-}
-
-void PrintTest::withoutDialogNothingIsPrinted()
-{
-    TestEnvironment environment;
-    const EntryList rows = addPeople(environment, 1);
-    QCOMPARE(ContactPrinting::exportPrintFile(rows, nullptr), 1);
-    QCOMPARE(ContactPrinting::printExportedFile(nullptr), ContactPrinting::Outcome::NoDialog);
-    QVERIFY(!QFile::exists(ContactPrinting::printFilePath()));
-
-    QCOMPARE(ContactPrinting::exportPrintFile(rows, nullptr), 1);
-    PdfChoice dialog(environment.path(QStringLiteral("never.pdf")));
-    dialog.answer = false;
-    QCOMPARE(ContactPrinting::printExportedFile(&dialog), ContactPrinting::Outcome::Cancelled);
-    QVERIFY(!QFile::exists(environment.path(QStringLiteral("never.pdf"))));
-    QVERIFY(ContactPrinting::isPrintingAvailable());
-}
-
-QTEST_MAIN(PrintTest)
+QTEST_GUILESS_MAIN(PrintPathTest)
 #include "print_test.moc"

@@ -4,7 +4,7 @@
 #include "addressbook/DemoSeeder.h"
 #include "screens/ScreenCatalog.h"
 #include "selection/ABEntriesViewController.h"
-#include "selection/ExportDataReceiver.h"
+#include "exporting/ExportDataReceiver.h"
 #include "selection/GoogleContactsSession.h"
 #include "selection/MergeReceiver.h"
 #include "selection/QRCodeReceiver.h"
