@@ -96,11 +96,11 @@ Result<QVariant> fromNode(plist_t node, int depth)
         return QVariant(list);
     }
     case PLIST_STRING: {
-        char *text = nullptr;
-        plist_get_string_val(node, &text);
-        QString s = QString::fromUtf8(text);
-        free(text);
-        return QVariant(s);
+        // By pointer and length: libplist's copying getter aborts on a string that holds a NUL
+        // byte, which an outside file may well contain.
+        uint64_t length = 0;
+        const char *text = plist_get_string_ptr(node, &length);
+        return QVariant(text ? QString::fromUtf8(text, qsizetype(length)) : QString());
     }
     case PLIST_BOOLEAN: {
         uint8_t b = 0;
