@@ -34,6 +34,7 @@ private:
         return value;
     }
     bool containerAt(quint64 object, Container &container, QString &error) const;
+    bool textHasNul(quint64 object) const;
 
     const uchar *m_data;
     quint64 m_size;
@@ -147,7 +148,42 @@ Result<void> Scanner::run(int maxDepth)
         if (Result<void> r = enter(child); !r)
             return r;
     }
+    for (quint64 object = 0; object < m_objectCount; ++object) {
+        if (textHasNul(object))
+            return bad("a text with a NUL character");
+    }
     return {};
+}
+
+// ASCII (0x5n) and UTF-16 (0x6n) texts: libplist aborts on a NUL inside a dictionary key.
+// Offsets were checked by the walk above; objects it did not reach are checked here too.
+bool Scanner::textHasNul(quint64 object) const
+{
+    const quint64 offset = readBigEndian(m_tableAt + object * quint64(m_offsetSize), m_offsetSize);
+    if (offset < quint64(kHeaderSize) || offset >= m_objectsEnd)
+        return false;
+    const uchar kind = m_data[offset] >> 4;
+    if (kind != 0x5 && kind != 0x6)
+        return false;
+    quint64 count = m_data[offset] & 0x0F;
+    quint64 at = offset + 1;
+    if (count == 0x0F) {
+        if (at >= m_objectsEnd || (m_data[at] >> 4) != 0x1 || (m_data[at] & 0x0F) > 3)
+            return false; // libplist refuses such a length itself
+        const int width = 1 << (m_data[at] & 0x0F);
+        if (at + 1 + quint64(width) > m_objectsEnd)
+            return false;
+        count = readBigEndian(at + 1, width);
+        at += 1 + quint64(width);
+    }
+    const quint64 unit = kind == 0x6 ? 2 : 1;
+    if (count > (m_objectsEnd - at) / unit)
+        return false;
+    for (quint64 i = 0; i < count; ++i) {
+        if (unit == 1 ? m_data[at + i] == 0 : (m_data[at + 2 * i] == 0 && m_data[at + 2 * i + 1] == 0))
+            return true;
+    }
+    return false;
 }
 
 } // namespace

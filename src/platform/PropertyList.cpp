@@ -1,5 +1,7 @@
 #include "PropertyList.h"
 
+#include "BinaryPlistCheck.h"
+
 #include <QDateTime>
 
 #include <plist/plist.h>
@@ -140,8 +142,12 @@ Result<QVariant> fromNode(plist_t node, int depth)
 Result<QVariant> PropertyList::read(const QByteArray &bytes)
 {
     plist_t root = nullptr;
-    if (bytes.size() >= 8 && plist_is_binary(bytes.constData(), uint32_t(bytes.size())))
+    if (bytes.size() >= 8 && plist_is_binary(bytes.constData(), uint32_t(bytes.size()))) {
+        // libplist recurses once per level and aborts on some damaged texts: checked first.
+        if (Result<void> sound = BinaryPlistCheck::check(bytes, kMaxDepth); !sound)
+            return Error{sound.error()};
         plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
+    }
     else if (!bytes.isEmpty())
         plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &root);
     if (!root)
