@@ -9,6 +9,7 @@
 #include "shell/AppData.h"
 
 #include <QDir>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,6 +55,9 @@ private Q_SLOTS:
     void sameAsVobject_data();
     void sameAsVobject();
     void whatTheStylesCarry();
+    void phoneLabelsOfEveryParameterStyle_data();
+    void phoneLabelsOfEveryParameterStyle();
+    void valueHoldingEndIsNoMarker();
 };
 
 void VCardProducersTest::sameAsVobject_data()
@@ -137,6 +141,7 @@ void VCardProducersTest::whatTheStylesCarry()
     QCOMPARE(rui->copyMultiValue(kABPersonAddressProperty).copyValueAtIndex(0).toMap(),
              (QVariantMap{{kABPersonAddressStreetKey, u"Crescent moon drive\n555-asd\nNice Area, Albaney, New York"_s}}));
     QCOMPARE(rui->copyText(kABPersonOrganizationProperty), u"Costa ; Filhos"_s);
+    QCOMPARE(QImage::fromData(rui->copyImageData()).size(), QSize(6, 4)); // folded base64
 
     // Mail client: lower-case names, VERSION last, bare quoted-printable parameter.
     const ABRecordRef &lea = people[2];
@@ -150,6 +155,46 @@ void VCardProducersTest::whatTheStylesCarry()
     QCOMPARE(joao->copyText(kABPersonLastNameProperty), u"Gonçalves"_s);
     QCOMPARE(joao->copyMultiValue(kABPersonAddressProperty).copyValueAtIndex(0).toMap().value(kABPersonAddressStreetKey).toString(),
              u"Rua do Paço 3"_s);
+}
+
+void VCardProducersTest::phoneLabelsOfEveryParameterStyle_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("2.1 bare") << u"TEL;WORK;FAX:1"_s << kABPersonPhoneWorkFAXLabel;
+    QTest::newRow("lower case, repeated type") << u"tel;type=work;type=pref:1"_s << kABWorkLabel;
+    QTest::newRow("type list") << u"TEL;TYPE=CELL,VOICE:1"_s << kABPersonPhoneMobileLabel;
+    QTest::newRow("pref first") << u"TEL;TYPE=PREF,FAX,WORK:1"_s << kABPersonPhoneWorkFAXLabel;
+    QTest::newRow("grouped, no label line") << u"item1.TEL;type=HOME:1"_s << kABHomeLabel;
+    QTest::newRow("group name is no type") << u"work.TEL:1"_s << kABOtherLabel;
+    QTest::newRow("mixed case keyword") << u"Tel;Pref;Pager:1"_s << kABPersonPhonePagerLabel;
+}
+
+void VCardProducersTest::phoneLabelsOfEveryParameterStyle()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, label);
+    TestEnvironment env;
+    const QString path = env.path(u"one.vcf"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((u"BEGIN:VCARD\r\nN:Doe;Jo\r\n"_s + line + u"\r\nEND:VCARD\r\n"_s).toUtf8());
+    file.close();
+    QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default, 0, nullptr), 1);
+    const QList<ABRecordRef> people = peopleInFileOrder(*env.open());
+    QCOMPARE(entries(*people.first(), kABPersonPhoneProperty), (QList<std::pair<QString, QString>>{{label, u"1"_s}}));
+}
+
+void VCardProducersTest::valueHoldingEndIsNoMarker()
+{
+    TestEnvironment env;
+    const QString path = env.path(u"end.vcf"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("BEGIN:VCARD\r\nN:Doe;Jo\r\nNOTE:see you at the weekend: end: of story\r\nEND:VCARD\r\n");
+    file.close();
+    QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default, 0, nullptr), 1);
+    QCOMPARE(peopleInFileOrder(*env.open()).first()->copyText(kABPersonNoteProperty), u"see you at the weekend: end: of story"_s);
 }
 
 QTEST_GUILESS_MAIN(VCardProducersTest)
