@@ -33,7 +33,8 @@ VENNARO_COMMAND({QStringLiteral("settings"), QStringLiteral("show or change the 
                                 "Keys: Marker ExportFlags ImportFlags ConfirmImport BTblockSize CharSet\n"
                                 "ReuseFilename EnableDropbox EnableMobileme EnableGoogleDocs EnableGmail\n"
                                 "EnableSources (whole numbers; masks may be written 0x…) and LastFilename\n"
-                                "EmailDropbox EmailMobileme EmailGoogle (texts)."),
+                                "EmailDropbox EmailMobileme EmailGoogle QRChartURL (texts; QRChartURL empty:\n"
+                                "QR images are made on this machine, else POSTed to that chart service)."),
                  {},
                  {},
                  runSettings});

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -282,6 +283,23 @@ std::optional<QString> MainWindow::askText(const QString &title, const QString &
     if (!ok)
         return std::nullopt;
     return answer;
+}
+
+std::optional<QString> MainWindow::askTextEntry(const QString &title, const QString &text, const TextEntry &entry)
+{
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(text);
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (!entry.okButton.isEmpty())
+        dialog.setOkButtonText(entry.okButton);
+    if (!entry.cancelButton.isEmpty())
+        dialog.setCancelButtonText(entry.cancelButton);
+    if (auto *field = dialog.findChild<QLineEdit *>())
+        field->setPlaceholderText(entry.placeholder);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 void MainWindow::showProgress(const QString &title, bool animated)

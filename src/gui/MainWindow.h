@@ -32,6 +32,7 @@ public:
     void showAlert(const QString &title, const QString &text) override;
     int ask(const QString &title, const QString &text, const QStringList &buttons, int cancelIndex) override;
     std::optional<QString> askText(const QString &title, const QString &text, const QString &initial) override;
+    std::optional<QString> askTextEntry(const QString &title, const QString &text, const TextEntry &entry) override;
     void showProgress(const QString &title, bool animated) override;
     void setProgressTitle(const QString &title) override;
     void setProgress(double value) override;

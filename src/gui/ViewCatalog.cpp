@@ -7,11 +7,13 @@
 #include "FiltersView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
+#include "QRCodeView.h"
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
+#include "qr/QRCodeViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "exporting/ExportFileViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
@@ -32,4 +34,5 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<ABEntriesView, ABEntriesViewController>(ABEntriesScreen);
     ViewFactory::registerViewClass<CSVHeaderView, CSVHeaderViewController>(CSVHeaderScreen);
     ViewFactory::registerViewClass<FileChooserView, FileChooserViewController>(FileChooserScreen);
+    ViewFactory::registerViewClass<QRCodeView, QRCodeViewController>(QRCodeScreen);
 }

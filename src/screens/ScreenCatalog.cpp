@@ -3,6 +3,7 @@
 #include "exporting/ExportFileViewController.h"
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
+#include "qr/QRCodeViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -21,4 +22,5 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
     ScreenRegistry::registerFactory(LanguageScreen, [] { return new LanguageViewController; });
+    ScreenRegistry::registerFactory(QRCodeScreen, [] { return new QRCodeViewController; });
 }

@@ -12,7 +12,7 @@ namespace {
 const char *const kIntegerKeys[] = {"Marker", "ExportFlags", "ImportFlags", "ConfirmImport", "BTblockSize",
                                     "CharSet", "ReuseFilename", "EnableDropbox", "EnableMobileme",
                                     "EnableGoogleDocs", "EnableGmail", "EnableSources"};
-const char *const kTextKeys[] = {"LastFilename", "EmailDropbox", "EmailMobileme", "EmailGoogle"};
+const char *const kTextKeys[] = {"LastFilename", "EmailDropbox", "EmailMobileme", "EmailGoogle", "QRChartURL"};
 }
 
 AppData &AppData::sharedInstance()
@@ -55,6 +55,7 @@ QString *AppData::textSetting(const QString &key)
         {QStringLiteral("EmailDropbox"), &AppData::m_emailDropbox},
         {QStringLiteral("EmailMobileme"), &AppData::m_emailMobileme},
         {QStringLiteral("EmailGoogle"), &AppData::m_emailGoogle},
+        {QStringLiteral("QRChartURL"), &AppData::m_qrChartURL},
     };
     auto it = members.find(key);
     return it == members.end() ? nullptr : &(this->*(*it));

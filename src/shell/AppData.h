@@ -62,6 +62,8 @@ public:
     VENNARO_SETTING(QString, emailDropbox, setEmailDropbox, m_emailDropbox)
     VENNARO_SETTING(QString, emailMobileme, setEmailMobileme, m_emailMobileme)
     VENNARO_SETTING(QString, emailGoogle, setEmailGoogle, m_emailGoogle)
+    // The chart web service that renders QR images; empty: they are made on this machine.
+    VENNARO_SETTING(QString, qrChartURL, setQrChartURL, m_qrChartURL)
 #undef VENNARO_SETTING
 
     // Settings by their file key ("Marker", "ExportFlags", "LastFilename" …), for the command
@@ -94,4 +96,5 @@ private:
     QString m_emailDropbox;
     QString m_emailMobileme;
     QString m_emailGoogle;
+    QString m_qrChartURL;
 };

@@ -35,3 +35,8 @@ void showError(const QString &text)
     if (UiHost *host = UiHost::current())
         host->showAlert(L("KError"), text);
 }
+
+std::optional<QString> UiHost::askTextEntry(const QString &title, const QString &text, const TextEntry &)
+{
+    return askText(title, text, QString());
+}

@@ -25,6 +25,13 @@ public:
     virtual int ask(const QString &title, const QString &text, const QStringList &buttons, int cancelIndex) = 0;
     // A modal text entry; none when cancelled.
     virtual std::optional<QString> askText(const QString &title, const QString &text, const QString &initial) = 0;
+    // A text entry with a placeholder and its own button texts; by default a plain askText.
+    struct TextEntry {
+        QString placeholder;
+        QString cancelButton;
+        QString okButton;
+    };
+    virtual std::optional<QString> askTextEntry(const QString &title, const QString &text, const TextEntry &entry);
 
     // The progress sheet with its whole title (usually "Please Wait ...\n\n" + task + "\n\n",
     // see progressTitle) and one bar; a value of 1 or more closes it. An animated sheet shows

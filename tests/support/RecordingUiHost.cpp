@@ -29,6 +29,13 @@ std::optional<QString> RecordingUiHost::askText(const QString &title, const QStr
     return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
 }
 
+std::optional<QString> RecordingUiHost::askTextEntry(const QString &title, const QString &text, const TextEntry &entry)
+{
+    alerts.append({title, text, {entry.cancelButton, entry.okButton}});
+    lastPlaceholder = entry.placeholder;
+    return textAnswers.isEmpty() ? std::nullopt : textAnswers.dequeue();
+}
+
 void RecordingUiHost::showProgress(const QString &title, bool)
 {
     progressTitles.append(title);

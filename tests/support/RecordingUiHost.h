@@ -32,6 +32,7 @@ public:
     bool locked = false;
     QList<bool> lockHistory;
     QList<QUrl> openedUrls;
+    QString lastPlaceholder; // of the last text entry that had one
 
     // The text of the last alert or question ("" when there was none).
     QString lastText() const { return alerts.isEmpty() ? QString() : alerts.last().text; }
@@ -40,6 +41,8 @@ public:
     void showAlert(const QString &title, const QString &text) override;
     int ask(const QString &title, const QString &text, const QStringList &buttons, int cancelIndex) override;
     std::optional<QString> askText(const QString &title, const QString &text, const QString &initial) override;
+    // Recorded like askText, with the entry's cancel and OK texts as the alert's buttons.
+    std::optional<QString> askTextEntry(const QString &title, const QString &text, const TextEntry &entry) override;
     void showProgress(const QString &title, bool animated) override;
     void setProgressTitle(const QString &title) override;
     void setProgress(double value) override;

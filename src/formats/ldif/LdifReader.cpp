@@ -101,6 +101,7 @@ int LdifReader::read(const QString &path)
     if (m_count > 0) {
         if (m_target)
             m_target->savingData();
+        addMailingLists();
         m_groups.createMissingGroups(*m_book);
         QString error;
         if (!m_book->save(&error))
@@ -111,22 +112,64 @@ int LdifReader::read(const QString &path)
     return m_count;
 }
 
+namespace {
+
+// A DN in one form for comparison: attribute types in lower case, blanks around "," and "="
+// dropped, values compared without regard to case (as cn and mail match in a directory).
+QString normalisedDN(const QString &dn)
+{
+    QStringList parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= dn.size(); ++i) {
+        if (i == dn.size() || (dn[i] == QLatin1Char(',') && (i == 0 || dn[i - 1] != QLatin1Char('\\')))) {
+            const QString rdn = dn.mid(start, i - start);
+            const qsizetype equals = rdn.indexOf(QLatin1Char('='));
+            parts.append(rdn.left(equals).trimmed().toLower() + QLatin1Char('=') + rdn.mid(equals + 1).trimmed().toLower());
+            start = i + 1;
+        }
+    }
+    return parts.join(QLatin1Char(','));
+}
+
+bool isAttribute(QByteArrayView name, const char *attribute)
+{
+    return name.compare(QByteArrayView(attribute), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 void LdifReader::processLogicalLine(const QByteArray &line)
 {
     if (line.startsWith("dn:")) {
         if (m_person)
             finishEntry(false);
         startEntry();
+        if (std::optional<LdifLine> dn = ldif_parse_line(line))
+            m_dn = ImportValues::decodeText(dn->value, m_charSet).value_or(QString());
         return;
     }
-    if (line.left(11).compare("objectclass", Qt::CaseInsensitive) == 0)
+    if (line.left(11).compare("objectclass", Qt::CaseInsensitive) == 0) {
+        std::optional<LdifLine> parsed = ldif_parse_line(line);
+        if (parsed && m_person
+            && (isAttribute(parsed->value, "groupOfNames") || isAttribute(parsed->value, "groupOfUniqueNames")))
+            m_isList = true;
         return;
+    }
     std::optional<LdifLine> parsed = ldif_parse_line(line);
     // Lines before the first entry have no person to go to ("version: 1" …).
     if (!parsed || !m_person || parsed->value.isEmpty())
         return;
 
     QByteArrayView name = parsed->name;
+    if (isAttribute(name, "cn") || isAttribute(name, "member") || isAttribute(name, "uniqueMember")) {
+        if (std::optional<QString> text = ImportValues::decodeText(parsed->value, m_charSet)) {
+            if (isAttribute(name, "cn"))
+                m_list.name = *text;
+            else
+                m_list.memberDNs.append(*text);
+        }
+        return;
+    }
     qsizetype semicolon = name.indexOf(';');
     const bool labelled = semicolon >= 0;
     const LdifAttribute *attribute = findLdifAttribute(labelled ? name.first(semicolon) : name, labelled);
@@ -154,10 +197,22 @@ void LdifReader::startEntry()
     // Every entry starts with empty collections, so an entry without attribute lines never
     // receives the addresses of the one before it.
     resetCollections();
+    m_dn.clear();
+    m_isList = false;
+    m_list = MailingList();
 }
 
 void LdifReader::finishEntry(bool atEndOfFile)
 {
+    if (m_isList) {
+        // A mailing list is no person: it is neither added nor counted.
+        if (!m_list.name.isEmpty())
+            m_lists.append(m_list);
+        m_person.reset();
+        return;
+    }
+    if (!m_dn.isEmpty())
+        m_peopleByDN.insert(normalisedDN(m_dn), m_person);
     if (m_mask & FieldFilter::Marker)
         ImportValues::appendMarker(m_person);
     storeCollections();
@@ -285,4 +340,26 @@ QVariantMap &LdifReader::customAddress(const QString &label)
     }
     m_custom.append({label, QVariantMap()});
     return m_custom.last().second;
+}
+
+void LdifReader::addMailingLists()
+{
+    if (m_lists.isEmpty() || ABSources::selectedSourceIsExchange())
+        return;
+    // Groups and members go into the same handle as the people, so one save keeps them all.
+    for (const MailingList &list : std::as_const(m_lists)) {
+        ABRecordRef group = ABSources::findGroupByName(*m_book, list.name);
+        if (!group && ABSources::addGroupByName(*m_book, list.name))
+            group = ABSources::findGroupByName(*m_book, list.name);
+        if (!group)
+            continue;
+        for (const QString &dn : list.memberDNs) {
+            ABRecordRef person = m_peopleByDN.value(normalisedDN(dn));
+            QString error;
+            if (!person)
+                DevLog::log(QStringLiteral("ldif_import list %1: no entry %2 in the file").arg(list.name, dn));
+            else if (!group->addMember(person, &error))
+                DevLog::log(QStringLiteral("ldif_import ABGroupAddMember failed %1").arg(error));
+        }
+    }
 }

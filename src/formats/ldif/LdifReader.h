@@ -5,6 +5,7 @@
 #include "formats/common/ImportGroups.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -39,6 +40,7 @@ private:
     void appendMulti(ABPropertyID property, ABMultiValue &multi, const QVariant &value, const std::optional<QString> &label);
     void setAddressPart(QVariantMap &address, const QString &key, const QString &value);
     QVariantMap &customAddress(const QString &label);
+    void addMailingLists();
     bool accepts(uint32_t filterBit) const { return filterBit == 0 || (m_mask & filterBit); }
 
     uint32_t m_mask;
@@ -58,4 +60,16 @@ private:
     ABMultiValue m_instantMessages{kABMultiDictionaryPropertyType};
     QVariantMap m_home, m_work, m_other, m_mozillaHome;
     QList<std::pair<QString, QVariantMap>> m_custom; // by label, in the order met
+
+    // Mailing lists (entries of object class groupOfNames or groupOfUniqueNames) become groups
+    // of the people of this file whose DNs they name, resolved once the whole file is read.
+    struct MailingList {
+        QString name;
+        QStringList memberDNs;
+    };
+    QString m_dn;            // of the entry being read
+    bool m_isList = false;   // the entry being read is a mailing list
+    MailingList m_list;
+    QList<MailingList> m_lists;
+    QHash<QString, ABRecordRef> m_peopleByDN; // by normalised DN
 };

@@ -16,7 +16,10 @@
 
 namespace {
 
-enum class Keyword { Ignored, Tel, Email, Url, Photo, Adr, Bday, Impp, Group, N, Org, Nickname, Title, Note };
+enum class Keyword {
+    Ignored, Tel, Email, Url, Photo, Adr, Bday, Impp, Group, N, Org, Nickname, Title, Note,
+    Label, Date, Anniversary, RelatedName, PhoneticFirst, PhoneticLast, ServiceIM
+};
 
 Keyword keywordOf(const QString &keyword)
 {
@@ -28,8 +31,61 @@ Keyword keywordOf(const QString &keyword)
         {QStringLiteral("N"), Keyword::N},              {QStringLiteral("ORG"), Keyword::Org},
         {QStringLiteral("NICKNAME"), Keyword::Nickname}, {QStringLiteral("TITLE"), Keyword::Title},
         {QStringLiteral("NOTE"), Keyword::Note},
+        // What address books of phones and desktops add to the standard properties.
+        {QStringLiteral("X-ABLABEL"), Keyword::Label},  {QStringLiteral("X-ABDATE"), Keyword::Date},
+        {QStringLiteral("ANNIVERSARY"), Keyword::Anniversary}, {QStringLiteral("X-ANNIVERSARY"), Keyword::Anniversary},
+        {QStringLiteral("X-ABRELATEDNAMES"), Keyword::RelatedName},
+        {QStringLiteral("X-PHONETIC-FIRST-NAME"), Keyword::PhoneticFirst},
+        {QStringLiteral("X-PHONETIC-LAST-NAME"), Keyword::PhoneticLast},
+        {QStringLiteral("X-AIM"), Keyword::ServiceIM},   {QStringLiteral("X-JABBER"), Keyword::ServiceIM},
+        {QStringLiteral("X-MSN"), Keyword::ServiceIM},   {QStringLiteral("X-YAHOO"), Keyword::ServiceIM},
+        {QStringLiteral("X-ICQ"), Keyword::ServiceIM},
     };
-    return table.value(keyword, Keyword::Ignored);
+    return table.value(keyword.toUpper(), Keyword::Ignored);
+}
+
+// A value split at its unescaped ";" with the vCard escapes undone in each component: "\n"
+// and "\N" are line breaks, "\\", "\,", "\;" and "\:" the character itself. Other
+// backslashes stay as they are.
+QStringList splitValue(const QString &value, bool split)
+{
+    QStringList components;
+    QString current;
+    const qsizetype n = value.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('\\') && i + 1 < n) {
+            const QChar next = value[++i];
+            if (next == QLatin1Char('n') || next == QLatin1Char('N'))
+                current += QLatin1Char('\n');
+            else if (next == QLatin1Char('\\') || next == QLatin1Char(',') || next == QLatin1Char(';') || next == QLatin1Char(':'))
+                current += next;
+            else
+                current.append(c).append(next);
+        } else if (c == QLatin1Char(';') && split) {
+            components.append(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    components.append(current);
+    return components;
+}
+
+// The character set a CHARSET= parameter names, when it is one this reader knows.
+std::optional<QStringConverter::Encoding> charsetParameter(const QStringList &names)
+{
+    for (const QString &name : names) {
+        if (!name.startsWith(QLatin1String("CHARSET="), Qt::CaseInsensitive))
+            continue;
+        const QString charset = name.mid(8).toUpper();
+        if (charset == QLatin1String("UTF-8"))
+            return QStringConverter::Utf8;
+        if (charset == QLatin1String("ISO-8859-1") || charset == QLatin1String("US-ASCII"))
+            return QStringConverter::Latin1;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -137,29 +193,48 @@ void VCARDimport::processLine(const QString &text)
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon < 0)
         return;
-    Line line{text.left(colon).split(QLatin1Char(';')), text.mid(colon + 1).split(QLatin1Char(';'))};
+    Line line{text.left(colon).split(QLatin1Char(';')), {}};
+    // "item1.TEL": the group name ties a property to the X-ABLabel line of the same group.
+    QString group;
+    const qsizetype dot = line.names.first().lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        group = line.names.first().left(dot);
+        line.names.first().remove(0, dot + 1);
+    }
     const QString &keyword = line.names.first();
-    if (keyword.startsWith(QLatin1String("BEGIN"))) {
+    if (keyword.startsWith(QLatin1String("BEGIN"), Qt::CaseInsensitive)) {
         beginCard();
         return;
     }
     // Lines between cards have no person to go to.
     if (!m_person)
         return;
-    if (keyword.startsWith(QLatin1String("END"))) {
+    if (keyword.startsWith(QLatin1String("END"), Qt::CaseInsensitive)) {
         finishCard();
         return;
     }
 
     const Keyword kind = keywordOf(keyword);
-    QStringList components = line.values;
-    if ((kind == Keyword::N || kind == Keyword::Org || kind == Keyword::Nickname || kind == Keyword::Title ||
-         kind == Keyword::Note) &&
-        line.has(QLatin1String("ENCODING=QUOTED-PRINTABLE"))) {
-        const QString decoded = decodeQuotedPrintable(line.values);
-        // Names and organizations keep their parts; other values are one text, ";" included.
-        components = (kind == Keyword::N || kind == Keyword::Org) ? decoded.split(QLatin1Char(';')) : QStringList{decoded};
+    if (kind == Keyword::Ignored)
+        return;
+    const QString value = text.mid(colon + 1);
+    // Names, organizations and addresses keep their parts; other values are one text.
+    const bool structured = kind == Keyword::N || kind == Keyword::Org || kind == Keyword::Adr;
+    if (kind == Keyword::Photo) {
+        line.values = value.split(QLatin1Char(';'));
+    } else if (line.has(QLatin1String("QUOTED-PRINTABLE"))) {
+        // "ENCODING=QUOTED-PRINTABLE", or the bare 2.1 form.
+        const QString decoded = decodeQuotedPrintable(value.split(QLatin1Char(';')), charsetParameter(line.names));
+        line.values = splitValue(decoded, structured);
+    } else {
+        line.values = splitValue(value, structured);
     }
+    const QStringList &components = line.values;
+
+    ABMultiValue *const grouped[] = {&m_phones, &m_emails, &m_urls, &m_dates, &m_addresses, &m_messages, &m_relatedNames};
+    int before[std::size(grouped)];
+    for (size_t i = 0; i < std::size(grouped); ++i)
+        before[i] = grouped[i]->count();
 
     switch (kind) {
     case Keyword::Tel: if (wants(FieldFilter::Phone)) addPhone(line); break;
@@ -169,6 +244,7 @@ void VCARDimport::processLine(const QString &text)
     case Keyword::Adr: if (wants(FieldFilter::Address)) addAddress(line); break;
     case Keyword::Bday: if (wants(FieldFilter::Dates)) setBirthday(line); break;
     case Keyword::Impp: if (wants(FieldFilter::IM)) addInstantMessage(line); break;
+    case Keyword::ServiceIM: if (wants(FieldFilter::IM)) addServiceMessage(keyword, line); break;
     case Keyword::Group:
         if (wants(FieldFilter::Groups) && !line.first().isEmpty())
             m_groupNames.append(line.first());
@@ -181,7 +257,30 @@ void VCARDimport::processLine(const QString &text)
     case Keyword::Nickname: setText(kABPersonNicknameProperty, components.value(0)); break;
     case Keyword::Title: setText(kABPersonJobTitleProperty, components.value(0)); break;
     case Keyword::Note: if (wants(FieldFilter::Note)) setText(kABPersonNoteProperty, components.value(0)); break;
+    case Keyword::Label:
+        if (!group.isEmpty() && !line.first().isEmpty())
+            m_groupLabels.insert(group.toLower(), line.first());
+        break;
+    case Keyword::Date: if (wants(FieldFilter::Dates)) addDate(line, kABOtherLabel); break;
+    case Keyword::Anniversary: if (wants(FieldFilter::Dates)) addDate(line, kABPersonAnniversaryLabel); break;
+    case Keyword::RelatedName:
+        if (!line.first().isEmpty())
+            m_relatedNames.addValueAndLabel(line.first(), kABOtherLabel);
+        break;
+    case Keyword::PhoneticFirst:
+        if (wants(FieldFilter::Phonetic)) setText(kABPersonFirstNamePhoneticProperty, components.value(0));
+        break;
+    case Keyword::PhoneticLast:
+        if (wants(FieldFilter::Phonetic)) setText(kABPersonLastNamePhoneticProperty, components.value(0));
+        break;
     case Keyword::Ignored: break;
+    }
+
+    if (group.isEmpty())
+        return;
+    for (size_t i = 0; i < std::size(grouped); ++i) {
+        if (grouped[i]->count() > before[i])
+            m_groupedValues.append({group.toLower(), grouped[i], grouped[i]->count() - 1});
     }
 }
 
@@ -194,15 +293,27 @@ void VCARDimport::beginCard()
     m_dates = ABMultiValue(kABMultiDateTimePropertyType);
     m_addresses = ABMultiValue(kABMultiDictionaryPropertyType);
     m_messages = ABMultiValue(kABMultiDictionaryPropertyType);
+    m_relatedNames = ABMultiValue(kABMultiStringPropertyType);
     m_groupNames.clear();
+    m_groupLabels.clear();
+    m_groupedValues.clear();
 }
 
 void VCARDimport::finishCard()
 {
+    // A group's X-ABLabel may stand before or after its property: labels are applied last.
+    for (const GroupedValue &value : std::as_const(m_groupedValues)) {
+        const auto label = m_groupLabels.constFind(value.group);
+        if (label != m_groupLabels.cend())
+            value.values->replaceLabelAtIndex(*label, value.index);
+    }
+    m_groupedValues.clear();
+    m_groupLabels.clear();
     const std::pair<ABPropertyID, const ABMultiValue *> collected[] = {
         {kABPersonPhoneProperty, &m_phones},     {kABPersonEmailProperty, &m_emails},
         {kABPersonURLProperty, &m_urls},         {kABPersonDateProperty, &m_dates},
         {kABPersonAddressProperty, &m_addresses}, {kABPersonInstantMessageProperty, &m_messages},
+        {kABPersonRelatedNamesProperty, &m_relatedNames},
     };
     for (const auto &[property, values] : collected) {
         if (!values->isEmpty())
@@ -277,13 +388,22 @@ void VCARDimport::addLabelled(ABMultiValue &values, const Line &line)
 
 void VCARDimport::addAddress(const Line &line)
 {
-    if (line.values.size() < 3)
-        return;
-    const QString keys[] = {kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey,
-                            kABPersonAddressZIPKey, kABPersonAddressCountryKey};
+    // Post-office box and extended address are not address keys of their own: their text joins
+    // the street on a line of its own rather than being lost (some programs put the whole
+    // address there and leave the rest out).
+    QStringList streetLines;
+    for (int part : {2, 1, 0}) {
+        const QString text = line.values.value(part);
+        if (!text.isEmpty())
+            streetLines.append(text);
+    }
     QVariantMap address;
-    for (int part = 0; part < 5; ++part) {
-        const QString value = line.values.value(part + 2);
+    if (!streetLines.isEmpty())
+        address.insert(kABPersonAddressStreetKey, streetLines.join(QLatin1Char('\n')));
+    const QString keys[] = {kABPersonAddressCityKey, kABPersonAddressStateKey, kABPersonAddressZIPKey,
+                            kABPersonAddressCountryKey};
+    for (int part = 0; part < 4; ++part) {
+        const QString value = line.values.value(part + 3);
         if (!value.isEmpty())
             address.insert(keys[part], value);
     }
@@ -303,22 +423,33 @@ void VCARDimport::addPhoto(const Line &line)
         DevLog::log(QStringLiteral("addPhoto ABPersonSetImageData ERROR"));
 }
 
-void VCARDimport::setBirthday(const Line &line)
+std::optional<QDateTime> VCARDimport::parseDate(const QString &text)
 {
-    const QString text = line.first();
     QDate date;
     if (text.size() == 10)
         date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
     else if (text.size() == 8)
         date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
     else
-        return;
+        return std::nullopt;
     if (!date.isValid()) {
         DevLog::log(QStringLiteral("Invalid date: %1").arg(text));
-        return;
+        return std::nullopt;
     }
     // Date-only values are kept at noon UTC, so that every time zone shows the same day.
-    m_person->setValue(kABPersonBirthdayProperty, QDateTime(date, QTime(12, 0), QTimeZone::utc()));
+    return QDateTime(date, QTime(12, 0), QTimeZone::utc());
+}
+
+void VCARDimport::setBirthday(const Line &line)
+{
+    if (std::optional<QDateTime> date = parseDate(line.first()))
+        m_person->setValue(kABPersonBirthdayProperty, *date);
+}
+
+void VCARDimport::addDate(const Line &line, const QString &label)
+{
+    if (std::optional<QDateTime> date = parseDate(line.first()))
+        m_dates.addValueAndLabel(*date, label);
 }
 
 void VCARDimport::addInstantMessage(const Line &line)
@@ -341,13 +472,50 @@ void VCARDimport::addInstantMessage(const Line &line)
         const qsizetype at = value.indexOf(candidate.word, 0, Qt::CaseInsensitive);
         if (at < 0)
             continue;
-        const QString user = value.mid(at + candidate.word.size());
-        if (!user.isEmpty())
-            m_messages.addValueAndLabel(QVariantMap{{kABPersonInstantMessageServiceKey, candidate.service},
-                                                    {kABPersonInstantMessageUsernameKey, user}},
-                                        kABOtherLabel);
+        addMessage(candidate.service, value.mid(at + candidate.word.size()));
         return;
     }
+    // The URI schemes of RFC 4770 and RFC 6350, and the service named by X-SERVICE-TYPE, as
+    // address books of phones and desktops write them ("IMPP;X-SERVICE-TYPE=Jabber:xmpp:…").
+    const Service schemes[] = {
+        {QLatin1String("xmpp:"), kABPersonInstantMessageServiceJabber},
+        {QLatin1String("aim:"), kABPersonInstantMessageServiceAIM},
+        {QLatin1String("msnim:"), kABPersonInstantMessageServiceMSN},
+        {QLatin1String("icq:"), kABPersonInstantMessageServiceICQ},
+    };
+    for (const Service &candidate : schemes) {
+        if (value.startsWith(candidate.word, Qt::CaseInsensitive)) {
+            addMessage(candidate.service, value.mid(candidate.word.size()));
+            return;
+        }
+    }
+    for (const QString &name : line.names) {
+        if (name.startsWith(QLatin1String("X-SERVICE-TYPE="), Qt::CaseInsensitive)) {
+            const qsizetype scheme = value.indexOf(QLatin1Char(':'));
+            addMessage(name.mid(15), scheme < 0 ? value : value.mid(scheme + 1));
+            return;
+        }
+    }
+}
+
+void VCARDimport::addServiceMessage(const QString &keyword, const Line &line)
+{
+    static const QHash<QString, QString> services{
+        {QStringLiteral("X-AIM"), kABPersonInstantMessageServiceAIM},
+        {QStringLiteral("X-JABBER"), kABPersonInstantMessageServiceJabber},
+        {QStringLiteral("X-MSN"), kABPersonInstantMessageServiceMSN},
+        {QStringLiteral("X-YAHOO"), kABPersonInstantMessageServiceYahoo},
+        {QStringLiteral("X-ICQ"), kABPersonInstantMessageServiceICQ},
+    };
+    addMessage(services.value(keyword.toUpper()), line.first());
+}
+
+void VCARDimport::addMessage(const QString &service, const QString &user)
+{
+    if (!service.isEmpty() && !user.isEmpty())
+        m_messages.addValueAndLabel(QVariantMap{{kABPersonInstantMessageServiceKey, service},
+                                                {kABPersonInstantMessageUsernameKey, user}},
+                                    kABOtherLabel);
 }
 
 void VCARDimport::setNames(const QStringList &components)
@@ -370,11 +538,13 @@ void VCARDimport::setText(ABPropertyID property, const QString &value)
         DevLog::log(QStringLiteral("ABRecordSetValue ERROR %1").arg(error));
 }
 
-QString VCARDimport::decodeQuotedPrintable(const QStringList &components) const
+QString VCARDimport::decodeQuotedPrintable(const QStringList &components,
+                                          std::optional<QStringConverter::Encoding> charset) const
 {
     QString text = components.join(QLatin1Char(';'));
     text.replace(QLatin1String("\\n"), QLatin1String("\n"));
-    if (m_encoding == 0)
-        return QString::fromUtf8(QuotedPrintable::decode(text.toUtf8()));
-    return QString::fromLatin1(QuotedPrintable::decode(text.toLatin1()));
+    const QByteArray bytes = QuotedPrintable::decode(m_encoding == 0 ? text.toUtf8() : text.toLatin1());
+    // The bytes are in the character set the line names, else in the file's.
+    const QStringConverter::Encoding encoding = charset.value_or(m_encoding == 0 ? QStringConverter::Utf8 : QStringConverter::Latin1);
+    return QStringDecoder(encoding).decode(bytes);
 }

@@ -3,11 +3,14 @@
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABMultiValue.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringConverter>
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 class ProgressTarget;
 
@@ -42,11 +45,15 @@ private:
     void addAddress(const Line &line);
     void addPhoto(const Line &line);
     void setBirthday(const Line &line);
+    void addDate(const Line &line, const QString &label);
+    static std::optional<QDateTime> parseDate(const QString &text);
     void addInstantMessage(const Line &line);
+    void addServiceMessage(const QString &keyword, const Line &line);
+    void addMessage(const QString &service, const QString &user);
     void setNames(const QStringList &components);
     void setText(ABPropertyID property, const QString &value);
     ABRecordRef groupNamed(const QString &name);
-    QString decodeQuotedPrintable(const QStringList &components) const;
+    QString decodeQuotedPrintable(const QStringList &components, std::optional<QStringConverter::Encoding> charset) const;
     bool wants(uint32_t bit) const { return (m_mask & bit) != 0; }
 
     int m_encoding = 0;            // 0 UTF-8, else ISO 8859-1
@@ -57,7 +64,16 @@ private:
     int m_records = 0;             // cards finished
     ABAddressBookRef m_book;
     ABRecordRef m_person;          // the open card's person; none between cards
-    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages;
+    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages, m_relatedNames;
     QStringList m_groupNames;      // X-GROUP names of the open card
+    // Values of grouped properties ("item1.TEL") and the X-ABLabel texts of the open card's
+    // groups, by lower-case group name.
+    struct GroupedValue {
+        QString group;
+        ABMultiValue *values;
+        int index;
+    };
+    QList<GroupedValue> m_groupedValues;
+    QHash<QString, QString> m_groupLabels;
     QHash<QString, ABRecordRef> m_groups; // groups found or made during this import
 };

@@ -22,12 +22,18 @@ bool isQuotedPrintableSoftBreak(const QString &line)
 
 qsizetype VCardLines::countMarkers(const QString &text, const QString &marker, qsizetype maxCards)
 {
+    // Markers count at the start of a line only, in any letter case ("begin:vcard" of some
+    // mail programs), so that a value holding "end:" does not unbalance the count.
     qsizetype count = 0;
     qsizetype at = 0;
-    while ((at = text.indexOf(marker, at)) >= 0) {
-        if (++count >= maxCards)
+    const qsizetype size = text.size();
+    while (at < size) {
+        if (QStringView(text).mid(at, marker.size()).compare(marker, Qt::CaseInsensitive) == 0 && ++count >= maxCards)
             return -1;
-        at += marker.size();
+        const qsizetype end = text.indexOf(QLatin1Char('\n'), at);
+        if (end < 0)
+            break;
+        at = end + 1;
     }
     return count;
 }

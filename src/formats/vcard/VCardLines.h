@@ -6,7 +6,8 @@
 // The lexical layer of the vCard reader: counting cards and unfolding physical lines.
 namespace VCardLines {
 
-// Occurrences of `marker` in `text`, or -1 when there are `maxCards` or more of them.
+// Lines of `text` that begin with `marker` (any letter case), or -1 when there are `maxCards`
+// or more of them.
 qsizetype countMarkers(const QString &text, const QString &marker, qsizetype maxCards);
 
 // The logical lines of `text` (CR already removed): "\," becomes ",", empty lines are skipped,
