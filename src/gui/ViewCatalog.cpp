@@ -1,6 +1,10 @@
 #include "ViewCatalog.h"
 
 #include "ABEntriesView.h"
+#include "ABGroupEntriesView.h"
+#include "ABGroupsView.h"
+#include "DuplicateSearchView.h"
+#include "MergeView.h"
 #include "CSVHeaderView.h"
 #include "FileChooserView.h"
 #include "ExportFileView.h"
@@ -10,7 +14,11 @@
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "groups/ABGroupEntriesViewController.h"
+#include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
+#include "merge/DuplicateSearchViewController.h"
+#include "merge/MergeViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "exporting/ExportFileViewController.h"
@@ -32,4 +40,8 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<ABEntriesView, ABEntriesViewController>(ABEntriesScreen);
     ViewFactory::registerViewClass<CSVHeaderView, CSVHeaderViewController>(CSVHeaderScreen);
     ViewFactory::registerViewClass<FileChooserView, FileChooserViewController>(FileChooserScreen);
+    ViewFactory::registerViewClass<DuplicateSearchView, DuplicateSearchViewController>(DuplicateSearchScreen);
+    ViewFactory::registerViewClass<MergeView, MergeViewController>(MergeScreen);
+    ViewFactory::registerViewClass<ABGroupsView, ABGroupsViewController>(ABGroupsScreen);
+    ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
 }

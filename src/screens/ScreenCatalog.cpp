@@ -1,8 +1,12 @@
 #include "ScreenCatalog.h"
 
 #include "exporting/ExportFileViewController.h"
+#include "groups/ABGroupEntriesViewController.h"
+#include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
+#include "merge/DuplicateSearchViewController.h"
+#include "merge/MergeViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -21,4 +25,8 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
     ScreenRegistry::registerFactory(LanguageScreen, [] { return new LanguageViewController; });
+    ScreenRegistry::registerFactory(DuplicateSearchScreen, [] { return new DuplicateSearchViewController; });
+    ScreenRegistry::registerFactory(MergeScreen, [] { return new MergeViewController; });
+    ScreenRegistry::registerFactory(ABGroupsScreen, [] { return new ABGroupsViewController; });
+    ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
 }
