@@ -1,5 +1,6 @@
 #include "support/WindowFixture.h"
 
+#include "gui/EntryListModel.h"
 #include "gui/MainWindow.h"
 #include "gui/ScreenView.h"
 #include "groups/ABGroupEntriesViewController.h"
@@ -115,8 +116,11 @@ private Q_SLOTS:
         WindowFixture::settle();
         QCOMPARE(list->rows().size(), 2);
         auto *entries = m_fixture->find<QListView>(u"entries"_s);
-        clickLine(entries, 1); // "A", then Ann Smith
-        clickLine(entries, 3); // "a", then ann Smyth
+        // Section headers depend on the sort ordering: tick every line that is a row.
+        for (int line = 0; line < entries->model()->rowCount(); ++line) {
+            if (!entries->model()->index(line, 0).data(EntryListModel::HeaderRole).toBool())
+                clickLine(entries, line);
+        }
         QCOMPARE(list->selectedCount(), 2);
         m_fixture->screenshot(u"duplicate-list"_s);
         navigationButton()->click();
@@ -170,7 +174,7 @@ private Q_SLOTS:
 
     void groupsAddOpenAndSave()
     {
-        addPerson(u"Ann"_s, u"Lee"_s, u"1"_s);
+        addPerson(u"Ann"_s, u"Abel"_s, u"1"_s);
         addPerson(u"Bo"_s, u"Berg"_s, u"2"_s);
         m_fixture->find<QPushButton>(u"row8"_s)->click(); // "Manage groups"
         WindowFixture::settle();
