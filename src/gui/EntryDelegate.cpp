@@ -59,7 +59,8 @@ void EntryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
         Images::named(QStringLiteral("detail_icon.png")).paint(painter, button);
         text.setRight(button.left() - kMargin);
     }
-    painter->setPen(palette.color(QPalette::Text));
+    const QVariant foreground = index.data(Qt::ForegroundRole);
+    painter->setPen(foreground.isValid() ? foreground.value<QColor>() : palette.color(QPalette::Text));
     painter->setFont(option.font);
     painter->drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
                       option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width()));

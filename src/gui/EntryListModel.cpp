@@ -1,11 +1,11 @@
 #include "EntryListModel.h"
 
-#include "selection/ABEntriesViewController.h"
+#include <QColor>
 
 #include <algorithm>
 
-EntryListModel::EntryListModel(ABEntriesViewController *list, QObject *parent)
-    : QAbstractListModel(parent), m_list(list), m_shape(buildShape())
+EntryListModel::EntryListModel(std::unique_ptr<Source> source, QObject *parent)
+    : QAbstractListModel(parent), m_list(std::move(source)), m_shape(buildShape())
 {
 }
 
@@ -75,6 +75,9 @@ QVariant EntryListModel::data(const QModelIndex &index, int role) const
         return int(row->selected ? Qt::Checked : Qt::Unchecked);
     case HeaderRole:
         return false;
+    case Qt::ForegroundRole:
+        // People of an Exchange account cannot join groups: drawn in grey.
+        return row->sourceType == 1 ? QVariant(QColor(Qt::gray)) : QVariant();
     default:
         return {};
     }

@@ -1,6 +1,10 @@
 #include "ViewCatalog.h"
 
 #include "ABEntriesView.h"
+#include "ABGroupEntriesView.h"
+#include "ABGroupsView.h"
+#include "DuplicateSearchView.h"
+#include "MergeView.h"
 #include "CSVHeaderView.h"
 #include "FileChooserView.h"
 #include "ExportFileView.h"
@@ -11,7 +15,11 @@
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "groups/ABGroupEntriesViewController.h"
+#include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
+#include "merge/DuplicateSearchViewController.h"
+#include "merge/MergeViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "qr/QRCodeViewController.h"
 #include "selection/ABEntriesViewController.h"
@@ -35,4 +43,8 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<CSVHeaderView, CSVHeaderViewController>(CSVHeaderScreen);
     ViewFactory::registerViewClass<FileChooserView, FileChooserViewController>(FileChooserScreen);
     ViewFactory::registerViewClass<QRCodeView, QRCodeViewController>(QRCodeScreen);
+    ViewFactory::registerViewClass<DuplicateSearchView, DuplicateSearchViewController>(DuplicateSearchScreen);
+    ViewFactory::registerViewClass<MergeView, MergeViewController>(MergeScreen);
+    ViewFactory::registerViewClass<ABGroupsView, ABGroupsViewController>(ABGroupsScreen);
+    ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
 }

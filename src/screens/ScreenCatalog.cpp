@@ -1,9 +1,13 @@
 #include "ScreenCatalog.h"
 
 #include "exporting/ExportFileViewController.h"
+#include "groups/ABGroupEntriesViewController.h"
+#include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "qr/QRCodeViewController.h"
+#include "merge/DuplicateSearchViewController.h"
+#include "merge/MergeViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -23,4 +27,8 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(ImpExpFiltersScreen, [] { return new ImpExpFiltersViewController; });
     ScreenRegistry::registerFactory(LanguageScreen, [] { return new LanguageViewController; });
     ScreenRegistry::registerFactory(QRCodeScreen, [] { return new QRCodeViewController; });
+    ScreenRegistry::registerFactory(DuplicateSearchScreen, [] { return new DuplicateSearchViewController; });
+    ScreenRegistry::registerFactory(MergeScreen, [] { return new MergeViewController; });
+    ScreenRegistry::registerFactory(ABGroupsScreen, [] { return new ABGroupsViewController; });
+    ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
 }

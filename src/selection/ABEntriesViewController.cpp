@@ -296,8 +296,35 @@ void ABEntriesViewController::loadRows()
 
 void ABEntriesViewController::internalLoadData(int flag)
 {
+    if (flag == 1 && m_finderOnWorker && m_duplicateFinder && _mode == ModeMerge && _searchCriteria != ShowAllContacts) {
+        findDuplicatesOnWorker();
+        return;
+    }
     if (flag == 1)
         loadRows();
+    showLoadedRows();
+}
+
+void ABEntriesViewController::findDuplicatesOnWorker()
+{
+    // A large book takes longer than a frame to search: the window keeps drawing meanwhile.
+    auto found = std::make_shared<EntryList>();
+    DuplicateFinder finder = m_duplicateFinder;
+    const int criterion = _searchCriteria;
+    const int generation = m_loadGeneration;
+    QPointer<ABEntriesViewController> self(this);
+    MainThread::runOnWorker([found, finder, criterion] { *found = finder(criterion); },
+                            [self, found, generation] {
+                                if (!self || generation != self->m_loadGeneration)
+                                    return;
+                                self->_eData = std::move(*found);
+                                self->m_sortOrdering = ABEntriesLoader::currentSortOrdering();
+                                self->showLoadedRows();
+                            });
+}
+
+void ABEntriesViewController::showLoadedRows()
+{
     EntrySections sections = EntrySections::build(_eData, m_sortOrdering);
     _sectionIndexes = std::move(sections.titles);
     _sectionOffsets = std::move(sections.offsets);

@@ -48,13 +48,21 @@ public:
     // Set before the screen is shown.
     void setMode(int mode) override;
     int mode() const { return _mode; }
-    void setSearchCriteria(int criterion) { _searchCriteria = criterion; }
+    void setSearchCriteria(int criterion) override { _searchCriteria = criterion; }
     int searchCriteria() const { return _searchCriteria; }
 
     // The work that belongs to other parts of the program.
     void setDeleteWriter(RecordDeletion::Writer writer) { m_deleteWriter = std::move(writer); }
     void setPrintPath(RecordPrinting::Path path) { m_printPath = std::move(path); }
     void setDuplicateFinder(DuplicateFinder finder) { m_duplicateFinder = std::move(finder); }
+    // Runs the duplicate search on a worker thread (the list stays locked and busy meanwhile);
+    // the finder must then report its failures on the main thread itself.
+    void setDuplicateFinderRunsOnWorker(bool onWorker) { m_finderOnWorker = onWorker; }
+    void setDuplicateSearch(DuplicateFinder search) override
+    {
+        setDuplicateFinder(std::move(search));
+        setDuplicateFinderRunsOnWorker(true);
+    }
     void setGoogleSession(GoogleContactsSession *session) { m_googleSession = session; }
 
     // What the view draws.
@@ -132,6 +140,8 @@ private:
     void lockForLoading();
     void finishLoading();
     void loadRows();
+    void showLoadedRows();
+    void findDuplicatesOnWorker();
     void warnWhenEmpty();
     void setAllTicks(bool ticked);
     void toggleTick(int index);
@@ -164,5 +174,6 @@ private:
     RecordDeletion::Writer m_deleteWriter = RecordDeletion::deleteWithRecoveryFile;
     RecordPrinting::Path m_printPath = RecordPrinting::printEntries;
     DuplicateFinder m_duplicateFinder;
+    bool m_finderOnWorker = false;
     GoogleContactsSession *m_googleSession = nullptr;
 };

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "addressbook/EntryData.h"
+
 #include <QString>
+
+#include <functional>
 
 // What the shell asks of screens that live in higher libraries. Those screens inherit the
 // interface next to ScreenController; the shell reaches them through the registry and a
@@ -22,6 +26,11 @@ class SelectionListInterface {
 public:
     virtual ~SelectionListInterface() = default;
     virtual void setMode(int mode) = 0;
+    // The duplicate criterion of the merge mode (0 first + last name, 1 first, 2 last, 3 all).
+    virtual void setSearchCriteria(int criterion) = 0;
+    // The merge mode's duplicate search (rows for criteria 0 to 2), run on a worker thread; it
+    // reports its own failures on the main thread.
+    virtual void setDuplicateSearch(std::function<EntryList(int criterion)> search) = 0;
 };
 
 // The group list (screen 11).
