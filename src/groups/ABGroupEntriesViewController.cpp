@@ -1,10 +1,10 @@
 #include "ABGroupEntriesViewController.h"
 
 #include "GroupStore.h"
+#include "exporting/ExportDataReceiver.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "selection/EntrySections.h"
-#include "selection/ExportDataReceiver.h"
 #include "shell/ScreenRegistry.h"
 #include "shell/UiHost.h"
 

@@ -2,11 +2,11 @@
 #include "support/TestEnvironment.h"
 
 #include "addressbook/ABSources.h"
+#include "exporting/ExportDataReceiver.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
 #include "groups/GroupStore.h"
 #include "screens/ScreenCatalog.h"
-#include "selection/ExportDataReceiver.h"
 #include "shell/ScreenRegistry.h"
 
 #include <QTest>
