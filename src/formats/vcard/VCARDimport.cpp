@@ -18,7 +18,7 @@ namespace {
 
 enum class Keyword {
     Ignored, Tel, Email, Url, Photo, Adr, Bday, Impp, Group, N, Org, Nickname, Title, Note,
-    Label, Date, Anniversary, RelatedName, PhoneticFirst, PhoneticLast, ServiceIM
+    Label, Date, Anniversary, RelatedName, PhoneticFirst, PhoneticLast, ServiceIM, Categories, SocialProfile
 };
 
 Keyword keywordOf(const QString &keyword)
@@ -40,6 +40,8 @@ Keyword keywordOf(const QString &keyword)
         {QStringLiteral("X-AIM"), Keyword::ServiceIM},   {QStringLiteral("X-JABBER"), Keyword::ServiceIM},
         {QStringLiteral("X-MSN"), Keyword::ServiceIM},   {QStringLiteral("X-YAHOO"), Keyword::ServiceIM},
         {QStringLiteral("X-ICQ"), Keyword::ServiceIM},
+        {QStringLiteral("CATEGORIES"), Keyword::Categories},
+        {QStringLiteral("X-SOCIALPROFILE"), Keyword::SocialProfile},
     };
     return table.value(keyword.toUpper(), Keyword::Ignored);
 }
@@ -86,6 +88,33 @@ std::optional<QStringConverter::Encoding> charsetParameter(const QStringList &na
             return QStringConverter::Latin1;
     }
     return std::nullopt;
+}
+
+// "X-SOCIALPROFILE;type=twitter;x-user=ann:https://twitter.com/ann": the service from TYPE, the
+// user name from X-USER or else the last part of the address.
+QVariantMap socialProfile(const QStringList &names, const QString &value)
+{
+    QVariantMap profile;
+    QString service;
+    QString user;
+    for (const QString &name : names.mid(1)) {
+        if (name.startsWith(QLatin1String("TYPE="), Qt::CaseInsensitive) && service.isEmpty())
+            service = name.mid(5).section(QLatin1Char(','), 0, 0).toLower();
+        else if (name.startsWith(QLatin1String("X-USER="), Qt::CaseInsensitive))
+            user = name.mid(7);
+    }
+    if (user.isEmpty()) {
+        QString path = value;
+        while (path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+        user = path.section(QLatin1Char('/'), -1);
+    }
+    if (!service.isEmpty())
+        profile.insert(kABPersonSocialProfileServiceKey, service);
+    if (!user.isEmpty())
+        profile.insert(kABPersonSocialProfileUsernameKey, user);
+    profile.insert(kABPersonSocialProfileURLKey, value);
+    return profile;
 }
 
 } // namespace
@@ -231,7 +260,8 @@ void VCARDimport::processLine(const QString &text)
     }
     const QStringList &components = line.values;
 
-    ABMultiValue *const grouped[] = {&m_phones, &m_emails, &m_urls, &m_dates, &m_addresses, &m_messages, &m_relatedNames};
+    ABMultiValue *const grouped[] = {&m_phones,   &m_emails,       &m_urls,          &m_dates,
+                                     &m_addresses, &m_messages, &m_relatedNames, &m_socialProfiles};
     int before[std::size(grouped)];
     for (size_t i = 0; i < std::size(grouped); ++i)
         before[i] = grouped[i]->count();
@@ -249,6 +279,16 @@ void VCARDimport::processLine(const QString &text)
         if (wants(FieldFilter::Groups) && !line.first().isEmpty())
             m_groupNames.append(line.first());
         break;
+    case Keyword::Categories:
+        // The groups of the card, separated by commas.
+        if (wants(FieldFilter::Groups)) {
+            for (const QString &name : line.first().split(QLatin1Char(','))) {
+                if (!name.trimmed().isEmpty())
+                    m_groupNames.append(name.trimmed());
+            }
+        }
+        break;
+    case Keyword::SocialProfile: addSocialProfile(line); break;
     case Keyword::N: setNames(components); break;
     case Keyword::Org:
         setText(kABPersonOrganizationProperty, components.value(0));
@@ -294,6 +334,7 @@ void VCARDimport::beginCard()
     m_addresses = ABMultiValue(kABMultiDictionaryPropertyType);
     m_messages = ABMultiValue(kABMultiDictionaryPropertyType);
     m_relatedNames = ABMultiValue(kABMultiStringPropertyType);
+    m_socialProfiles = ABMultiValue(kABMultiDictionaryPropertyType);
     m_groupNames.clear();
     m_groupLabels.clear();
     m_groupedValues.clear();
@@ -313,7 +354,7 @@ void VCARDimport::finishCard()
         {kABPersonPhoneProperty, &m_phones},     {kABPersonEmailProperty, &m_emails},
         {kABPersonURLProperty, &m_urls},         {kABPersonDateProperty, &m_dates},
         {kABPersonAddressProperty, &m_addresses}, {kABPersonInstantMessageProperty, &m_messages},
-        {kABPersonRelatedNamesProperty, &m_relatedNames},
+        {kABPersonRelatedNamesProperty, &m_relatedNames}, {kABPersonSocialProfileProperty, &m_socialProfiles},
     };
     for (const auto &[property, values] : collected) {
         if (!values->isEmpty())
@@ -510,6 +551,13 @@ void VCARDimport::addServiceMessage(const QString &keyword, const Line &line)
     addMessage(services.value(keyword.toUpper()), line.first());
 }
 
+void VCARDimport::addSocialProfile(const Line &line)
+{
+    if (line.first().isEmpty())
+        return;
+    m_socialProfiles.addValueAndLabel(socialProfile(line.names, line.first()), kABOtherLabel);
+}
+
 void VCARDimport::addMessage(const QString &service, const QString &user)
 {
     if (!service.isEmpty() && !user.isEmpty())
@@ -527,6 +575,12 @@ void VCARDimport::setNames(const QStringList &components)
     else if (marker)
         setText(kABPersonLastNameProperty, QStringLiteral("(*)"));
     setText(kABPersonFirstNameProperty, components.value(1));
+    // Middle name, prefix and suffix: cards of phones and of this program's own export carry them.
+    setText(kABPersonMiddleNameProperty, components.value(2));
+    if (wants(FieldFilter::PrefixSuffix)) {
+        setText(kABPersonPrefixProperty, components.value(3));
+        setText(kABPersonSuffixProperty, components.value(4));
+    }
 }
 
 void VCARDimport::setText(ABPropertyID property, const QString &value)

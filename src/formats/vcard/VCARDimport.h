@@ -49,6 +49,7 @@ private:
     static std::optional<QDateTime> parseDate(const QString &text);
     void addInstantMessage(const Line &line);
     void addServiceMessage(const QString &keyword, const Line &line);
+    void addSocialProfile(const Line &line);
     void addMessage(const QString &service, const QString &user);
     void setNames(const QStringList &components);
     void setText(ABPropertyID property, const QString &value);
@@ -64,7 +65,7 @@ private:
     int m_records = 0;             // cards finished
     ABAddressBookRef m_book;
     ABRecordRef m_person;          // the open card's person; none between cards
-    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages, m_relatedNames;
+    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages, m_relatedNames, m_socialProfiles;
     QStringList m_groupNames;      // X-GROUP names of the open card
     // Values of grouped properties ("item1.TEL") and the X-ABLabel texts of the open card's
     // groups, by lower-case group name.

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void phoneLabelsOfEveryParameterStyle_data();
     void phoneLabelsOfEveryParameterStyle();
     void valueHoldingEndIsNoMarker();
+    void namesCategoriesAndProfilesOfPhones();
 };
 
 void VCardProducersTest::sameAsVobject_data()
@@ -195,6 +196,45 @@ void VCardProducersTest::valueHoldingEndIsNoMarker()
     file.close();
     QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default, 0, nullptr), 1);
     QCOMPARE(peopleInFileOrder(*env.open()).first()->copyText(kABPersonNoteProperty), u"see you at the weekend: end: of story"_s);
+}
+
+void VCardProducersTest::namesCategoriesAndProfilesOfPhones()
+{
+    TestEnvironment env;
+    const QString path = env.path(u"phone.vcf"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;Quincy;Dr.;Jr.\r\nCATEGORIES:Friends,Chess club\r\n"
+               "X-SOCIALPROFILE;type=twitter:http://twitter.com/johnny\r\n"
+               "item1.X-SOCIALPROFILE;TYPE=linkedin;x-user=jdoe:https://linkedin.example/in/j-d\r\n"
+               "item1.X-ABLabel:profile\r\nEND:VCARD\r\n");
+    file.close();
+    QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default, 0, nullptr), 1);
+    ABAddressBookRef book = env.open();
+    const ABRecordRef john = peopleInFileOrder(*book).first();
+    QCOMPARE(john->copyText(kABPersonMiddleNameProperty), u"Quincy"_s);
+    QCOMPARE(john->copyText(kABPersonPrefixProperty), u"Dr."_s);
+    QCOMPARE(john->copyText(kABPersonSuffixProperty), u"Jr."_s);
+    QStringList groups;
+    for (const ABRecordRef &group : book->copyArrayOfAllGroups())
+        groups << group->copyText(kABGroupNameProperty);
+    groups.sort();
+    QCOMPARE(groups, (QStringList{u"Chess club"_s, u"Friends"_s}));
+    const ABMultiValue profiles = john->copyMultiValue(kABPersonSocialProfileProperty);
+    QCOMPARE(profiles.count(), 2);
+    QCOMPARE(profiles.copyValueAtIndex(0).toMap(),
+             (QVariantMap{{kABPersonSocialProfileServiceKey, u"twitter"_s},
+                          {kABPersonSocialProfileUsernameKey, u"johnny"_s},
+                          {kABPersonSocialProfileURLKey, u"http://twitter.com/johnny"_s}}));
+    QCOMPARE(profiles.copyValueAtIndex(1).toMap().value(kABPersonSocialProfileUsernameKey).toString(), u"jdoe"_s);
+    QCOMPARE(profiles.copyLabelAtIndex(1).value_or(QString()), u"profile"_s);
+
+    // Without the prefix-and-suffix family the name keeps its middle part only.
+    TestEnvironment second;
+    QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default & ~FieldFilter::PrefixSuffix, 0, nullptr), 1);
+    const ABRecordRef plain = peopleInFileOrder(*second.open()).first();
+    QCOMPARE(plain->copyText(kABPersonMiddleNameProperty), u"Quincy"_s);
+    QVERIFY(plain->copyText(kABPersonPrefixProperty).isNull());
 }
 
 QTEST_GUILESS_MAIN(VCardProducersTest)
