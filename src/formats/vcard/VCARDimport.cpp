@@ -464,8 +464,11 @@ void VCARDimport::addPhoto(const Line &line)
         DevLog::log(QStringLiteral("addPhoto ABPersonSetImageData ERROR"));
 }
 
-std::optional<QDateTime> VCARDimport::parseDate(const QString &text)
+std::optional<QDateTime> VCARDimport::parseDate(const QString &value)
 {
+    // A date with a time ("1980-05-17T00:00:00Z", "19800517T000000") keeps its day.
+    const qsizetype timePart = value.indexOf(QLatin1Char('T'));
+    const QString text = timePart == 8 || timePart == 10 ? value.left(timePart) : value;
     QDate date;
     if (text.size() == 10)
         date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));

@@ -204,7 +204,7 @@ void VCardProducersTest::namesCategoriesAndProfilesOfPhones()
     const QString path = env.path(u"phone.vcf"_s);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;Quincy;Dr.;Jr.\r\nCATEGORIES:Friends,Chess club\r\n"
+    file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;John;Quincy;Dr.;Jr.\r\nBDAY:1980-02-29T00:00:00Z\r\nCATEGORIES:Friends,Chess club\r\n"
                "X-SOCIALPROFILE;type=twitter:http://twitter.com/johnny\r\n"
                "item1.X-SOCIALPROFILE;TYPE=linkedin;x-user=jdoe:https://linkedin.example/in/j-d\r\n"
                "item1.X-ABLabel:profile\r\nEND:VCARD\r\n");
@@ -215,6 +215,7 @@ void VCardProducersTest::namesCategoriesAndProfilesOfPhones()
     QCOMPARE(john->copyText(kABPersonMiddleNameProperty), u"Quincy"_s);
     QCOMPARE(john->copyText(kABPersonPrefixProperty), u"Dr."_s);
     QCOMPARE(john->copyText(kABPersonSuffixProperty), u"Jr."_s);
+    QCOMPARE(john->copyValue(kABPersonBirthdayProperty).toDateTime().date(), QDate(1980, 2, 29));
     QStringList groups;
     for (const ABRecordRef &group : book->copyArrayOfAllGroups())
         groups << group->copyText(kABGroupNameProperty);
