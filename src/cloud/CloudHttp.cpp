@@ -47,14 +47,16 @@ void CloudHttp::start(std::shared_ptr<Attempt> attempt, const QString &token)
     QNetworkRequest request = attempt->call.request;
     request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
     QNetworkReply *reply = m_session->network()->sendCustomRequest(request, attempt->call.verb, attempt->call.body);
-    if (attempt->progress) {
-        connect(reply, &QNetworkReply::uploadProgress, this, [attempt](qint64 sent, qint64 total) {
-            if (total > 0 && sent > 0)
-                attempt->progress(sent, total);
-        });
+    // Progress is the request's body going out, or for a download the answer coming in.
+    if (attempt->progress && attempt->sink) {
         connect(reply, &QNetworkReply::downloadProgress, this, [attempt](qint64 received, qint64 total) {
             if (total > 0 && received > 0)
                 attempt->progress(received, total);
+        });
+    } else if (attempt->progress) {
+        connect(reply, &QNetworkReply::uploadProgress, this, [attempt](qint64 sent, qint64 total) {
+            if (total > 0 && sent > 0)
+                attempt->progress(sent, total);
         });
     }
     if (attempt->sink) {

@@ -35,7 +35,8 @@ Result<OAuthTokens> OAuthTest::run(OAuthSignIn &signIn, const std::function<void
     std::optional<Result<OAuthTokens>> outcome;
     const QUrl address = signIn.start([&outcome](Result<OAuthTokens> tokens) { outcome.emplace(std::move(tokens)); });
     browser(address);
-    QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 10000);
+    if (!QTest::qWaitFor([&outcome] { return outcome.has_value(); }, 10000))
+        return Error{u"timed out"_s};
     return *outcome;
 }
 
