@@ -5,12 +5,14 @@
 #include "support/WindowFixture.h"
 #include "gui/ScreenView.h"
 #include "gui/TwoLineDelegate.h"
+#include "cloud/GDLoginController.h"
 #include "importing/FileChooserViewController.h"
 #include "shell/ScreenRegistry.h"
 #include "shell/UiHost.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -20,6 +22,7 @@ class CloudWindowTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void dropboxDownloadList();
+    void driveSignInScreen();
 };
 
 void CloudWindowTest::dropboxDownloadList()
@@ -44,6 +47,23 @@ void CloudWindowTest::dropboxDownloadList()
     QVERIFY(files->item(0)->data(TwoLineDelegate::DetailRole).toString().endsWith(u"(175.78 KB)"_s));
     QVERIFY(fixture.findInWindow<QToolButton>(u"backButton"_s)->isVisible());
     fixture.screenshot(u"cloud-dropbox-download"_s);
+}
+
+void CloudWindowTest::driveSignInScreen()
+{
+    WindowFixture fixture;
+    CloudFixture cloud;
+    auto *chooser = static_cast<FileChooserViewController *>(ScreenRegistry::getViewController(FileChooserScreen));
+    UiHost::current()->push(chooser);
+    // Not signed in: the file list opens the sign-in screen over itself.
+    chooser->loadFiles(FileChooserViewController::GoogleDownloadMode);
+    WindowFixture::settle();
+    QCOMPARE(fixture.top()->controller()->screenNumber(), GDLoginScreen);
+    QVERIFY(fixture.find<QLabel>(u"note"_s)->text().startsWith(u"Note: Google docs"_s));
+    auto *signIn = fixture.find<QPushButton>(u"signIn"_s);
+    QVERIFY(signIn->isEnabled());
+    QVERIFY(!fixture.find<QLabel>(u"waiting"_s)->isVisible());
+    fixture.screenshot(u"cloud-drive-sign-in"_s);
 }
 
 QTEST_MAIN(CloudWindowTest)
