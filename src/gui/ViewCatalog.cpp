@@ -9,6 +9,7 @@
 #include "FileChooserView.h"
 #include "ExportFileView.h"
 #include "FiltersView.h"
+#include "GDLoginView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
 #include "QRCodeView.h"
@@ -25,6 +26,7 @@
 #include "selection/ABEntriesViewController.h"
 #include "exporting/ExportFileViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
+#include "cloud/GDLoginController.h"
 #include "shell/LanguageViewController.h"
 #include "shell/MainViewController.h"
 #include "shell/SettingsViewController.h"
@@ -39,6 +41,7 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<SettingsView, SettingsViewController>(SettingsScreen);
     ViewFactory::registerViewClass<FiltersView, ImpExpFiltersViewController>(ImpExpFiltersScreen);
     ViewFactory::registerViewClass<LanguageView, LanguageViewController>(LanguageScreen);
+    ViewFactory::registerViewClass<GDLoginView, GDLoginController>(GDLoginScreen);
     ViewFactory::registerViewClass<ABEntriesView, ABEntriesViewController>(ABEntriesScreen);
     ViewFactory::registerViewClass<CSVHeaderView, CSVHeaderViewController>(CSVHeaderScreen);
     ViewFactory::registerViewClass<FileChooserView, FileChooserViewController>(FileChooserScreen);

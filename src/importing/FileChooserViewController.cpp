@@ -2,6 +2,7 @@
 
 #include "CSVHeaderViewController.h"
 #include "ImportFormats.h"
+#include "cloud/CloudFileList.h"
 #include "formats/csv/CSVimport.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
@@ -31,6 +32,18 @@ const Extension kExtensions[] = {
     {"htm", 2, "f_html.png", false}, {"jpg", 3, "f_file.png", false}, {"dat", 1, "f_bin.png", false},
     {"zip", 5, "f_zip.png", false},
 };
+
+// The service of a cloud mode with Dropbox and Google Drive clients; false for every other mode.
+bool cloudService(int mode, CloudAccounts::Service *service)
+{
+    switch (mode) {
+    case FileChooserViewController::DropboxUploadMode:
+    case FileChooserViewController::DropboxDownloadMode: *service = CloudAccounts::Dropbox; return true;
+    case FileChooserViewController::GoogleUploadMode:
+    case FileChooserViewController::GoogleDownloadMode: *service = CloudAccounts::Drive; return true;
+    default: return false;
+    }
+}
 
 bool isCloudListMode(int mode)
 {
@@ -133,8 +146,11 @@ void FileChooserViewController::loadFiles(int mode)
         }
     }
     Q_EMIT changed();
-    if (isCloudListMode(mode))
+    startCloud();
+    if (isCloudListMode(mode)) {
+        m_rightButtonEnabled = false;
         return;
+    }
     m_rightButtonEnabled = !m_rows.isEmpty();
     if (m_rows.isEmpty()) {
         showWarning(L("KNoFilesFound"));
@@ -149,6 +165,13 @@ void FileChooserViewController::selectRow(int index)
     if (m_importing || index < 0 || index >= m_rows.size())
         return;
     const FileRow row = m_rows[index];
+    if (m_cloud) {
+        if (isCloudListMode(m_mode))
+            m_cloud->download(index);
+        else if (!row.isFolder)
+            m_cloud->upload(index, Documents::filePath(row.name));
+        return;
+    }
     if (m_mode != ImportMode) {
         if (!row.isFolder)
             Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
@@ -260,6 +283,10 @@ void FileChooserViewController::savingData()
 
 void FileChooserViewController::deleteRow(int index)
 {
+    if (m_cloud && isCloudListMode(m_mode)) {
+        m_cloud->remove(index);
+        return;
+    }
     if (m_importing || index < 0 || index >= m_rows.size() || isCloudListMode(m_mode))
         return;
     const FileRow row = m_rows[index];
@@ -305,4 +332,43 @@ void FileChooserViewController::beginImportCSV()
     startImport(QStringLiteral("CSV"), false, [importer = m_csvImport, mask](ProgressTarget *progress) {
         return importer->importWithTagert(progress, mask);
     });
+}
+
+void FileChooserViewController::startCloud()
+{
+    delete m_cloud;
+    m_cloud = nullptr;
+    CloudAccounts::Service service;
+    // Nothing to upload: no reason to sign in.
+    if (!cloudService(m_mode, &service) || (!isCloudListMode(m_mode) && m_rows.isEmpty()))
+        return;
+    m_cloud = new CloudFileList(service, !isCloudListMode(m_mode), this);
+    // The back button stays hidden while the service works.
+    connect(m_cloud, &CloudFileList::busyChanged, this, [this](bool busy) { setLocked(busy); });
+    connect(m_cloud, &CloudFileList::listed, this, &FileChooserViewController::showRemoteFiles);
+    connect(m_cloud, &CloudFileList::rowDone, this, &FileChooserViewController::removeRowAfterTransfer);
+    connect(m_cloud, &CloudFileList::openScreen, this, &FileChooserViewController::pushChild);
+    m_cloud->start();
+}
+
+void FileChooserViewController::showRemoteFiles(const QList<RemoteFile> &files)
+{
+    m_rows.clear();
+    for (const RemoteFile &file : files) {
+        FileRow row;
+        describe(file.name, false, row);
+        row.details = detailsLine(file.modified, file.size);
+        m_rows.append(row);
+    }
+    m_rightButtonEnabled = !m_rows.isEmpty();
+    Q_EMIT changed();
+}
+
+void FileChooserViewController::removeRowAfterTransfer(int index)
+{
+    if (index < 0 || index >= m_rows.size())
+        return;
+    m_rows.removeAt(index);
+    m_rightButtonEnabled = !m_rows.isEmpty();
+    Q_EMIT changed();
 }

@@ -14,6 +14,8 @@
 #include <memory>
 
 class CSVimport;
+class CloudFileList;
+struct RemoteFile;
 
 // The list of files in the documents folder. In mode 0 it is the import screen: it shows
 // which files can be imported, asks, runs the right reader on a worker thread with a progress
@@ -95,6 +97,10 @@ Q_SIGNALS:
 private:
     void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
     void importDone(int result);
+    // The cloud modes: the service's half of the list for modes 4, 5, 8 and 9.
+    void startCloud();
+    void showRemoteFiles(const QList<RemoteFile> &files);
+    void removeRowAfterTransfer(int index);
     bool m_importing = false;
     ProgressSteps m_progressSteps; // touched by the worker only
     int m_mode = ImportMode;
@@ -102,4 +108,5 @@ private:
     bool m_rightButtonEnabled = false;
     // The importer of the CSV file being mapped; replaced by the next CSV file.
     std::shared_ptr<CSVimport> m_csvImport;
+    CloudFileList *m_cloud = nullptr; // in the cloud modes only
 };

@@ -1,5 +1,7 @@
 #include "ScreenCatalog.h"
 
+#include "cloud/CloudAccounts.h"
+#include "cloud/GDLoginController.h"
 #include "exporting/ExportFileViewController.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
@@ -17,6 +19,7 @@
 
 void ScreenCatalog::registerAll()
 {
+    CloudAccounts::installHooks();
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
     ScreenRegistry::registerFactory(FileChooserScreen, [] { return new FileChooserViewController; });
@@ -30,5 +33,6 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(DuplicateSearchScreen, [] { return new DuplicateSearchViewController; });
     ScreenRegistry::registerFactory(MergeScreen, [] { return new MergeViewController; });
     ScreenRegistry::registerFactory(ABGroupsScreen, [] { return new ABGroupsViewController; });
+    ScreenRegistry::registerFactory(GDLoginScreen, [] { return new GDLoginController; });
     ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
 }

@@ -7,6 +7,9 @@
 #include <QList>
 
 namespace {
+// The highest screen number: 23 is the Google Drive sign-in of the cloud library.
+constexpr int kHighestScreen = 23;
+
 QHash<int, ScreenRegistry::Factory> &factories()
 {
     static QHash<int, ScreenRegistry::Factory> table;
@@ -36,7 +39,7 @@ ScreenController *ScreenRegistry::getViewController(int screenNumber)
             return screen;
     }
     auto factory = factories().find(screenNumber);
-    if (screenNumber < 2 || screenNumber > 22 || factory == factories().end()) {
+    if (screenNumber < 2 || screenNumber > kHighestScreen || factory == factories().end()) {
         DevLog::log(QStringLiteral("getViewController COULD NOT CREATE %1").arg(screenNumber));
         return nullptr;
     }
