@@ -6,6 +6,9 @@
 #include "DuplicateSearchView.h"
 #include "MergeView.h"
 #include "CSVHeaderView.h"
+#include "CarrierView.h"
+#include "FormatNumberView.h"
+#include "RulesChooserView.h"
 #include "FileChooserView.h"
 #include "ExportFileView.h"
 #include "FiltersView.h"
@@ -21,6 +24,9 @@
 #include "importing/CSVHeaderViewController.h"
 #include "merge/DuplicateSearchViewController.h"
 #include "merge/MergeViewController.h"
+#include "numbers/CarrierViewController.h"
+#include "numbers/FormatNumberViewController.h"
+#include "numbers/RulesChooserViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "qr/QRCodeViewController.h"
 #include "selection/ABEntriesViewController.h"
@@ -50,4 +56,7 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<MergeView, MergeViewController>(MergeScreen);
     ViewFactory::registerViewClass<ABGroupsView, ABGroupsViewController>(ABGroupsScreen);
     ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
+    ViewFactory::registerViewClass<CarrierView, CarrierViewController>(CarrierScreen);
+    ViewFactory::registerViewClass<FormatNumberView, FormatNumberViewController>(FormatNumberScreen);
+    ViewFactory::registerViewClass<RulesChooserView, RulesChooserViewController>(RulesChooserScreen);
 }

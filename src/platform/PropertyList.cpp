@@ -139,11 +139,14 @@ Result<QVariant> fromNode(plist_t node, int depth)
 
 } // namespace
 
-Result<QVariant> PropertyList::read(const QByteArray &bytes)
+namespace {
+
+// The parsed root node; binary lists are checked first, since libplist recurses once per
+// level and aborts on some damaged texts.
+Result<PlistPtr> parse(const QByteArray &bytes)
 {
     plist_t root = nullptr;
     if (bytes.size() >= 8 && plist_is_binary(bytes.constData(), uint32_t(bytes.size()))) {
-        // libplist recurses once per level and aborts on some damaged texts: checked first.
         if (Result<void> sound = BinaryPlistCheck::check(bytes, kMaxDepth); !sound)
             return Error{sound.error()};
         plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
@@ -152,19 +155,73 @@ Result<QVariant> PropertyList::read(const QByteArray &bytes)
         plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &root);
     if (!root)
         return Error{QStringLiteral("not a property list")};
-    PlistPtr owner(root);
-    return fromNode(root, 0);
+    return PlistPtr(root);
+}
+
+QByteArray toXml(plist_t node)
+{
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    QByteArray bytes(xml, qsizetype(length));
+    free(xml);
+    return bytes;
+}
+
+} // namespace
+
+Result<QVariant> PropertyList::read(const QByteArray &bytes)
+{
+    Result<PlistPtr> root = parse(bytes);
+    if (!root)
+        return Error{root.error()};
+    return fromNode(root->get(), 0);
+}
+
+Result<PropertyList::Entries> PropertyList::readDictionaryEntries(const QByteArray &bytes)
+{
+    Result<PlistPtr> root = parse(bytes);
+    if (!root)
+        return Error{root.error()};
+    plist_t dict = root->get();
+    if (plist_get_node_type(dict) != PLIST_DICT)
+        return Error{QStringLiteral("the root is not a dictionary")};
+    Entries entries;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(dict, &it);
+    for (;;) {
+        char *key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(dict, it, &key, &item);
+        if (!item) {
+            free(key);
+            break;
+        }
+        Result<QVariant> converted = fromNode(item, 1);
+        const QString name = QString::fromUtf8(key);
+        free(key);
+        if (!converted) {
+            free(it);
+            return Error{converted.error()};
+        }
+        entries.append({name, *converted});
+    }
+    free(it);
+    return entries;
+}
+
+QByteArray PropertyList::writeXmlDictionary(const Entries &entries)
+{
+    PlistPtr dict(plist_new_dict());
+    for (const auto &[key, value] : entries)
+        plist_dict_set_item(dict.get(), key.toUtf8().constData(), toNode(value));
+    return toXml(dict.get());
 }
 
 QByteArray PropertyList::writeXml(const QVariant &root)
 {
     PlistPtr node(toNode(root));
-    char *xml = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(node.get(), &xml, &length);
-    QByteArray bytes(xml, qsizetype(length));
-    free(xml);
-    return bytes;
+    return toXml(node.get());
 }
 
 QByteArray PropertyList::writeBinary(const QVariant &root)

@@ -10,6 +10,9 @@
 #include "qr/QRCodeViewController.h"
 #include "merge/DuplicateSearchViewController.h"
 #include "merge/MergeViewController.h"
+#include "numbers/CarrierViewController.h"
+#include "numbers/FormatNumberViewController.h"
+#include "numbers/RulesChooserViewController.h"
 #include "selection/ABEntriesViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
 #include "shell/LanguageViewController.h"
@@ -35,4 +38,7 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(ABGroupsScreen, [] { return new ABGroupsViewController; });
     ScreenRegistry::registerFactory(GDLoginScreen, [] { return new GDLoginController; });
     ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
+    ScreenRegistry::registerFactory(CarrierScreen, [] { return new CarrierViewController; });
+    ScreenRegistry::registerFactory(FormatNumberScreen, [] { return new FormatNumberViewController; });
+    ScreenRegistry::registerFactory(RulesChooserScreen, [] { return new RulesChooserViewController; });
 }
