@@ -49,7 +49,7 @@ private Q_SLOTS:
     void changeNumbersPreviewAndChooser()
     {
         QVERIFY(PhonePeople::add(*m_fixture->env().open(), {{u"Ann"_s, u"Smith"_s, {u"(55) 12"_s, u"5512"_s}},
-                                                            {u"Tom"_s, u"& <b>Jerry</b>"_s, {u"999"_s}}}));
+                                                            {u"Tom"_s, u"& <b>Jerry</b>"_s, {u"712"_s}}}));
         SavedRules::save(u"Trunk 0"_s, {u"21@"_s, u"0"_s, ChangeRule::Prefix, false});
         openFromMenu(MainViewController::RowChangeNumbers, CarrierScreen);
         auto *carrier = qobject_cast<CarrierViewController *>(m_fixture->top()->controller());
