@@ -5,6 +5,7 @@
 
 #include "benchsupport.h"
 
+#include "addressbook/ABAddressBook.h"
 #include "numbers/ChangeRule.h"
 #include "numbers/FormatMasks.h"
 #include "numbers/NumberPass.h"
