@@ -1,5 +1,6 @@
 #include "support/RecordingUiHost.h"
 #include "support/TestEnvironment.h"
+#include "platform/DeviceFacts.h"
 #include "platform/PropertyList.h"
 #include "screens/ScreenCatalog.h"
 #include "shell/AppData.h"
@@ -66,7 +67,7 @@ private Q_SLOTS:
         AppDelegate delegate;
         delegate.launch(QUrl::fromLocalFile(QStringLiteral("/tmp/x.vcf")));
         const QString log = readAll(FLog::sharedInstance().path());
-        QVERIFY(log.contains(QStringLiteral(" Vennaro v 0.1.0 (") + QStringLiteral(__DATE__) + QStringLiteral(")\n")));
+        QVERIFY(log.contains(QStringLiteral(" Vennaro v 0.1.0 (") + DeviceFacts::buildDate() + QStringLiteral(")\n")));
         QVERIFY(log.contains(QStringLiteral(" url file:///tmp/x.vcf\n")));
         QCOMPARE(host.stack.size(), 1);
         QCOMPARE(host.stack.first(), delegate.mainMenu());
