@@ -113,9 +113,7 @@ void CloudFileList::endSignIn()
 {
     m_signIn->deleteLater();
     m_signIn = nullptr;
-    if (UiHost *host = UiHost::current())
-        host->closeProgress();
-    setBusy(false);
+    transferEnded();
 }
 
 void CloudFileList::list()
@@ -149,12 +147,23 @@ void CloudFileList::showTransferProgress(const QString &taskKeyText)
         host->showProgress(taskKeyText, false);
 }
 
-void CloudFileList::transferFailed(const QString &operation, const QString &description)
+void CloudFileList::transferEnded()
 {
-    DevLog::log(QStringLiteral("%1 %2").arg(operation, description));
     if (UiHost *host = UiHost::current())
         host->closeProgress();
     setBusy(false);
+}
+
+void CloudFileList::transferSucceeded(const QString &message)
+{
+    transferEnded();
+    showInfo(message);
+}
+
+void CloudFileList::transferFailed(const QString &operation, const QString &description)
+{
+    DevLog::log(QStringLiteral("%1 %2").arg(operation, description));
+    transferEnded();
     showError(description);
 }
 
@@ -178,10 +187,7 @@ void CloudFileList::upload(int row, const QString &localPath)
             transferFailed(QStringLiteral("upload"), result.error());
             return;
         }
-        if (UiHost *host = UiHost::current())
-            host->closeProgress();
-        setBusy(false);
-        showInfo(m_service == CloudAccounts::Dropbox ? L("KUploadedToDropbox").arg(name) : L("KUploadOK"));
+        transferSucceeded(m_service == CloudAccounts::Dropbox ? L("KUploadedToDropbox").arg(name) : L("KUploadOK"));
         Q_EMIT rowDone(row);
     });
 }
@@ -197,10 +203,7 @@ void CloudFileList::download(int row)
             transferFailed(QStringLiteral("download"), result.error());
             return;
         }
-        if (UiHost *host = UiHost::current())
-            host->closeProgress();
-        setBusy(false);
-        showInfo(m_service == CloudAccounts::Dropbox ? L("KDownloadFromDropbox").arg(file.name) : L("KFiledownloaded"));
+        transferSucceeded(m_service == CloudAccounts::Dropbox ? L("KDownloadFromDropbox").arg(file.name) : L("KFiledownloaded"));
         // The rows may have changed meanwhile: find the file's row again.
         for (int i = 0; i < m_files.size(); ++i) {
             if (m_files[i].id == file.id) {

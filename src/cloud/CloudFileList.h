@@ -47,6 +47,9 @@ private:
     void setBusy(bool busy);
     void showTransferProgress(const QString &task);
     RemoteFolder::Progress progressBar() const;
+    // Closes the sheet and unlocks the screen after a transfer or sign-in.
+    void transferEnded();
+    void transferSucceeded(const QString &message);
     void transferFailed(const QString &operation, const QString &description);
     void writeChoiceFlag() const;
 

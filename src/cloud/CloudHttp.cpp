@@ -29,17 +29,24 @@ CloudHttp::CloudHttp(OAuthSession *session, QObject *parent) : QObject(parent), 
 
 void CloudHttp::send(CloudCall call, Done done, Progress progress, Sink sink)
 {
-    auto attempt = std::make_shared<Attempt>(Attempt{std::move(call), std::move(done), std::move(progress), std::move(sink)});
+    startWithToken(std::make_shared<Attempt>(Attempt{std::move(call), std::move(done), std::move(progress), std::move(sink)}), false);
+}
+
+void CloudHttp::startWithToken(std::shared_ptr<Attempt> attempt, bool refreshed)
+{
     QPointer<CloudHttp> self(this);
-    m_session->accessToken([self, attempt](Result<QString> token) {
+    auto go = [self, attempt](Result<QString> token) {
         if (!self)
             return;
-        if (!token) {
+        if (token)
+            self->start(attempt, *token);
+        else
             attempt->done(Reply{0, {}, nullptr, token.error()});
-            return;
-        }
-        self->start(attempt, *token);
-    });
+    };
+    if (refreshed)
+        m_session->refreshAccessToken(go);
+    else
+        m_session->accessToken(go);
 }
 
 void CloudHttp::start(std::shared_ptr<Attempt> attempt, const QString &token)
@@ -80,18 +87,9 @@ void CloudHttp::finished(std::shared_ptr<Attempt> attempt, QNetworkReply *reply)
     const QByteArray body = reply->readAll();
     if (status / 100 == 2 && attempt->sink && !attempt->sinkFailed && !body.isEmpty())
         attempt->sinkFailed = !attempt->sink(body);
-    QPointer<CloudHttp> self(this);
     if (status == 401 && !attempt->refreshed) {
         attempt->refreshed = true;
-        m_session->refreshAccessToken([self, attempt](Result<QString> token) {
-            if (!self)
-                return;
-            if (!token) {
-                attempt->done(Reply{401, {}, nullptr, token.error()});
-                return;
-            }
-            self->start(attempt, *token);
-        });
+        startWithToken(attempt, true);
         return;
     }
     const bool limited = status == 429 || (m_isRateLimited && m_isRateLimited(status, body));
@@ -101,16 +99,7 @@ void CloudHttp::finished(std::shared_ptr<Attempt> attempt, QNetworkReply *reply)
             ++attempt->retries;
             DevLog::log(QStringLiteral("rate limited (%1), retry in %2 s").arg(status).arg(seconds));
             Q_EMIT waitingToRetry(seconds);
-            QTimer::singleShot(seconds * 1000, this, [self, attempt] {
-                self->m_session->accessToken([self, attempt](Result<QString> token) {
-                    if (!self)
-                        return;
-                    if (!token)
-                        attempt->done(Reply{0, {}, nullptr, token.error()});
-                    else
-                        self->start(attempt, *token);
-                });
-            });
+            QTimer::singleShot(seconds * 1000, this, [this, attempt] { startWithToken(attempt, false); });
             return;
         }
     }

@@ -47,6 +47,8 @@ Q_SIGNALS:
 
 private:
     struct Attempt;
+    // Sends the attempt with the session's token, a newly refreshed one when asked.
+    void startWithToken(std::shared_ptr<Attempt> attempt, bool refreshed);
     void start(std::shared_ptr<Attempt> attempt, const QString &token);
     void finished(std::shared_ptr<Attempt> attempt, QNetworkReply *reply);
     static int retryDelay(QNetworkReply *reply, const QByteArray &body, int attempt);

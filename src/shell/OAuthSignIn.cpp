@@ -18,7 +18,8 @@ void answerBrowser(QTcpSocket *socket, int status, const QString &text)
                                            "<body><p>%1</p></body></html>")
                                 .arg(text.toHtmlEscaped())
                                 .toUtf8();
-    socket->write("HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Bad Request")
+    const QByteArray reason = status == 200 ? " OK" : status == 404 ? " Not Found" : " Bad Request";
+    socket->write("HTTP/1.1 " + QByteArray::number(status) + reason
                   + "\r\nContent-Type: text/html; charset=utf-8\r\nConnection: close\r\nContent-Length: "
                   + QByteArray::number(page.size()) + "\r\n\r\n" + page);
     socket->disconnectFromHost();

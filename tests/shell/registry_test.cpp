@@ -30,11 +30,11 @@ private Q_SLOTS:
         QStringList lines;
         DevLog::setSink([&](const QString &line) { lines.append(line); });
         QVERIFY(!ScreenRegistry::getViewController(0));
-        QVERIFY(!ScreenRegistry::getViewController(23));
+        QVERIFY(!ScreenRegistry::getViewController(24));
         QVERIFY(!ScreenRegistry::getViewController(MainScreen)); // made by the launch, never by a factory
         DevLog::setSink({});
         QCOMPARE(lines, QStringList({QStringLiteral("getViewController COULD NOT CREATE 0"),
-                                     QStringLiteral("getViewController COULD NOT CREATE 23"),
+                                     QStringLiteral("getViewController COULD NOT CREATE 24"),
                                      QStringLiteral("getViewController COULD NOT CREATE 1")}));
     }
 
