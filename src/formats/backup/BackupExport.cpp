@@ -47,7 +47,9 @@ bool removePersons(const QList<ABRecordID> &ids)
 bool keepEarlierRecoveryFile(const QString &path)
 {
     const QFileInfo earlier(path);
-    if (!earlier.exists())
+    // Only a file is an earlier recovery file; anything else stays where it is (and the new
+    // file cannot be written over it).
+    if (!earlier.isFile())
         return true;
     const QString stem = earlier.dir().filePath(earlier.completeBaseName() + QLatin1Char('-')
                                                 + earlier.lastModified().toString(QStringLiteral("yyyyMMdd-HHmmss")));
