@@ -1,5 +1,6 @@
-// Imports 100,000 CSV rows and 100,000 LDIF entries, each in its own child process so that
-// each import's peak memory is its own. argv[1] is the scratch folder.
+// Imports 100,000 CSV rows, 100,000 LDIF entries and one LDIF entry whose photo is a single
+// 50 MB base64 line, each in its own child process so that each import's peak memory is its
+// own. argv[1] is the scratch folder.
 
 #include "benchsupport.h"
 #include "formats/csv/CSVimport.h"
@@ -58,6 +59,21 @@ QString generateLdif(const QString &path)
     return path;
 }
 
+// One entry whose photo value is one line of 50 MB: reading it must take time in proportion
+// to its length.
+QString generateLongLine(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("version: 1\ndn: cn=Long Line\ncn: Long Line\nsn: Line\njpegPhoto:: ");
+    const QByteArray block = QByteArray(3 * 1024 * 1024, 'v').toBase64();
+    for (qint64 written = 0; written < 50LL * 1024 * 1024; written += block.size())
+        file.write(block);
+    file.write("\n\n");
+    return path;
+}
+
 long peakKilobytes()
 {
     rusage usage{};
@@ -70,10 +86,16 @@ int runOne(const QString &folder, const QString &kind)
     DevLog::setConsoleEnabled(false);
     BenchScratch scratch(folder, kind);
     const bool csv = kind == QLatin1String("csv");
-    const QString path = csv ? generateCsv(folder + QStringLiteral("/bench.csv")) : generateLdif(folder + QStringLiteral("/bench.ldif"));
+    const bool longLine = kind == QLatin1String("ldif-long-line");
+    const QString path = csv        ? generateCsv(folder + QStringLiteral("/bench.csv"))
+                         : longLine ? generateLongLine(folder + QStringLiteral("/long-line.ldif"))
+                                    : generateLdif(folder + QStringLiteral("/bench.ldif"));
+    const int expected = longLine ? 1 : kCount;
     const long beforeKB = peakKilobytes();
     const uint32_t mask = AppData::sharedInstance().importMask();
-    BenchTimer timer(csv ? QStringLiteral("import %1 CSV rows").arg(kCount) : QStringLiteral("import %1 LDIF entries").arg(kCount));
+    BenchTimer timer(csv        ? QStringLiteral("import %1 CSV rows").arg(kCount)
+                     : longLine ? QStringLiteral("import an LDIF entry with one 50 MB line")
+                                : QStringLiteral("import %1 LDIF entries").arg(kCount));
     int result = -1;
     if (csv) {
         Result<std::shared_ptr<CSVimport>> importer = CSVimport::fromFile(path, 0);
@@ -85,7 +107,7 @@ int runOne(const QString &folder, const QString &kind)
     timer.report(result, fileSize(path));
     std::printf("   peak memory of the %s import process: %ld MB (%ld MB before the import)\n", qPrintable(kind),
                 peakKilobytes() / 1024, beforeKB / 1024);
-    return result == kCount ? 0 : 1;
+    return result == expected ? 0 : 1;
 }
 
 } // namespace
@@ -98,7 +120,7 @@ int main(int argc, char **argv)
     if (argc > 2)
         return runOne(folder, QString::fromLatin1(argv[2]));
     int failures = 0;
-    for (const QString &kind : {QStringLiteral("csv"), QStringLiteral("ldif")}) {
+    for (const QString &kind : {QStringLiteral("csv"), QStringLiteral("ldif"), QStringLiteral("ldif-long-line")}) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(), {folder, kind});

@@ -474,8 +474,21 @@ bool ABAddressBook::save(QString *error)
             record->m_pendingMembers.clear();
             record->m_pendingMemberSet.clear();
         }
-        for (const ABRecordRef &record : std::as_const(m_removed))
+        QSet<ABRecordID> removedIDs;
+        for (const ABRecordRef &record : std::as_const(m_removed)) {
             m_loaded.remove(record->recordID());
+            removedIDs.insert(record->recordID());
+        }
+        // The database dropped their memberships; the groups of this handle forget them too,
+        // or a later member change would write them back.
+        if (!removedIDs.isEmpty()) {
+            for (const ABRecordRef &record : std::as_const(m_loaded)) {
+                if (!record->m_memberIDSet.intersects(removedIDs))
+                    continue;
+                record->m_memberIDs.removeIf([&removedIDs](ABRecordID id) { return removedIDs.contains(id); });
+                record->m_memberIDSet.subtract(removedIDs);
+            }
+        }
         m_added.clear();
         m_removed.clear();
         return true;
@@ -524,7 +537,9 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement putImage(db, "INSERT OR REPLACE INTO images(record, data) VALUES (?, ?)");
     ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
-    ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) VALUES (?, ?, ?)");
+    // A member another handle has removed since this one read the group stays out.
+    ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) "
+                                          "SELECT ?1, ?2, ?3 WHERE EXISTS (SELECT 1 FROM records WHERE id = ?2)");
     for (const ABRecordRef &record : std::as_const(touched)) {
         if (record->m_change == ABRecord::Change::Removed)
             continue;

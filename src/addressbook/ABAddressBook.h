@@ -101,6 +101,5 @@ private:
     QHash<ABRecordID, ABRecordRef> m_loaded;
     QList<ABRecordRef> m_added;
     QList<ABRecordRef> m_removed;
-    // Membership tests of the two lists, which hold up to every person of the book.
     int m_nameFormat = -1;
 };

@@ -3,11 +3,8 @@
 #include "ABAddressBook.h"
 #include "ABRecordCodec.h"
 
-#include <QCollator>
 #include <QDateTime>
 #include <QStringList>
-
-#include <algorithm>
 
 ABRecordRef ABRecord::createPerson(const ABRecordRef &source)
 {
@@ -216,19 +213,6 @@ QList<ABRecordRef> ABRecord::copyArrayOfAllMembers() const
         }
     }
     members += m_pendingMembers;
-    return members;
-}
-
-QList<ABRecordRef> ABRecord::copyArrayOfAllMembersWithSortOrdering(int sortOrdering) const
-{
-    QList<ABRecordRef> members = copyArrayOfAllMembers();
-    QCollator collator;
-    ABPropertyID primary = sortOrdering == kABPersonSortByFirstName ? kABPersonFirstNameProperty : kABPersonLastNameProperty;
-    ABPropertyID secondary = sortOrdering == kABPersonSortByFirstName ? kABPersonLastNameProperty : kABPersonFirstNameProperty;
-    std::stable_sort(members.begin(), members.end(), [&](const ABRecordRef &a, const ABRecordRef &b) {
-        int order = collator.compare(a->copyText(primary), b->copyText(primary));
-        return order != 0 ? order < 0 : collator.compare(a->copyText(secondary), b->copyText(secondary)) < 0;
-    });
     return members;
 }
 

@@ -54,7 +54,6 @@ public:
 
     // Group members: person records of the same handle.
     QList<ABRecordRef> copyArrayOfAllMembers() const;
-    QList<ABRecordRef> copyArrayOfAllMembersWithSortOrdering(int sortOrdering) const;
     // The identifiers of the saved members, in member order, without loading them.
     QList<ABRecordID> copyArrayOfAllMemberIDs() const { return m_memberIDs; }
     bool addMember(const ABRecordRef &person, QString *error = nullptr);

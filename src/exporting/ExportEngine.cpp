@@ -1,14 +1,12 @@
 #include "ExportEngine.h"
 
-#include "formats/common/ProgressSteps.h"
-
 #include "ExportRun.h"
 #include "addressbook/ABSources.h"
+#include "formats/common/SelectionWalk.h"
 #include "formats/common/TextConversion.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
 #include "shell/FLog.h"
-#include "shell/MainThread.h"
 
 #include <QSaveFile>
 
@@ -32,32 +30,6 @@ int failure(const QString &reason)
     return -1;
 }
 
-// Calls `visit` with the person of each selected row in list order, none for a row whose
-// person has vanished. Rows are read in blocks, one read per block, and the records of a
-// finished block are let go, so memory stays flat however many rows there are.
-template<typename Visit>
-void forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, Visit visit)
-{
-    constexpr qsizetype kBlockSize = 1000;
-    QList<ABRecordID> ids;
-    ids.reserve(kBlockSize);
-    auto readBlock = [&] {
-        for (const ABRecordRef &person : book.peopleWithRecordIDs(ids))
-            visit(person);
-        ids.clear();
-        book.releaseUnusedRecords();
-    };
-    for (const EntryDataRef &row : rows) {
-        if (!row->selected)
-            continue;
-        ids.append(row->recID);
-        if (ids.size() == kBlockSize)
-            readBlock();
-    }
-    if (!ids.isEmpty())
-        readBlock();
-}
-
 } // namespace
 
 int exportData(const ExportRequest &request)
@@ -67,8 +39,7 @@ int exportData(const ExportRequest &request)
     context.mask = request.mask;
     context.layout = request.layout;
     context.charSet = request.charSet;
-    for (const EntryDataRef &row : request.entries)
-        context.recordCount += row->selected ? 1 : 0;
+    context.recordCount = SelectionWalk::countSelected(request.entries);
 
     ABAddressBookRef book = ABSources::openAddressBook("exportData");
     if (!book)
@@ -93,26 +64,16 @@ int exportData(const ExportRequest &request)
     ExportRun run(*book, *printer, context, logEnabled, dnSuffix);
 
     if (printer->needsCountingPass()) {
-        forEachSelectedPerson(*book, request.entries, [&](const ABRecordRef &person) {
-            if (person)
-                run.writeRecord(*person, ExportRun::CountingPass);
-        });
+        SelectionWalk::forEachSelectedPerson(*book, request.entries, nullptr,
+                                             [&](const ABRecordRef &person) { run.writeRecord(*person, ExportRun::CountingPass); });
     }
     printer->prologue();
-    int written = 0;
-    ProgressSteps steps;
-    forEachSelectedPerson(*book, request.entries, [&](const ABRecordRef &person) {
-        if (!person)
-            return;
-        ++written;
-        const double progress = double(written) / context.recordCount;
-        if (request.progress && steps.moves(progress))
-            MainThread::callOnMainAndWait([&] { request.progress->setProgress(progress); });
-        run.writeRecord(*person, ExportRun::WritingPass);
-    });
+    SelectionWalk::forEachSelectedPerson(*book, request.entries, request.progress,
+                                         [&](const ABRecordRef &person) { run.writeRecord(*person, ExportRun::WritingPass); });
     printer->epilogue();
     book.reset();
-    if (!out.flush() || !file.commit())
+    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
+    if (!out.flush() || !file.flush() || !file.commit())
         return failure(QStringLiteral("cannot write %1: %2").arg(request.path, file.errorString()));
     return context.recordCount;
 }

@@ -2,14 +2,13 @@
 
 #include "ExportMessages.h"
 #include "FolderExport.h"
+#include "formats/common/SelectionWalk.h"
+#include "formats/common/SheetProgress.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
-#include "shell/MainThread.h"
 #include "shell/UiHost.h"
-
-#include <QPointer>
 
 ExportFileViewController::ExportFileViewController(QObject *parent) : ScreenController(ExportFileScreen, parent)
 {
@@ -31,10 +30,7 @@ void ExportFileViewController::setData(const EntryList &rows)
 
 int ExportFileViewController::selectedCount() const
 {
-    int count = 0;
-    for (const EntryDataRef &row : _eData)
-        count += row->selected ? 1 : 0;
-    return count;
+    return SelectionWalk::countSelected(_eData);
 }
 
 QString ExportFileViewController::recordsText() const
@@ -125,53 +121,30 @@ void ExportFileViewController::buttonPressed()
     job.singleVCard = _singleVCard;
     job.mask = settings.flagsExp();
     job.charSet = settings.charSet();
-    job.progress = this;
 
     _busy = true;
     setLocked(true);
     extension = _format;
-    _sheetOpen = true;
-    m_progressSteps.reset();
     if (UiHost *host = UiHost::current()) {
         host->showProgress(L("KExportInProgress"), false);
         host->setProgress(0);
     }
-    // The screen outlives its worker (ScreenController::runOnWorker): the writers report their
-    // progress to it to the end.
     auto outcome = std::make_shared<Outcome>();
-    runOnWorker([job, outcome] { *outcome = ExportFormats::run(job); }, [this, outcome, name = job.name] { doneAB(*outcome, name); });
-}
-
-void ExportFileViewController::setProgress(double value)
-{
-    if (!m_progressSteps.moves(value))
-        return;
-    QPointer<ExportFileViewController> self(this);
-    MainThread::callOnMainAndWait([self, value] {
-        if (self)
-            self->showProgressValue(value);
-    });
-}
-
-void ExportFileViewController::showProgressValue(double value)
-{
-    if (!_sheetOpen)
-        return;
-    if (UiHost *host = UiHost::current())
-        host->setProgress(value);
-    if (value >= 1)
-        _sheetOpen = false;
+    runOnWorker(
+        [job, outcome]() mutable {
+            SheetProgress progress;
+            job.progress = &progress;
+            *outcome = ExportFormats::run(job);
+        },
+        [this, outcome, name = job.name] { doneAB(*outcome, name); });
 }
 
 void ExportFileViewController::doneAB(const Outcome &outcome, const QString &name)
 {
     const QString extensionText = extensionOf(extension);
     // A writer that wrote nothing sent no final progress.
-    if (_sheetOpen) {
-        _sheetOpen = false;
-        if (UiHost *host = UiHost::current())
-            host->closeProgress();
-    }
+    if (UiHost *host = UiHost::current())
+        host->closeProgress();
     _busy = false;
     setLocked(false);
     switch (outcome.failure) {

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "addressbook/EntryData.h"
-#include "formats/common/ProgressSteps.h"
-#include "formats/common/ProgressTarget.h"
 #include "ExportDataReceiver.h"
 #include "ExportFormats.h"
 #include "shell/ScreenController.h"
@@ -13,7 +11,7 @@
 // The export screen (screen 8): the user names the file and picks one of seven formats for the
 // rows the selection list hands over; the matching writer runs on a worker thread behind the
 // progress sheet, with the screen locked, and the result is reported in an alert.
-class ExportFileViewController : public ScreenController, public ExportDataReceiver, public ProgressTarget {
+class ExportFileViewController : public ScreenController, public ExportDataReceiver {
     Q_OBJECT
 public:
     // The format segments, in the order shown.
@@ -70,10 +68,6 @@ public:
     // While a writer runs.
     bool isBusy() const { return _busy; }
 
-    // ProgressTarget; may be called from the worker: moves the sheet's bar on the main thread
-    // (1 or more closes the sheet).
-    void setProgress(double value) override;
-
     // The extension of the file a format makes ("zip" for a VCF export of separate files).
     QString extensionOf(int format) const;
 
@@ -83,7 +77,6 @@ private:
 
     void doneAB(const Outcome &outcome, const QString &name);
     int selectedCount() const;
-    void showProgressValue(double value);
 
     EntryList _eData;
     QString _textFile;
@@ -93,6 +86,4 @@ private:
     bool _singleVCard = true;
     int extension = BIN; // the format of the running export, for its message
     bool _busy = false;
-    bool _sheetOpen = false;
-    ProgressSteps m_progressSteps; // touched by the export's worker only
 };

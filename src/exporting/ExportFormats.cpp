@@ -4,6 +4,7 @@
 #include "FolderExport.h"
 #include "addressbook/ABSources.h"
 #include "formats/backup/BackupExport.h"
+#include "formats/common/SelectionWalk.h"
 #include "formats/vcard/VCardWriter.h"
 #include "formats/wincontact/WinContactWriter.h"
 #include "shell/Documents.h"
@@ -22,14 +23,6 @@ const Description kFormats[kCount] = {
     {"WIN", "win", nullptr, "Windows contacts", "KWindowsNote", "zip"},
 };
 
-int selectedCount(const EntryList &rows)
-{
-    int count = 0;
-    for (const EntryDataRef &row : rows)
-        count += row->selected ? 1 : 0;
-    return count;
-}
-
 QString pathOf(const Job &job)
 {
     return Documents::filePath(job.name + QLatin1Char('.') + extensionOf(job.format, job.singleVCard));
@@ -41,7 +34,7 @@ Outcome runBackup(const Job &job)
     // The backup writer answers 0 without an address book and -1 when the file fails.
     if (answer < 0)
         return {answer, Failure::File};
-    if (answer == 0 && selectedCount(job.rows) > 0)
+    if (answer == 0 && SelectionWalk::countSelected(job.rows) > 0)
         return {answer, Failure::AddressBook};
     return {answer, Failure::None};
 }
@@ -79,14 +72,14 @@ Outcome runFolderWriter(const Job &job)
     } else {
         const FolderExport::Outcome zipped = FolderExport::writeZipped(job.name, write);
         outcome.answer = zipped.answer;
-        if (!zipped.folderMade || (zipped.answer >= 0 && !zipped.packaged))
+        if (!zipped.folderMade || (zipped.answer > 0 && !zipped.packaged))
             return {outcome.answer, Failure::File};
     }
-    // Both writers answer -1 without an address book; the vCard writer answers 0 for selected
-    // rows when its single file cannot be created.
+    // Both writers answer -1 without an address book, and 0 for selected rows when a file
+    // could not be written.
     if (outcome.answer < 0)
         outcome.failure = Failure::AddressBook;
-    else if (outcome.answer == 0 && selectedCount(job.rows) > 0)
+    else if (outcome.answer == 0 && SelectionWalk::countSelected(job.rows) > 0)
         outcome.failure = Failure::File;
     return outcome;
 }

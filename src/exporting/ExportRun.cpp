@@ -1,5 +1,6 @@
 #include "ExportRun.h"
 
+#include "formats/common/GroupNames.h"
 #include "formats/common/LabelKinds.h"
 #include "formats/common/TextConversion.h"
 #include "platform/DevLog.h"
@@ -201,13 +202,11 @@ const QList<ExportText> &ExportRun::groupNamesOf(ABRecordID person)
     if (!m_groupNames) {
         // One walk over the groups for the whole run instead of one per record.
         m_groupNames.emplace();
-        for (const ABRecordRef &group : m_book.copyArrayOfAllGroups()) {
-            const QString name = group->copyText(kABGroupNameProperty);
-            if (name.isEmpty())
-                continue;
-            const ExportText converted = convert(name);
-            for (ABRecordID member : group->copyArrayOfAllMemberIDs())
-                (*m_groupNames)[member].append(converted);
+        const QHash<ABRecordID, QStringList> names = GroupNames::byPerson(m_book);
+        for (auto it = names.cbegin(); it != names.cend(); ++it) {
+            QList<ExportText> &converted = (*m_groupNames)[it.key()];
+            for (const QString &name : it.value())
+                converted.append(convert(name));
         }
     }
     static const QList<ExportText> none;

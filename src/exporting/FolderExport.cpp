@@ -4,26 +4,7 @@
 #include "platform/DevLog.h"
 #include "shell/Documents.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-namespace {
-
-// Removes whatever is at `path` (a folder is replaced, not merged) and makes an empty folder.
-bool makeEmptyFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink()) {
-        if (!QDir(path).removeRecursively())
-            return false;
-    } else if (info.exists() || info.isSymLink()) {
-        if (!QFile::remove(path))
-            return false;
-    }
-    return QDir().mkpath(path);
-}
-
-}
+#include <QTemporaryDir>
 
 bool FolderExport::isSafeName(const QString &name)
 {
@@ -34,16 +15,18 @@ bool FolderExport::isSafeName(const QString &name)
 FolderExport::Outcome FolderExport::writeZipped(const QString &name, const std::function<int(const QString &)> &write)
 {
     const QString documents = Documents::getDocumentsDir();
-    const QString folder = documents + QLatin1Char('/') + name;
+    // A folder of our own, so that nothing the user keeps under the typed name is touched;
+    // it goes when the export ends.
+    QTemporaryDir folder(documents + QStringLiteral("/.export-XXXXXX"));
     Outcome outcome;
-    if (!makeEmptyFolder(folder)) {
-        DevLog::log(QStringLiteral("export: cannot make the folder %1").arg(folder));
+    if (!folder.isValid()) {
+        DevLog::log(QStringLiteral("export: cannot make a folder in %1: %2").arg(documents, folder.errorString()));
         return outcome;
     }
     outcome.folderMade = true;
-    outcome.answer = write(folder);
-    if (outcome.answer >= 0)
-        outcome.packaged = ZipPackaging::zipFolder(name, name + QStringLiteral(".zip"), documents) == 0;
-    QDir(folder).removeRecursively();
+    outcome.answer = write(folder.path());
+    // A writer that wrote nothing (or failed) leaves an older archive in place.
+    if (outcome.answer > 0)
+        outcome.packaged = ZipPackaging::zipFolder(folder.path(), name, documents + QLatin1Char('/') + name + QStringLiteral(".zip")) == 0;
     return outcome;
 }

@@ -3,12 +3,12 @@
 #include "CSVHeaderViewController.h"
 #include "ImportFormats.h"
 #include "cloud/CloudFileList.h"
+#include "formats/common/SheetProgress.h"
 #include "formats/csv/CSVimport.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
-#include "shell/MainThread.h"
 #include "shell/ScreenRegistry.h"
 #include "shell/UiHost.h"
 
@@ -224,15 +224,16 @@ void FileChooserViewController::startImport(const QString &name, bool withProgre
 {
     DevLog::log(QStringLiteral("importThread: %1").arg(name));
     m_importing = true;
-    m_progressSteps.reset();
     setLocked(true);
     if (UiHost *host = UiHost::current())
         host->showProgress(L("KImportInProgress"), !withProgressBar);
-    // The screen outlives its worker (ScreenController::runOnWorker), so the reader may report
-    // to it to the end.
     auto result = std::make_shared<int>(-1);
-    runOnWorker([this, result, reader = std::move(reader)] { *result = reader(this); },
-                [this, result] { importDone(*result); });
+    runOnWorker(
+        [result, reader = std::move(reader)] {
+            SheetProgress progress;
+            *result = reader(&progress);
+        },
+        [this, result] { importDone(*result); });
 }
 
 void FileChooserViewController::importDone(int result)
@@ -253,32 +254,6 @@ QString FileChooserViewController::resultMessage(int result)
     case -1: return QStringLiteral("Error importing file.");
     default: return result < 0 ? QStringLiteral("Error importing file.") : QStringLiteral("%1 records added.").arg(result);
     }
-}
-
-void FileChooserViewController::setProgress(double value)
-{
-    if (!m_progressSteps.moves(value))
-        return;
-    MainThread::callOnMainAndWait([value] {
-        if (UiHost *host = UiHost::current())
-            host->setProgress(value);
-    });
-}
-
-void FileChooserViewController::setNumberProgress(int count)
-{
-    MainThread::callOnMainAndWait([count] {
-        if (UiHost *host = UiHost::current())
-            host->setProgressTitle(L("KProcessing").arg(count));
-    });
-}
-
-void FileChooserViewController::savingData()
-{
-    MainThread::callOnMainAndWait([] {
-        if (UiHost *host = UiHost::current())
-            host->setProgressTitle(L("KCommitData"));
-    });
 }
 
 void FileChooserViewController::deleteRow(int index)

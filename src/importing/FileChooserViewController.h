@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CSVHeaderDelegate.h"
-#include "formats/common/ProgressSteps.h"
 #include "formats/common/ProgressTarget.h"
 #include "shell/ScreenController.h"
 #include "shell/ScreenInterfaces.h"
@@ -21,10 +20,7 @@ struct RemoteFile;
 // which files can be imported, asks, runs the right reader on a worker thread with a progress
 // sheet and reports the result. The other modes list the same files for sending and cloud
 // transfers and hand the chosen file to their screens.
-class FileChooserViewController : public ScreenController,
-                                  public FileChooserInterface,
-                                  public CSVHeaderDelegate,
-                                  public ProgressTarget {
+class FileChooserViewController : public ScreenController, public FileChooserInterface, public CSVHeaderDelegate {
     Q_OBJECT
 public:
     enum Mode {
@@ -75,11 +71,6 @@ public:
     // the user said yes.
     void deleteRow(int index);
 
-    // Reader progress, called on the worker thread; handed to the main thread and waited for.
-    void setProgress(double value) override;
-    void setNumberProgress(int count) override;
-    void savingData() override;
-
     // The file's details line: local modification time and size.
     static QString detailsLine(const QDateTime &modified, qint64 size);
     // Kind, icon and importability by the name's extension (any letter case); false for files
@@ -102,7 +93,6 @@ private:
     void showRemoteFiles(const QList<RemoteFile> &files);
     void removeRowAfterTransfer(int index);
     bool m_importing = false;
-    ProgressSteps m_progressSteps; // touched by the worker only
     int m_mode = ImportMode;
     QList<FileRow> m_rows;
     bool m_rightButtonEnabled = false;

@@ -7,6 +7,8 @@
 #include "addressbook/ABContact.h"
 #include "addressbook/ABSources.h"
 #include "exporting/ExportDataReceiver.h"
+#include "formats/backup/BackupExport.h"
+#include "formats/common/SheetProgress.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/MainThread.h"
@@ -23,18 +25,6 @@ namespace {
 
 constexpr int kLoadDelayMs = 500;
 constexpr int kDeleteDelayMs = 500;
-
-// Progress of a worker, handed to the sheet on the main thread; the worker waits for it.
-class SheetProgress : public ProgressTarget {
-public:
-    void setProgress(double value) override
-    {
-        MainThread::callOnMainAndWait([value] {
-            if (UiHost *host = UiHost::current())
-                host->setProgress(value);
-        });
-    }
-};
 
 void closeSheet()
 {
@@ -69,6 +59,7 @@ void logNoGoogleSession(const char *operation)
 
 ABEntriesViewController::ABEntriesViewController(QObject *parent) : ScreenController(ABEntriesScreen, parent)
 {
+    m_deleteWriter = [](const EntryList &rows, ProgressTarget *progress) { return BackupFiles::deleteWithRecoveryFile(rows, progress); };
     _eData.reserve(50);
     _sectionIndexes.reserve(26);
     _sectionOffsets.reserve(26);
@@ -488,11 +479,10 @@ void ABEntriesViewController::startDelete()
     auto removed = std::make_shared<int>(-1);
     RecordDeletion::Writer writer = m_deleteWriter;
     const EntryList rows = _eData;
-    const QString path = RecordDeletion::recoveryFilePath();
     runWithSheet(
-        [removed, writer, rows, path](ProgressTarget *progress) {
+        [removed, writer, rows](ProgressTarget *progress) {
             if (writer)
-                *removed = writer(rows, path, progress);
+                *removed = writer(rows, progress);
         },
         [this, removed] {
             DevLog::log(QStringLiteral("deleted records: %1").arg(*removed));

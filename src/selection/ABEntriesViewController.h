@@ -171,7 +171,7 @@ private:
     int m_sortOrdering = 0;
     bool m_busy = false;
     int m_loadGeneration = 0;
-    RecordDeletion::Writer m_deleteWriter = RecordDeletion::deleteWithRecoveryFile;
+    RecordDeletion::Writer m_deleteWriter;
     RecordPrinting::Path m_printPath = RecordPrinting::printEntries;
     DuplicateFinder m_duplicateFinder;
     bool m_finderOnWorker = false;

@@ -201,16 +201,50 @@ private Q_SLOTS:
         ABAddressBookRef reader = env.open();
         ABRecordRef readGroup = reader->groupWithRecordID(group->recordID());
         QCOMPARE(readGroup->copyCompositeName(), QStringLiteral("Friends"));
-        QList<ABRecordRef> byFirst = readGroup->copyArrayOfAllMembersWithSortOrdering(kABPersonSortByFirstName);
-        QCOMPARE(byFirst.first()->copyText(kABPersonFirstNameProperty), QStringLiteral("Bruno"));
-        QList<ABRecordRef> byLast = readGroup->copyArrayOfAllMembersWithSortOrdering(kABPersonSortByLastName);
-        QCOMPARE(byLast.first()->copyText(kABPersonFirstNameProperty), QStringLiteral("Zoë"));
+        QList<ABRecordRef> inOrder = readGroup->copyArrayOfAllMembers();
+        QCOMPARE(inOrder.size(), 2);
+        QCOMPARE(inOrder.first()->copyText(kABPersonFirstNameProperty), QStringLiteral("Zoë"));
+        QCOMPARE(inOrder.last()->copyText(kABPersonFirstNameProperty), QStringLiteral("Bruno"));
 
         QVERIFY(reader->removeRecord(reader->personWithRecordID(zoe->recordID())));
         QVERIFY(reader->save());
         QList<ABRecordRef> members = env.open()->groupWithRecordID(group->recordID())->copyArrayOfAllMembers();
         QCOMPARE(members.size(), 1);
         QCOMPARE(members.first()->recordID(), bruno->recordID());
+    }
+
+    void removedPeopleNeverComeBackIntoGroups_data()
+    {
+        QTest::addColumn<bool>("sameHandle");
+        QTest::newRow("removed in the group's handle") << true;
+        QTest::newRow("removed in another handle") << false;
+    }
+
+    void removedPeopleNeverComeBackIntoGroups()
+    {
+        QFETCH(bool, sameHandle);
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        ABRecordRef group = ABRecord::createGroup();
+        group->setValue(kABGroupNameProperty, QStringLiteral("Friends"));
+        ABRecordRef ana = makePerson(QStringLiteral("Ana"), QStringLiteral("A"));
+        ABRecordRef bia = makePerson(QStringLiteral("Bia"), QStringLiteral("B"));
+        ABRecordRef cai = makePerson(QStringLiteral("Cai"), QStringLiteral("C"));
+        for (const ABRecordRef &record : {group, ana, bia, cai})
+            book->addRecord(record);
+        QVERIFY(group->addMember(ana) && group->addMember(bia));
+        QVERIFY(book->save());
+
+        // Ana goes; then the group's handle changes its members, which must not write her back.
+        ABAddressBookRef remover = sameHandle ? book : env.open();
+        QVERIFY(remover->removeRecord(remover->personWithRecordID(ana->recordID())));
+        QVERIFY(remover->save());
+        QVERIFY(group->addMember(cai));
+        QVERIFY(book->save());
+        const QList<ABRecordID> expected{bia->recordID(), cai->recordID()};
+        QCOMPARE(env.open()->groupWithRecordID(group->recordID())->copyArrayOfAllMemberIDs(), expected);
+        if (sameHandle)
+            QCOMPARE(group->copyArrayOfAllMemberIDs(), expected);
     }
 
     void twoHandlesOnTwoThreadsWorkAtOnce()

@@ -2,6 +2,7 @@
 // and the files it leaves in the documents folder.
 
 #include "support/ExportFixture.h"
+#include "support/FileSizeLimit.h"
 #include "support/RecordingUiHost.h"
 #include "support/TestEnvironment.h"
 
@@ -60,7 +61,10 @@ private Q_SLOTS:
     void reuseFilename();
     void resultsAndFiles_data();
     void resultsAndFiles();
-    void winReplacesAnExistingFolder();
+    void winKeepsWhatHasTheName_data();
+    void winKeepsWhatHasTheName();
+    void fullDiskIsReported_data();
+    void fullDiskIsReported();
     void writerFailuresAreReported_data();
     void writerFailuresAreReported();
 };
@@ -209,23 +213,80 @@ void ExportFileViewControllerTest::resultsAndFiles()
     }
 }
 
-void ExportFileViewControllerTest::winReplacesAnExistingFolder()
+void ExportFileViewControllerTest::winKeepsWhatHasTheName_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("a folder") << u"mine"_s;
+    QTest::newRow("the settings file") << u"settings.plist"_s;
+    QTest::newRow("the recovery file") << u"trash.vnbin"_s;
+}
+
+void ExportFileViewControllerTest::winKeepsWhatHasTheName()
+{
+    QFETCH(QString, typed);
     TestEnvironment environment;
     ABAddressBookRef book = environment.open();
     const EntryList rows = addPeople(*book, {u"Ana"_s});
     book.reset();
-    QDir(environment.documents()).mkpath(u"mine/inner"_s);
-    QFile old(Documents::filePath(u"mine/old.contact"_s));
+    const QString kept = typed == u"mine"_s ? typed + u"/old.contact"_s : typed;
+    QDir(environment.documents()).mkpath(typed == u"mine"_s ? typed : u"."_s);
+    QFile old(Documents::filePath(kept));
     QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("keep me");
     old.close();
+    // Only the export may touch the documents folder here, not the saved file name.
+    AppData::sharedInstance().setSaveFilename(0);
     RecordingUiHost host;
     ExportFileViewController screen;
     screen.setData(rows);
-    exportAs(screen, ExportFileViewController::WIN, u"mine"_s);
-    QCOMPARE(host.lastText(), u"1 record exported to file: mine.zip"_s);
-    QCOMPARE(zipEntries(Documents::filePath(u"mine.zip"_s)), QStringList({u"mine/Ana Silva.contact"_s}));
-    QVERIFY(!QFileInfo::exists(Documents::filePath(u"mine"_s)));
+    exportAs(screen, ExportFileViewController::WIN, typed);
+    QCOMPARE(host.lastText(), u"1 record exported to file: %1.zip"_s.arg(typed));
+    QCOMPARE(zipEntries(Documents::filePath(typed + u".zip"_s)), QStringList({typed + u"/Ana Silva.contact"_s}));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("keep me"));
+    // The export's own folder is gone.
+    QCOMPARE(QDir(environment.documents()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             QStringList({typed, typed + u".zip"_s}));
+}
+
+void ExportFileViewControllerTest::fullDiskIsReported_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("singleVCard");
+    QTest::addColumn<QString>("file");
+    using F = ExportFileViewController;
+    QTest::newRow("vcf single") << int(F::VCF) << true << u"mine.vcf"_s;
+    QTest::newRow("vcf per contact") << int(F::VCF) << false << u"mine.zip"_s;
+    QTest::newRow("win") << int(F::WIN) << true << u"mine.zip"_s;
+}
+
+void ExportFileViewControllerTest::fullDiskIsReported()
+{
+    QFETCH(int, format);
+    QFETCH(bool, singleVCard);
+    QFETCH(QString, file);
+    TestEnvironment environment;
+    ABAddressBookRef book = environment.open();
+    const EntryList rows = addPeople(*book, {u"Ana"_s, u"Bia"_s});
+    // The open handle keeps the database's shared-memory file, which reading needs, in place.
+    QFile earlier(Documents::filePath(file));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier export");
+    earlier.close();
+    RecordingUiHost host;
+    ExportFileViewController screen;
+    screen.setData(rows);
+    screen.setSingleVCard(singleVCard);
+    {
+        FileSizeLimit full(100);
+        exportAs(screen, format, u"mine"_s);
+    }
+    QCOMPARE(host.lastTitle(), u"Error"_s);
+    QCOMPARE(host.lastText(), u"Couldn't write the file %1."_s.arg(file));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("earlier export"));
+    QCOMPARE(QDir(environment.documents()).entryList({u".*"_s, u"mine*"_s}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{file});
 }
 
 void ExportFileViewControllerTest::writerFailuresAreReported_data()

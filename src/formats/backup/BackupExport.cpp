@@ -2,35 +2,23 @@
 
 #include "ABRecordSerializer.h"
 #include "addressbook/ABSources.h"
+#include "formats/common/GroupNames.h"
+#include "formats/common/SelectionWalk.h"
 #include "platform/DevLog.h"
 #include "platform/KeyedArchiver.h"
 #include "shell/Documents.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 
-#include <algorithm>
 #include <optional>
 
 namespace {
 
 const char *const kOperation = "exportDataBIN";
-
-// A handle keeps every record it loaded; a fresh one every so many rows keeps a large
-// export from holding the whole address book in memory.
-constexpr int kRowsPerHandle = 2000;
-
-// Group names of every person of the whole address book, in the book's group order.
-QHash<ABRecordID, QStringList> groupNamesByPerson(ABAddressBook &book)
-{
-    QHash<ABRecordID, QStringList> names;
-    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
-        const QString name = group->copyText(kABGroupNameProperty);
-        for (ABRecordID member : group->copyArrayOfAllMemberIDs())
-            names[member].append(name);
-    }
-    return names;
-}
 
 // Removes the written persons in one handle and saves once.
 bool removePersons(const QList<ABRecordID> &ids)
@@ -53,10 +41,33 @@ bool removePersons(const QList<ABRecordID> &ids)
     return true;
 }
 
+// An earlier recovery file holds the only copy of the people deleted then: it moves aside,
+// named after the time it was written (trash-20240131-142502.vnbin), before the new one takes
+// its name. False when it cannot be moved.
+bool keepEarlierRecoveryFile(const QString &path)
+{
+    const QFileInfo earlier(path);
+    // Only a file is an earlier recovery file; anything else stays where it is (and the new
+    // file cannot be written over it).
+    if (!earlier.isFile())
+        return true;
+    const QString stem = earlier.dir().filePath(earlier.completeBaseName() + QLatin1Char('-')
+                                                + earlier.lastModified().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString extension = QLatin1Char('.') + earlier.suffix();
+    QString kept = stem + extension;
+    for (int namesake = 2; QFileInfo::exists(kept); ++namesake)
+        kept = stem + QLatin1Char('-') + QString::number(namesake) + extension;
+    if (QFile::rename(path, kept))
+        return true;
+    DevLog::log(QStringLiteral("%1 cannot move %2 to %3").arg(QLatin1String(kOperation), path, kept));
+    return false;
+}
+
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         *error = file.errorString();
         return false;
     }
@@ -67,45 +78,32 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
 
 int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *progress, bool deleteMode, BinExportReport *report)
 {
-    const int total = int(std::count_if(rows.begin(), rows.end(), [](const EntryDataRef &row) { return row->selected; }));
+    const int total = SelectionWalk::countSelected(rows);
     ABAddressBookRef book = ABSources::openAddressBook(kOperation);
     if (!book)
         return 0;
-    const QHash<ABRecordID, QStringList> groupsOf = deleteMode ? QHash<ABRecordID, QStringList>() : groupNamesByPerson(*book);
+    const QHash<ABRecordID, QStringList> groupsOf = deleteMode ? QHash<ABRecordID, QStringList>() : GroupNames::byPerson(*book);
 
     QVariantList blobs;
     QList<ABRecordID> written;
-    int done = 0;
-    int inHandle = 0;
-    for (const EntryDataRef &row : rows) {
-        if (!row->selected)
-            continue;
-        if (++inHandle > kRowsPerHandle) {
-            book = ABSources::openAddressBook(kOperation);
-            if (!book)
-                return 0;
-            inHandle = 1;
-        }
-        ABRecordRef person = book->personWithRecordID(row->recID);
-        if (!person)
-            continue;
-        DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(row->recID).arg(row->name));
-        ++done;
-        if (progress)
-            progress->setProgress(double(done) / double(total));
-        const QStringList groups = groupsOf.value(row->recID);
+    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecordRef &person) {
+        const ABRecordID id = person->recordID();
+        DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person->copyCompositeName()));
+        const QStringList groups = groupsOf.value(id);
         for (const QString &name : groups)
             DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
         if (std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups)) {
             blobs.append(*blob);
-            written.append(row->recID);
+            written.append(id);
         }
-    }
+    });
     book.reset();
 
     Result<QByteArray> archive = KeyedArchiver::archivedData(blobs);
     blobs.clear();
     QString error;
+    if (deleteMode && !keepEarlierRecoveryFile(path))
+        return -1;
     if (!archive || !writeAtomically(path, *archive, &error)) {
         DevLog::log(QStringLiteral("%1 ERROR NSKeyedArchiver %2").arg(QLatin1String(kOperation), archive ? error : archive.error()));
         return -1;

@@ -16,8 +16,9 @@ struct BinExportReport {
 // atomically: a failed write leaves an older file as it was. Progress goes to `progress`
 // (may be null) as done ÷ selected.
 //
-// In delete mode no group names are written, and the written persons are removed from the
-// address book only after the file is safely on disk.
+// In delete mode no group names are written, an existing file at `path` is first renamed to
+// NAME-YYYYMMDD-HHMMSS.vnbin (the time it was written), and the written persons are removed
+// from the address book only after the file is safely on disk.
 //
 // Answers the number of selected rows; 0 when the address book cannot be opened; -1 when
 // the file cannot be written (nothing is removed then) or the removals cannot be saved.

@@ -6,10 +6,14 @@
 #include <array>
 #include <utility>
 
+QString ImportValues::markedLastName(const QString &last)
+{
+    return last + kMarker;
+}
+
 void ImportValues::appendMarker(const ABRecordRef &person)
 {
-    QString last = person->copyText(kABPersonLastNameProperty);
-    person->setValue(kABPersonLastNameProperty, last + kMarker);
+    person->setValue(kABPersonLastNameProperty, markedLastName(person->copyText(kABPersonLastNameProperty)));
 }
 
 std::optional<QVariantMap> ImportValues::parseInstantMessage(const QString &text)

@@ -15,7 +15,9 @@ namespace ImportValues {
 // The marker that bit 0 of the import mask puts after imported last names.
 inline const QString kMarker = QStringLiteral(" (*)");
 
-// Appends the marker to the person's last name, or sets it alone when there is none.
+// The last name followed by the marker ("Smith (*)"), or the marker alone when there is none.
+QString markedLastName(const QString &last);
+// Marks the person's last name so (markedLastName).
 void appendMarker(const ABRecordRef &person);
 
 // An instant-message text "user (Service)": the first of " (Yahoo)", " (AIM)", " (Jabber)",

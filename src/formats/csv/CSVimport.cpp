@@ -177,14 +177,19 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     if (!m_source)
         m_source = m_book->copyDefaultSource();
     m_parser->parseRowsForReceiver([this](const CSVRecord &record) { receiveRecord(record); });
+    bool saved = true;
     if (m_records > 0) {
         m_groups.createMissingGroups(*m_book);
         QString error;
-        if (!m_book->save(&error))
+        saved = m_book->save(&error);
+        if (!saved)
             DevLog::log(QStringLiteral("importWithTagert ABAddressBookSave error: %1").arg(error));
     }
     m_book.reset();
     m_source.reset();
+    // Without the save no person has an identifier to join a group with.
+    if (!saved)
+        return -1;
     if (m_records > 0)
         m_groups.addMembers("importWithTagert");
     return m_records;
@@ -238,7 +243,7 @@ void CSVimport::applyField(Row &row, int field, const QString &text)
     const ABRecordRef &person = row.person;
     switch (field) {
     case LastName:
-        person->setValue(kABPersonLastNameProperty, (m_mask & FieldFilter::Marker) ? text + ImportValues::kMarker : text);
+        person->setValue(kABPersonLastNameProperty, (m_mask & FieldFilter::Marker) ? ImportValues::markedLastName(text) : text);
         return;
     case Email:
         row.emails.addValueAndLabel(text, kABOtherLabel);

@@ -57,8 +57,8 @@ public:
     int countUnAssigned() const { return int(m_mappings.size()) - countAssigned(); }
 
     // Imports every row of the file with the import mask. Answers the number of people added,
-    // or -1 when the address book cannot be opened. The target gets no progress (the screen
-    // shows an animated bar).
+    // or -1 when the address book cannot be opened or saved (nothing added then). The target
+    // gets no progress (the screen shows an animated bar).
     int importWithTagert(ProgressTarget *target, uint32_t mask);
     // One row: a person with the mapped fields, added only when the row has a field for every
     // header column. Used while importWithTagert runs.

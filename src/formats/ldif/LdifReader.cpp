@@ -22,20 +22,23 @@ public:
     bool next(QByteArrayView &line)
     {
         for (;;) {
-            qsizetype end = m_buffer.indexOf('\n', m_pos);
+            qsizetype end = m_buffer.indexOf('\n', m_scanned);
             if (end >= 0) {
                 line = QByteArrayView(m_buffer).sliced(m_pos, end + 1 - m_pos);
-                m_pos = end + 1;
+                m_pos = m_scanned = end + 1;
                 return true;
             }
             if (m_atEnd) {
                 if (m_pos >= m_buffer.size())
                     return false;
                 line = QByteArrayView(m_buffer).sliced(m_pos);
-                m_pos = m_buffer.size();
+                m_pos = m_scanned = m_buffer.size();
                 return true;
             }
             m_buffer.remove(0, m_pos);
+            // What was searched holds no line end: only the new block needs a look, or a long
+            // line would be searched again after every block.
+            m_scanned = m_buffer.size();
             m_pos = 0;
             QByteArray block = m_file.read(kBlock);
             m_atEnd = block.isEmpty();
@@ -48,6 +51,7 @@ private:
     QFile &m_file;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
+    qsizetype m_scanned = 0;
     bool m_atEnd = false;
 };
 
@@ -104,8 +108,13 @@ int LdifReader::read(const QString &path)
         addMailingLists();
         m_groups.createMissingGroups(*m_book);
         QString error;
-        if (!m_book->save(&error))
+        if (!m_book->save(&error)) {
+            // Nothing of the file is in the address book: no person has an identifier to join
+            // a group with.
             DevLog::log(QStringLiteral("ldif_import ABAddressBookSave error: %1").arg(error));
+            m_book.reset();
+            return -1;
+        }
         m_book.reset();
         m_groups.addMembers("ldif_import");
     }

@@ -21,7 +21,7 @@ class ProgressTarget;
 // values that are not valid in it are skipped, as are malformed lines.
 //
 // Answers the number of entries read, or -1 when the file or the address book cannot be
-// opened (nothing changed then). People are saved once at the end; groups named in the file
+// opened or the people cannot be saved (nothing changed then). People are saved once at the end; groups named in the file
 // are created and filled after that save.
 int ldif_import(const QString &path, uint32_t mask, int charSet, ProgressTarget *target);
 

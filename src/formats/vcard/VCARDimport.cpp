@@ -4,6 +4,7 @@
 #include "VCardLines.h"
 
 #include "addressbook/ABSources.h"
+#include "formats/common/ImportValues.h"
 #include "formats/common/ProgressTarget.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
@@ -573,10 +574,11 @@ void VCARDimport::setNames(const QStringList &components)
 {
     const QString last = components.value(0);
     const bool marker = (m_mask & FieldFilter::Marker) != 0;
+    // Cards without a last name get the marker without its leading blank.
     if (!last.isEmpty())
-        setText(kABPersonLastNameProperty, marker ? last + QStringLiteral(" (*)") : last);
+        setText(kABPersonLastNameProperty, marker ? ImportValues::markedLastName(last) : last);
     else if (marker)
-        setText(kABPersonLastNameProperty, QStringLiteral("(*)"));
+        setText(kABPersonLastNameProperty, ImportValues::kMarker.trimmed());
     setText(kABPersonFirstNameProperty, components.value(1));
     // Middle name, prefix and suffix: cards of phones and of this program's own export carry them.
     setText(kABPersonMiddleNameProperty, components.value(2));

@@ -21,6 +21,21 @@ void appendLine(QByteArray &card, const QByteArray &line)
     card += kCRLF;
 }
 
+// A property line from a head ("FN;CHARSET=UTF-8") and a stored value. A value holding a line
+// break is written quoted-printable, so that it cannot end the line early and the card stays
+// one card ("END:VCARD" inside a title stays text).
+void appendValueLine(QByteArray &card, const QByteArray &head, const QByteArray &value)
+{
+    if (!value.contains('\n') && !value.contains('\r')) {
+        appendLine(card, head + ':' + value);
+        return;
+    }
+    const qsizetype semicolon = head.indexOf(';');
+    const qsizetype keywordEnd = semicolon < 0 ? head.size() : semicolon;
+    appendLine(card, head.left(keywordEnd) + ";ENCODING=QUOTED-PRINTABLE" + head.mid(keywordEnd) + ':'
+                         + QuotedPrintable::encodeQuotedPrintable(value));
+}
+
 QByteArray orEmpty(const std::optional<QByteArray> &bytes)
 {
     return bytes ? *bytes : QByteArray();
@@ -36,17 +51,6 @@ QString dictionaryText(const QVariantMap &entry, const QString &key)
 VCardComposer::VCardComposer(uint32_t mask, int charSet, QHash<ABRecordID, QStringList> groupNames)
     : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groupNames(std::move(groupNames))
 {
-}
-
-QHash<ABRecordID, QStringList> VCardComposer::groupMemberships(ABAddressBook &book)
-{
-    QHash<ABRecordID, QStringList> names;
-    for (const ABRecordRef &group : book.copyArrayOfAllGroups()) {
-        const QString name = group->copyText(kABGroupNameProperty);
-        for (const ABRecordRef &member : group->copyArrayOfAllMembers())
-            names[member->recordID()].append(name);
-    }
-    return names;
 }
 
 QByteArray VCardComposer::compose(const ABRecord &person, const QDateTime &now) const
@@ -90,27 +94,26 @@ QByteArray VCardComposer::compose(const ABRecord &person, const QDateTime &now) 
 
 void VCardComposer::appendNames(QByteArray &card, const ABRecord &person) const
 {
-    QByteArray n = "N;CHARSET=" + m_charsetName + ':';
-    n += orEmpty(ValueText::converted(person.copyText(kABPersonLastNameProperty), m_charSet));
+    QByteArray n = orEmpty(ValueText::converted(person.copyText(kABPersonLastNameProperty), m_charSet));
     n += ';';
     n += orEmpty(ValueText::converted(person.copyText(kABPersonFirstNameProperty), m_charSet));
     if (auto middle = ValueText::converted(person.copyText(kABPersonMiddleNameProperty), m_charSet))
         n += ';' + *middle;
-    appendLine(card, n);
+    appendValueLine(card, "N;CHARSET=" + m_charsetName, n);
 
     auto single = [&](const char *keyword, ABPropertyID property) {
         if (auto value = ValueText::converted(person.copyText(property), m_charSet))
-            appendLine(card, QByteArray(keyword) + ";CHARSET=" + m_charsetName + ':' + *value);
+            appendValueLine(card, QByteArray(keyword) + ";CHARSET=" + m_charsetName, *value);
     };
     if (auto composite = ValueText::converted(person.copyCompositeName(), m_charSet))
-        appendLine(card, "FN;CHARSET=" + m_charsetName + ':' + *composite);
+        appendValueLine(card, "FN;CHARSET=" + m_charsetName, *composite);
     single("NICKNAME", kABPersonNicknameProperty);
     // The organization is always labelled and written as UTF-8, whatever the run's choice.
     if (auto organization = ValueText::converted(person.copyText(kABPersonOrganizationProperty), 0)) {
-        QByteArray org = "ORG;CHARSET=UTF-8:" + *organization;
+        QByteArray org = *organization;
         if (auto department = ValueText::converted(person.copyText(kABPersonDepartmentProperty), 0))
             org += ';' + *department;
-        appendLine(card, org);
+        appendValueLine(card, "ORG;CHARSET=UTF-8", org);
     }
     single("TITLE", kABPersonJobTitleProperty);
 }
@@ -123,9 +126,9 @@ void VCardComposer::appendEmails(QByteArray &card, const ABRecord &person) const
         if (!address)
             continue;
         switch (LabelKinds::emailKind(entry.label)) {
-        case 1: appendLine(card, "EMAIL;WORK;INTERNET:" + *address); break;
-        case 2: appendLine(card, "EMAIL;HOME;INTERNET:" + *address); break;
-        default: appendLine(card, "EMAIL;INTERNET:" + *address); break;
+        case 1: appendValueLine(card, "EMAIL;WORK;INTERNET", *address); break;
+        case 2: appendValueLine(card, "EMAIL;HOME;INTERNET", *address); break;
+        default: appendValueLine(card, "EMAIL;INTERNET", *address); break;
         }
     }
 }
@@ -149,8 +152,8 @@ void VCardComposer::appendAddresses(QByteArray &card, const ABRecord &person) co
             continue;
         const int kind = LabelKinds::addressKind(entry.label);
         const char *type = kind == 1 ? "HOME" : kind == 3 ? "WORK" : "PARCEL";
-        appendLine(card, QByteArray("ADR;") + (country.isEmpty() ? "DOM" : "INTL") + ';' + type + ";CHARSET=" +
-                             m_charsetName + ':' + *bytes);
+        appendValueLine(card, QByteArray("ADR;") + (country.isEmpty() ? "DOM" : "INTL") + ';' + type + ";CHARSET=" + m_charsetName,
+                        *bytes);
     }
 }
 
@@ -174,7 +177,7 @@ void VCardComposer::appendPhones(QByteArray &card, const ABRecord &person) const
         case 7: parameters = "HOME;VOICE"; break;
         default: parameters = "WORK;VOICE"; break;
         }
-        appendLine(card, QByteArray("TEL;") + parameters + ':' + *number);
+        appendValueLine(card, QByteArray("TEL;") + parameters, *number);
     }
 }
 
@@ -200,10 +203,10 @@ void VCardComposer::appendUrls(QByteArray &card, const ABRecord &person) const
         if (!url)
             continue;
         switch (LabelKinds::urlKind(entry.label)) {
-        case 1: appendLine(card, "URL;WORK:" + urlValue(*url)); break;
+        case 1: appendValueLine(card, "URL;WORK", urlValue(*url)); break;
         case 2:
-        case 3: appendLine(card, "URL;HOME:" + urlValue(*url)); break;
-        default: appendLine(card, "URL:" + urlValue(*url)); break;
+        case 3: appendValueLine(card, "URL;HOME", urlValue(*url)); break;
+        default: appendValueLine(card, "URL", urlValue(*url)); break;
         }
     }
 }
@@ -226,7 +229,7 @@ void VCardComposer::appendInstantMessages(QByteArray &card, const ABRecord &pers
         if (!user)
             continue;
         const char *type = *entry.label == kABWorkLabel ? "BUSINESS" : "PERSONAL";
-        appendLine(card, QByteArray("IMPP;TYPE=") + type + ':' + word + ':' + *user);
+        appendValueLine(card, QByteArray("IMPP;TYPE=") + type, word + (':' + *user));
     }
 }
 
@@ -264,6 +267,6 @@ void VCardComposer::appendGroups(QByteArray &card, const ABRecord &person) const
         return;
     for (const QString &name : *found) {
         if (auto bytes = ValueText::converted(name, m_charSet))
-            appendLine(card, "X-GROUP;CHARSET=" + m_charsetName + ':' + *bytes);
+            appendValueLine(card, "X-GROUP;CHARSET=" + m_charsetName, *bytes);
     }
 }

@@ -13,14 +13,11 @@
 class VCardComposer {
 public:
     // `groupNames` maps a person's record identifier to the names of the groups that hold it,
-    // in the address book's group order (see groupMemberships).
+    // in the address book's group order (see GroupNames::byPerson).
     VCardComposer(uint32_t mask, int charSet, QHash<ABRecordID, QStringList> groupNames = {});
 
     // From "BEGIN:VCARD" to "END:VCARD" and its CR LF; `now` (UTC) fills the REV line.
     QByteArray compose(const ABRecord &person, const QDateTime &now) const;
-
-    // Every group of the whole address book (all sources), as person -> group names.
-    static QHash<ABRecordID, QStringList> groupMemberships(ABAddressBook &book);
 
     // The PHOTO lines for JPEG bytes: 42 Base64 characters after the colon, then lines of one
     // blank and up to 73 characters, then one empty line.

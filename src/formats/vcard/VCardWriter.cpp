@@ -1,46 +1,27 @@
 #include "VCardWriter.h"
 
 #include "RecordFile.h"
-#include "SelectionWalk.h"
 #include "VCardComposer.h"
 
 #include "addressbook/ABSources.h"
+#include "formats/common/ExportOutput.h"
+#include "formats/common/GroupNames.h"
 #include "formats/common/ProgressTarget.h"
+#include "formats/common/SelectionWalk.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
 #include "shell/FLog.h"
 
-std::unique_ptr<QFile> VCardWriter::createFileForRecord(const QString &folderPath, const ABRecord &person, int charSet)
-{
-    // The file name is the composite name in the file system's own encoding (UTF-8), whatever
-    // the character set of the card inside.
-    (void)charSet;
-    const QString name = person.copyCompositeName();
-    if (name.isEmpty()) {
-        DevLog::log(QStringLiteral("createFileForRecord NO CompositeName"));
-        return nullptr;
-    }
-    const QString path = RecordFile::freePath(folderPath, name, QStringLiteral(".vcf"));
-    auto file = std::make_unique<QFile>(path);
-    if (path.isEmpty() || !file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        DevLog::log(QStringLiteral("createFileForRecord Error creating file %1").arg(folderPath + QLatin1Char('/') + name));
-        return nullptr;
-    }
-    return file;
-}
+#include <QSaveFile>
 
-int VCardWriter::exportDataVCARD(const QString &basePath, const EntryList &rows, uint32_t mask, int charSet,
-                                 bool singleFile, ProgressTarget *progress)
+namespace {
+
+using CardSink = std::function<void(const ABRecord &person, const VCardComposer &composer)>;
+
+// Walks the selection and hands each person, with the run's composer, to `sink`. Answers the
+// number of selected rows, -1 when the address book cannot be opened.
+int walkCards(const EntryList &rows, uint32_t mask, int charSet, ProgressTarget *progress, const CardSink &sink)
 {
-    QFile single(basePath + QStringLiteral(".vcf"));
-    if (singleFile) {
-        if (!RecordFile::fits(single.fileName()) || !single.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            DevLog::log(QStringLiteral("exportDataVCARD Error creating file %1").arg(single.fileName()));
-            if (progress)
-                progress->setProgress(1.0);
-            return 0;
-        }
-    }
     const int total = SelectionWalk::countSelected(rows);
     if (AppData::sharedInstance().logEnabled())
         FLogLine(QStringLiteral("Export - mode: VCARD  mask: %1 recs: %2").arg(QString::number(mask, 16).toUpper()).arg(total));
@@ -48,27 +29,58 @@ int VCardWriter::exportDataVCARD(const QString &basePath, const EntryList &rows,
     ABAddressBookRef book = ABSources::openAddressBook("exportDataVCARD");
     if (!book)
         return -1;
-
-    SelectionWalk::preload(*book, total);
     const VCardComposer composer(mask, charSet,
-                                 (mask & FieldFilter::Groups) ? VCardComposer::groupMemberships(*book)
+                                 (mask & FieldFilter::Groups) ? GroupNames::byPerson(*book)
                                                               : QHash<ABRecordID, QStringList>());
-    SelectionWalk::forEachSelectedPerson(*book, rows, total, progress, [&](const ABRecordRef &person) {
-        if (singleFile) {
-            single.write(composer.compose(*person, QDateTime::currentDateTimeUtc()));
-            single.write("\r\n");
-            return;
-        }
-        if (std::unique_ptr<QFile> file = createFileForRecord(basePath, *person, charSet))
-            file->write(composer.compose(*person, QDateTime::currentDateTimeUtc()));
+    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecordRef &person) { sink(*person, composer); });
+    return total;
+}
+
+// All cards in one file, written beside it and renamed over it at the end: a failure leaves
+// the previous export as it was.
+int writeSingleFile(const QString &path, const EntryList &rows, uint32_t mask, int charSet, ProgressTarget *progress)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        DevLog::log(QStringLiteral("exportDataVCARD Error creating file %1").arg(path));
+        if (progress)
+            progress->setProgress(1.0);
+        return 0;
+    }
+    ExportOutput out(file);
+    const int total = walkCards(rows, mask, charSet, progress, [&out](const ABRecord &person, const VCardComposer &composer) {
+        out << composer.compose(person, QDateTime::currentDateTimeUtc()) << "\r\n";
     });
-    if (singleFile) {
-        // A full disk must not pass for a finished export.
-        single.close();
-        if (single.error() != QFileDevice::NoError) {
-            DevLog::log(QStringLiteral("exportDataVCARD Error writing file %1: %2").arg(single.fileName(), single.errorString()));
-            return 0;
-        }
+    if (total < 0)
+        return -1;
+    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
+    if (!out.flush() || !file.flush() || !file.commit()) {
+        DevLog::log(QStringLiteral("exportDataVCARD Error writing file %1: %2").arg(path, file.errorString()));
+        return 0;
     }
     return total;
+}
+
+int writeFilePerRecord(const QString &folder, const EntryList &rows, uint32_t mask, int charSet, ProgressTarget *progress)
+{
+    RecordFile files(folder, QStringLiteral(".vcf"));
+    const int total = walkCards(rows, mask, charSet, progress, [&](const ABRecord &person, const VCardComposer &composer) {
+        const QString name = person.copyCompositeName();
+        if (name.isEmpty()) {
+            DevLog::log(QStringLiteral("createFileForRecord NO CompositeName"));
+            return;
+        }
+        files.write(name, composer.compose(person, QDateTime::currentDateTimeUtc()), "createFileForRecord");
+    });
+    return total < 0 ? -1 : files.answer();
+}
+
+} // namespace
+
+int VCardWriter::exportDataVCARD(const QString &basePath, const EntryList &rows, uint32_t mask, int charSet,
+                                 bool singleFile, ProgressTarget *progress)
+{
+    if (singleFile)
+        return writeSingleFile(basePath + QStringLiteral(".vcf"), rows, mask, charSet, progress);
+    return writeFilePerRecord(basePath, rows, mask, charSet, progress);
 }

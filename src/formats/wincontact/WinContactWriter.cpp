@@ -3,13 +3,10 @@
 #include "WinContactDocument.h"
 
 #include "addressbook/ABSources.h"
+#include "formats/common/SelectionWalk.h"
 #include "formats/vcard/RecordFile.h"
-#include "formats/vcard/SelectionWalk.h"
-#include "platform/DevLog.h"
 #include "shell/AppData.h"
 #include "shell/FLog.h"
-
-#include <QFile>
 
 int WinContactWriter::exportDataWin(const QString &folderPath, const EntryList &rows, uint32_t mask, int charSet,
                                     ProgressTarget *progress)
@@ -20,18 +17,12 @@ int WinContactWriter::exportDataWin(const QString &folderPath, const EntryList &
     ABAddressBookRef book = ABSources::openAddressBook("exportDataWin");
     if (!book)
         return -1;
-    SelectionWalk::preload(*book, total);
     const WinContactDocument document(mask, charSet);
-    SelectionWalk::forEachSelectedPerson(*book, rows, total, progress, [&](const ABRecordRef &person) {
+    RecordFile files(folderPath, QStringLiteral(".contact"));
+    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecordRef &person) {
         const QString name = person->copyCompositeName();
-        if (name.isEmpty())
-            return;
-        QFile file(RecordFile::freePath(folderPath, name, QStringLiteral(".contact")));
-        if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            DevLog::log(QStringLiteral("writeRecord Error creating file %1/%2.contact").arg(folderPath, name));
-            return;
-        }
-        file.write(document.compose(*person, QDateTime::currentDateTimeUtc()));
+        if (!name.isEmpty())
+            files.write(name, document.compose(*person, QDateTime::currentDateTimeUtc()), "writeRecord");
     });
-    return total;
+    return files.answer();
 }

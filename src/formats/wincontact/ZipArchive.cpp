@@ -3,10 +3,14 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <minizip/zip.h>
 
 #include <algorithm>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -34,20 +38,49 @@ zip_fileinfo entryInfo(const QString &file)
     return info;
 }
 
+// Puts the finished archive on the disk before it replaces the older one.
+bool syncToDisk(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && ::fsync(file.handle()) == 0;
+}
+
 } // namespace
 
 ZipArchive::~ZipArchive()
 {
-    if (m_zip)
-        CloseZipFile2();
+    discard();
 }
 
 bool ZipArchive::CreateZipFile2(const QString &path)
 {
-    if (m_zip)
-        CloseZipFile2();
-    m_zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
-    return m_zip != nullptr;
+    discard();
+    QTemporaryFile partial(path + QStringLiteral(".XXXXXX"));
+    partial.setAutoRemove(false);
+    if (!partial.open())
+        return false;
+    // The archive is for sharing: readable by others like any file the user saves.
+    partial.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    m_partialPath = partial.fileName();
+    partial.close();
+    m_zip = zipOpen64(QFile::encodeName(m_partialPath).constData(), APPEND_STATUS_CREATE);
+    if (!m_zip) {
+        QFile::remove(m_partialPath);
+        m_partialPath.clear();
+        return false;
+    }
+    m_path = path;
+    return true;
+}
+
+void ZipArchive::discard()
+{
+    if (!m_zip)
+        return;
+    zipClose(m_zip, nullptr);
+    m_zip = nullptr;
+    QFile::remove(m_partialPath);
+    m_partialPath.clear();
 }
 
 bool ZipArchive::addFileToZip(const QString &file, const QString &newname)
@@ -80,7 +113,12 @@ bool ZipArchive::CloseZipFile2()
 {
     if (!m_zip)
         return false;
-    const bool ok = zipClose(m_zip, nullptr) == ZIP_OK;
+    const bool closed = zipClose(m_zip, nullptr) == ZIP_OK;
     m_zip = nullptr;
-    return ok;
+    const bool placed = closed && syncToDisk(m_partialPath)
+                        && std::rename(QFile::encodeName(m_partialPath).constData(), QFile::encodeName(m_path).constData()) == 0;
+    if (!placed)
+        QFile::remove(m_partialPath);
+    m_partialPath.clear();
+    return placed;
 }

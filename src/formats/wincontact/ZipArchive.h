@@ -3,7 +3,9 @@
 #include <QString>
 
 // A zip archive being written (minizip): entries deflated at the default level, each with the
-// modification time of its file. Releasing the object closes an open archive.
+// modification time of its file. The archive is written under a temporary name beside its
+// path and takes the path only when CloseZipFile2 succeeds, so a failed or abandoned archive
+// never replaces an older file. Releasing the object without closing discards the archive.
 class ZipArchive {
 public:
     ZipArchive() = default;
@@ -11,13 +13,18 @@ public:
     ZipArchive(const ZipArchive &) = delete;
     ZipArchive &operator=(const ZipArchive &) = delete;
 
-    // Opens a new archive at `path`, replacing any file of that name.
+    // Starts a new archive that will replace any file at `path`.
     bool CreateZipFile2(const QString &path);
     // Adds the file at `file` as the entry `newname` ("folder/file").
     bool addFileToZip(const QString &file, const QString &newname);
-    // Writes the central directory and closes the archive.
+    // Writes the central directory, closes the archive and puts it at its path. False (and
+    // the older file kept) when any of that fails.
     bool CloseZipFile2();
+    // Drops the archive being written; the older file stays.
+    void discard();
 
 private:
     void *m_zip = nullptr;
+    QString m_path;
+    QString m_partialPath;
 };

@@ -2,25 +2,31 @@
 
 #include "ZipArchive.h"
 
+#include "formats/vcard/RecordFile.h"
 #include "platform/DevLog.h"
 
 #include <QDir>
 
-int ZipPackaging::zipFolder(const QString &folderName, const QString &zipFileName, const QString &documentsPath)
+int ZipPackaging::zipFolder(const QString &folderPath, const QString &entryFolder, const QString &archivePath)
 {
-    const QString archivePath = documentsPath + QLatin1Char('/') + zipFileName;
     ZipArchive archive;
     if (!archive.CreateZipFile2(archivePath)) {
         DevLog::log(QStringLiteral("Error creating zipfile %1").arg(archivePath));
         return -1;
     }
-    const QDir folder(documentsPath + QLatin1Char('/') + folderName);
+    const QDir folder(folderPath);
+    const QString entryPrefix = RecordFile::safeFileName(entryFolder) + QLatin1Char('/');
     const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &name : names) {
-        if (!archive.addFileToZip(folder.filePath(name), folderName + QLatin1Char('/') + name))
+        // A missing entry is a lost contact: the archive is not finished without it.
+        if (!archive.addFileToZip(folder.filePath(name), entryPrefix + RecordFile::safeFileName(name))) {
             DevLog::log(QStringLiteral("Error ziping %1").arg(name));
+            return -1;
+        }
     }
-    if (!archive.CloseZipFile2())
+    if (!archive.CloseZipFile2()) {
         DevLog::log(QStringLiteral("Error closing zipfile %1").arg(archivePath));
+        return -1;
+    }
     return 0;
 }

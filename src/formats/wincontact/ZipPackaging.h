@@ -3,8 +3,9 @@
 #include <QString>
 
 namespace ZipPackaging {
-// Packs every file of documentsPath/folderName (not its subfolders) into
-// documentsPath/zipFileName, each as the entry "folderName/file". A file that cannot be added
-// is logged and left out. Answers 0, or -1 when the archive cannot be created.
-int zipFolder(const QString &folderName, const QString &zipFileName, const QString &documentsPath);
+// Packs every file of `folderPath` (not its subfolders) into the archive at `archivePath`,
+// each as the entry "entryFolder/file" (both parts as safe file names). Answers 0, or -1
+// (logged) when the archive cannot be created, a file cannot be added or the archive cannot
+// be finished; then an older archive at that path stays as it was.
+int zipFolder(const QString &folderPath, const QString &entryFolder, const QString &archivePath);
 }

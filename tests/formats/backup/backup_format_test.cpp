@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -301,6 +302,43 @@ private Q_SLOTS:
         QCOMPARE(report.removed, 0);
         QCOMPARE(env.open()->personCount(), 1);
         Documents::setPath(env.documents());
+    }
+
+    void everyDeleteKeepsItsRecoveryFile()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        for (const char *name : {"First", "Second", "Third"}) {
+            const QByteArray json = QByteArray("{\"firstName\": \"") + name + "\"}";
+            QVERIFY(addPerson(*book, json));
+        }
+        const EntryList all = rowsOf(*book);
+        book.reset();
+        // Three deletes, two of them within one second: each batch stays in a file of its own,
+        // the latest as trash.vnbin.
+        for (const EntryDataRef &row : all) {
+            for (const EntryDataRef &other : all)
+                other->selected = other == row;
+            QCOMPARE(BackupFiles::deleteWithRecoveryFile(all, nullptr), 1);
+        }
+        QCOMPARE(env.open()->personCount(), 0);
+        const QStringList files = QDir(env.documents()).entryList({QStringLiteral("trash*.vnbin")}, QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 3);
+        QVERIFY(files.contains(QStringLiteral("trash.vnbin")));
+        static const QRegularExpression kept(QStringLiteral("^trash-\\d{8}-\\d{6}(-\\d+)?\\.vnbin$"));
+        QStringList restored;
+        for (const QString &name : files) {
+            QVERIFY2(name == QLatin1String("trash.vnbin") || kept.match(name).hasMatch(), qPrintable(name));
+            useAddressBook(env.path(name + QStringLiteral(".db")));
+            QCOMPARE(importDataBIN(Documents::filePath(name), 0, nullptr), 1);
+            restored.append(ABAddressBook::create()->copyArrayOfAllPeople().first()->copyText(kABPersonFirstNameProperty));
+        }
+        restored.sort();
+        QCOMPARE(restored, (QStringList{QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")}));
+        useAddressBook(env.path(QStringLiteral("latest.db")));
+        QCOMPARE(importDataBIN(BackupFiles::trashPath(), 0, nullptr), 1);
+        QCOMPARE(ABAddressBook::create()->copyArrayOfAllPeople().first()->copyText(kABPersonFirstNameProperty), QStringLiteral("Third"));
+        useAddressBook(env.addressBookPath());
     }
 
     void exportReplacesAnOlderFile()

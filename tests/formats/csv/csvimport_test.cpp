@@ -1,6 +1,7 @@
 #include "support/RecordingUiHost.h"
 #include "support/BookQueries.h"
 #include "support/TestEnvironment.h"
+#include "addressbook/ABConnection.h"
 #include "addressbook/ABSources.h"
 #include "formats/csv/CSVimport.h"
 #include "importing/CSVHeaderDelegate.h"
@@ -178,6 +179,24 @@ private Q_SLOTS:
         QCOMPARE(noLast->copyText(kABPersonFirstNameProperty), QStringLiteral("NoLast"));
         QVERIFY(noLast->copyText(kABPersonLastNameProperty).isEmpty());
         QVERIFY(noLast->copyMultiValue(kABPersonPhoneProperty).isEmpty());
+    }
+
+    void failedSaveIsAnError()
+    {
+        TestEnvironment env;
+        std::shared_ptr<CSVimport> importer = importerFor(env, "lastname,group\nSilva,Club\n");
+        QVERIFY(importer);
+        env.open();
+        ABConnection::setBusyTimeoutMs(50);
+        // Another program holds the write lock for longer than the import waits.
+        auto blocker = ABConnection::open(env.addressBookPath(), false);
+        QVERIFY(blocker && (*blocker)->exec("BEGIN EXCLUSIVE"));
+        const int answer = importer->importWithTagert(nullptr, FieldFilter::Default);
+        QVERIFY((*blocker)->exec("ROLLBACK"));
+        ABConnection::setBusyTimeoutMs(5000);
+        QCOMPARE(answer, -1);
+        QCOMPARE(env.open()->personCount(), 0);
+        QVERIFY(env.open()->copyArrayOfAllGroups().isEmpty());
     }
 
     void missingHeaderAndEncoding()

@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "addressbook/ABConnection.h"
 #include "formats/common/ProgressTarget.h"
 #include "formats/ldif/LdifLineParser.h"
 #include "formats/ldif/LdifReader.h"
@@ -185,6 +186,36 @@ private Q_SLOTS:
         QVERIFY(bea);
         QCOMPARE(bea->copyText(kABPersonLastNameProperty), QStringLiteral(" (*)"));
         QVERIFY(!personNamed(*book, QStringLiteral("BeforeAnyEntry")));
+    }
+
+    void linesLongerThanAReadBlock()
+    {
+        TestEnvironment env;
+        // A note of 2.5 MB spans three read blocks; the entries around it stay whole.
+        const QByteArray note(5 * 512 * 1024 + 7, 'n');
+        const QString path = write(env, "dn: cn=Ana\ncn: Ana\ngivenName: Ana\ndescription: " + note
+                                            + "\n\ndn: cn=Bia\ncn: Bia\ngivenName: Bia\n\n");
+        QCOMPARE(ldif_import(path, FieldFilter::Default, 0, nullptr), 2);
+        ABAddressBookRef book = env.open();
+        QCOMPARE(personNamed(*book, QStringLiteral("Ana"))->copyText(kABPersonNoteProperty).size(), note.size());
+        QVERIFY(personNamed(*book, QStringLiteral("Bia")));
+    }
+
+    void failedSaveIsAnError()
+    {
+        TestEnvironment env;
+        const QString path = write(env, "dn: cn=Ana\ncn: Ana\nsn: Silva\nvnroGroup: Club\n\n");
+        env.open();
+        ABConnection::setBusyTimeoutMs(50);
+        // Another program holds the write lock for longer than the import waits.
+        auto blocker = ABConnection::open(env.addressBookPath(), false);
+        QVERIFY(blocker && (*blocker)->exec("BEGIN EXCLUSIVE"));
+        const int answer = ldif_import(path, FieldFilter::Default, 0, nullptr);
+        QVERIFY((*blocker)->exec("ROLLBACK"));
+        ABConnection::setBusyTimeoutMs(5000);
+        QCOMPARE(answer, -1);
+        QCOMPARE(env.open()->personCount(), 0);
+        QVERIFY(env.open()->copyArrayOfAllGroups().isEmpty());
     }
 
     void nothingToRead()

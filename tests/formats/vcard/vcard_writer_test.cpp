@@ -1,4 +1,6 @@
 #include "formats/vcard/QuotedPrintable.h"
+#include "formats/vcard/RecordFile.h"
+#include "formats/vcard/VCARDimport.h"
 #include "formats/vcard/VCardComposer.h"
 #include "formats/vcard/VCardWriter.h"
 
@@ -50,6 +52,23 @@ QString vobjectCount(const QString &path, const char *encoding)
     if (python.exitCode() != 0)
         return QString::fromUtf8(python.readAllStandardError());
     return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+// Adds one saved person per (first, last) pair; answers a selected row for each.
+EntryList addPeople(ABAddressBook &book, const QList<std::pair<QString, QString>> &names)
+{
+    EntryList rows;
+    for (const auto &[first, last] : names) {
+        ABRecordRef person = ABRecord::createPerson();
+        person->setValue(kABPersonFirstNameProperty, first);
+        person->setValue(kABPersonLastNameProperty, last);
+        book.addRecord(person);
+        book.save();
+        auto row = std::make_shared<EntryData>();
+        row->recID = person->recordID();
+        rows.append(row);
+    }
+    return rows;
 }
 
 } // namespace
@@ -173,31 +192,121 @@ private Q_SLOTS:
         QCOMPARE(VCardComposer::urlValue(stored), written);
     }
 
-    void oneFilePerRecordKeepsNamesapart()
+    void oneFilePerRecordNames_data()
     {
+        QTest::addColumn<QStringList>("lastNames");
+        QTest::addColumn<QStringList>("files");
+        const QString longName(300, QLatin1Char('x'));
+        QTest::newRow("namesakes: underscores, then numbers")
+            << QStringList(6, QStringLiteral("Smith"))
+            << QStringList{QStringLiteral("John Smith.vcf"), QStringLiteral("John Smith_.vcf"), QStringLiteral("John Smith_4.vcf"),
+                           QStringLiteral("John Smith_5.vcf"), QStringLiteral("John Smith__.vcf"), QStringLiteral("John Smith___.vcf")};
+        QTest::newRow("separators, dots and control characters")
+            << QStringList{QStringLiteral("AC/DC"), QStringLiteral("a\\b:c"), QStringLiteral("x\r\ny*?|")}
+            << QStringList{QStringLiteral("John AC-DC.vcf"), QStringLiteral("John a-b-c.vcf"), QStringLiteral("John x--y---.vcf")};
+        QTest::newRow("names too long for a file name are shortened")
+            << QStringList{longName, longName}
+            << QStringList{QStringLiteral("John ") + QString(246, QLatin1Char('x')) + QStringLiteral(".vcf"),
+                           QStringLiteral("John ") + QString(245, QLatin1Char('x')) + QStringLiteral("_.vcf")};
+    }
+
+    void oneFilePerRecordNames()
+    {
+        QFETCH(QStringList, lastNames);
+        QFETCH(QStringList, files);
         TestEnvironment env;
-        ABAddressBookRef book = env.open();
-        EntryList rows;
-        for (const QString &last : {QStringLiteral("Smith"), QStringLiteral("Smith"), QStringLiteral("Smith"),
-                                    QStringLiteral("AC/DC")}) {
-            ABRecordRef person = ABRecord::createPerson();
-            person->setValue(kABPersonFirstNameProperty, QStringLiteral("John"));
-            person->setValue(kABPersonLastNameProperty, last);
-            book->addRecord(person);
-            book->save();
-            auto row = std::make_shared<EntryData>();
-            row->recID = person->recordID();
-            rows.append(row);
-        }
+        QList<std::pair<QString, QString>> names;
+        for (const QString &last : lastNames)
+            names.append({QStringLiteral("John"), last});
+        const EntryList rows = addPeople(*env.open(), names);
         const QString folder = env.documents() + QStringLiteral("/cards");
         QDir().mkpath(folder);
-        QCOMPARE(VCardWriter::exportDataVCARD(folder, rows, FieldFilter::Default, 0, false, nullptr), 4);
-        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
-                 (QStringList{QStringLiteral("John AC-DC.vcf"), QStringLiteral("John Smith.vcf"),
-                              QStringLiteral("John Smith_.vcf"), QStringLiteral("John Smith__.vcf")}));
-        const QByteArray card = readFile(folder + QStringLiteral("/John Smith_.vcf"));
-        QVERIFY(card.startsWith("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8:Smith;John\r\n"));
+        // Every person has a file of its own, and the answer counts the files.
+        QCOMPARE(VCardWriter::exportDataVCARD(folder, rows, FieldFilter::Default, 0, false, nullptr), int(files.size()));
+        files.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), files);
+        const QByteArray card = readFile(folder + QLatin1Char('/') + files.first());
+        QVERIFY(card.startsWith("BEGIN:VCARD\r\nVERSION:2.1\r\nN;"));
         QVERIFY(card.endsWith("END:VCARD\r\n"));
+    }
+
+    void safeFileNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("safe");
+        QTest::newRow("plain") << QStringLiteral("Ana Sousa") << QStringLiteral("Ana Sousa");
+        QTest::newRow("parent folder") << QStringLiteral("..") << QStringLiteral("--");
+        QTest::newRow("hidden") << QStringLiteral(".profile") << QStringLiteral("-profile");
+        QTest::newRow("inner dots stay") << QStringLiteral("J. R. R.") << QStringLiteral("J. R. R.");
+        QTest::newRow("windows separators") << QStringLiteral("..\\..\\boot.ini") << QStringLiteral("---..-boot.ini");
+        QTest::newRow("drive") << QStringLiteral("C:x") << QStringLiteral("C-x");
+        QTest::newRow("control") << QStringLiteral("a\tb\x7f") << QStringLiteral("a-b-");
+        QTest::newRow("letters stay") << QStringLiteral("Žofia 李") << QStringLiteral("Žofia 李");
+    }
+
+    void safeFileNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, safe);
+        QCOMPARE(RecordFile::safeFileName(name), safe);
+    }
+
+    void lineBreaksStayInsideTheCard_data()
+    {
+        QTest::addColumn<bool>("singleFile");
+        QTest::newRow("single file") << true;
+        QTest::newRow("file per record") << false;
+    }
+
+    void lineBreaksStayInsideTheCard()
+    {
+        QFETCH(bool, singleFile);
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        EntryList rows = addPeople(*book, {{QStringLiteral("Jo\r\nEND:VCARD"), QStringLiteral("..\\x")}});
+        ABRecordRef person = book->personWithRecordID(rows.first()->recID);
+        person->setValue(kABPersonJobTitleProperty, QStringLiteral("Boss\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Mallory"));
+        person->setValue(kABPersonOrganizationProperty, QStringLiteral("Acme\nInc"));
+        person->setValue(kABPersonNicknameProperty, QStringLiteral("J\rJ"));
+        QVERIFY(book->save());
+        book.reset();
+        const QString base = env.documents() + QStringLiteral("/cards");
+        if (!singleFile)
+            QDir().mkpath(base);
+        QCOMPARE(VCardWriter::exportDataVCARD(base, rows, FieldFilter::Default, 0, singleFile, nullptr), 1);
+        const QString path = singleFile ? base + QStringLiteral(".vcf")
+                                        : base + QLatin1Char('/') + QDir(base).entryList(QDir::Files).value(0);
+        const QByteArray written = readFile(path);
+        QCOMPARE(written.count("\r\nEND:VCARD\r\n"), 1);
+        QVERIFY(written.contains("TITLE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Boss=0D=0D=0AEND:VCARD"));
+        // Our reader and another program's read one card, with the title in one piece.
+        QCOMPARE(vobjectCount(path, "utf-8"), QStringLiteral("1"));
+        TestEnvironment readBack;
+        QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default, 0, nullptr), 1);
+        const QList<ABRecordRef> people = readBack.open()->copyArrayOfAllPeople();
+        QCOMPARE(people.size(), 1);
+        QVERIFY(people.first()->copyText(kABPersonJobTitleProperty).contains(QStringLiteral("FN:Mallory")));
+        QCOMPARE(people.first()->copyText(kABPersonLastNameProperty), QStringLiteral("..\\x"));
+    }
+
+    void singleFileKeptWhenTheExportFails()
+    {
+        TestEnvironment env;
+        EntryList rows = SampleContacts::fill(*env.open());
+        const QString base = env.documents() + QStringLiteral("/contacts");
+        QFile earlier(base + QStringLiteral(".vcf"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier export");
+        earlier.close();
+        // No address book: the earlier export stays as it was.
+        ABAddressBook::setDefaultPath(env.path(QStringLiteral("missing/folder/x.db")));
+        QFile blocker(env.path(QStringLiteral("missing")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QCOMPARE(VCardWriter::exportDataVCARD(base, rows, FieldFilter::Default, 0, true, nullptr), -1);
+        ABAddressBook::setDefaultPath(env.addressBookPath());
+        QCOMPARE(readFile(earlier.fileName()), QByteArray("earlier export"));
+        QCOMPARE(QDir(env.documents()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("contacts.vcf")});
     }
 
     void resultCountsSelectedRows()

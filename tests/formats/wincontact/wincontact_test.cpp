@@ -6,6 +6,7 @@
 #include "support/GoldenFile.h"
 #include "support/RecordingProgress.h"
 #include "support/SampleContacts.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnvironment.h"
 
 #include "shell/AppData.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -83,8 +85,8 @@ private Q_SLOTS:
         const QString folder = env.documents() + QStringLiteral("/win");
         QDir().mkpath(folder);
         RecordingProgress progress;
-        QCOMPARE(WinContactWriter::exportDataWin(folder, rows, FieldFilter::Default, charSet, &progress), 4);
-        // The person without any name is counted but has no file.
+        // The person without any name has no file, and the answer counts files only.
+        QCOMPARE(WinContactWriter::exportDataWin(folder, rows, FieldFilter::Default, charSet, &progress), 3);
         QCOMPARE(progress.values, (QList<double>{0.25, 0.5, 0.75, 1.0}));
         const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files, (QStringList{QStringLiteral("AC-DC Fãs.contact"), QStringLiteral("Dr. Ana Sofia Marques.contact"),
@@ -158,7 +160,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QByteArray(5000, 'z') + name.toUtf8());
         }
-        QCOMPARE(ZipPackaging::zipFolder(QStringLiteral("x"), QStringLiteral("x.zip"), env.documents()), 0);
+        QCOMPARE(ZipPackaging::zipFolder(folder, QStringLiteral("x"), env.documents() + QStringLiteral("/x.zip")), 0);
         const QString zip = env.documents() + QStringLiteral("/x.zip");
         QString output;
         QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-t"), zip}, &output), 0);
@@ -176,14 +178,58 @@ private Q_SLOTS:
     void zipFailures()
     {
         TestEnvironment env;
-        QCOMPARE(ZipPackaging::zipFolder(QStringLiteral("x"), QStringLiteral("missing/x.zip"), env.documents()), -1);
+        QCOMPARE(ZipPackaging::zipFolder(env.documents(), QStringLiteral("x"), env.documents() + QStringLiteral("/missing/x.zip")), -1);
         ZipArchive archive;
         QVERIFY(!archive.addFileToZip(env.path(QStringLiteral("none")), QStringLiteral("none")));
         QVERIFY(archive.CreateZipFile2(env.documents() + QStringLiteral("/y.zip")));
         QVERIFY(!archive.addFileToZip(env.path(QStringLiteral("none")), QStringLiteral("none")));
+        // Nothing is at the path before the archive is finished.
+        QVERIFY(!QFileInfo::exists(env.documents() + QStringLiteral("/y.zip")));
         QVERIFY(archive.CloseZipFile2());
         // Nothing but the end record of an empty archive.
         QCOMPARE(QFileInfo(env.documents() + QStringLiteral("/y.zip")).size(), 22);
+    }
+
+    void failedZipKeepsTheEarlierArchive()
+    {
+        TestEnvironment env;
+        const QString folder = env.path(QStringLiteral("x"));
+        QDir().mkpath(folder);
+        QFile big(folder + QStringLiteral("/a.contact"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QRandomGenerator noise(42);
+        for (int i = 0; i < 300 * 1024 / 4; ++i) {
+            const quint32 word = noise.generate();
+            big.write(reinterpret_cast<const char *>(&word), sizeof word);
+        }
+        big.close();
+        const QString zip = env.documents() + QStringLiteral("/x.zip");
+        QFile earlier(zip);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier archive");
+        earlier.close();
+        {
+            FileSizeLimit full(64 * 1024);
+            QCOMPARE(ZipPackaging::zipFolder(folder, QStringLiteral("x"), zip), -1);
+        }
+        QCOMPARE(readFile(zip), QByteArray("earlier archive"));
+        QCOMPARE(QDir(env.documents()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("x.zip")});
+    }
+
+    void entryNamesAreSafe()
+    {
+        TestEnvironment env;
+        const QString folder = env.path(QStringLiteral("x"));
+        QDir().mkpath(folder);
+        QFile file(folder + QStringLiteral("/..a\\b:c.vcf"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("card");
+        file.close();
+        const QString zip = env.documents() + QStringLiteral("/x.zip");
+        QCOMPARE(ZipPackaging::zipFolder(folder, QStringLiteral("..\\up"), zip), 0);
+        QString output;
+        QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zip}, &output), 0);
+        QCOMPARE(output.split(QLatin1Char('\n'), Qt::SkipEmptyParts), QStringList{QStringLiteral("---up/--a-b-c.vcf")});
     }
 };
 
