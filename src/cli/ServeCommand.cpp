@@ -32,7 +32,7 @@ QString urlFor(const QHostAddress &address, quint16 port)
 }
 
 // The addresses a browser can reach the server on: the one it is bound to, or every address
-// of this machine.
+// of this machine but link-local ones.
 QList<QHostAddress> reachableAddresses(const QHostAddress &bound)
 {
     if (bound != QHostAddress::Any && bound != QHostAddress::AnyIPv4 && bound != QHostAddress::AnyIPv6)
@@ -42,6 +42,8 @@ QList<QHostAddress> reachableAddresses(const QHostAddress &bound)
         if (bound == QHostAddress::AnyIPv4 && address.protocol() != QAbstractSocket::IPv4Protocol)
             continue;
         if (bound == QHostAddress::AnyIPv6 && address.protocol() != QAbstractSocket::IPv6Protocol)
+            continue;
+        if (address.isLinkLocal())  // needs a zone a browser address cannot carry
             continue;
         addresses.append(address);
     }
