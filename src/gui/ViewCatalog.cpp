@@ -9,12 +9,14 @@
 #include "FileChooserView.h"
 #include "ExportFileView.h"
 #include "FiltersView.h"
+#include "GCLoginView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
 #include "QRCodeView.h"
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "google/GCLoginController.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
@@ -47,4 +49,5 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<MergeView, MergeViewController>(MergeScreen);
     ViewFactory::registerViewClass<ABGroupsView, ABGroupsViewController>(ABGroupsScreen);
     ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
+    ViewFactory::registerViewClass<GCLoginView, GCLoginController>(GCLoginScreen);
 }

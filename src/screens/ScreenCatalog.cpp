@@ -1,6 +1,8 @@
 #include "ScreenCatalog.h"
 
 #include "exporting/ExportFileViewController.h"
+#include "google/GCSession.h"
+#include "google/GoogleAccount.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
@@ -20,7 +22,11 @@ void ScreenCatalog::registerAll()
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
     ScreenRegistry::registerFactory(FileChooserScreen, [] { return new FileChooserViewController; });
-    ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
+    ScreenRegistry::registerFactory(ABEntriesScreen, [] {
+        auto *list = new ABEntriesViewController;
+        list->setGoogleSession(&GCSession::sharedSession());
+        return list;
+    });
     ScreenRegistry::registerFactory(ExportFileScreen, [] { return new ExportFileViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
@@ -31,4 +37,5 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(MergeScreen, [] { return new MergeViewController; });
     ScreenRegistry::registerFactory(ABGroupsScreen, [] { return new ABGroupsViewController; });
     ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
+    GoogleAccount::install();
 }
