@@ -6,9 +6,6 @@
 
 class CloudSignIn;
 
-// The screen number of the Google Drive sign-in, next to the fixed numbers of ScreenNumber.
-inline constexpr int GDLoginScreen = 23;
-
 // The Google Drive sign-in screen: the service's note and one button that opens Google's
 // sign-in page in the browser. The account is chosen there; the screen closes itself once the
 // browser came back and the account is linked, and tells whoever opened it.

@@ -13,12 +13,14 @@
 #include "ExportFileView.h"
 #include "FiltersView.h"
 #include "GDLoginView.h"
+#include "GCLoginView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
 #include "QRCodeView.h"
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "google/GCLoginController.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
@@ -59,4 +61,5 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<CarrierView, CarrierViewController>(CarrierScreen);
     ViewFactory::registerViewClass<FormatNumberView, FormatNumberViewController>(FormatNumberScreen);
     ViewFactory::registerViewClass<RulesChooserView, RulesChooserViewController>(RulesChooserScreen);
+    ViewFactory::registerViewClass<GCLoginView, GCLoginController>(GCLoginScreen);
 }

@@ -3,6 +3,8 @@
 #include "cloud/CloudAccounts.h"
 #include "cloud/GDLoginController.h"
 #include "exporting/ExportFileViewController.h"
+#include "google/GCSession.h"
+#include "google/GoogleAccount.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
@@ -26,7 +28,11 @@ void ScreenCatalog::registerAll()
     // The main menu (1) is made and registered by the launch itself.
     ScreenRegistry::registerFactory(WebScreen, [] { return new WebViewController; });
     ScreenRegistry::registerFactory(FileChooserScreen, [] { return new FileChooserViewController; });
-    ScreenRegistry::registerFactory(ABEntriesScreen, [] { return new ABEntriesViewController; });
+    ScreenRegistry::registerFactory(ABEntriesScreen, [] {
+        auto *list = new ABEntriesViewController;
+        list->setGoogleSession(&GCSession::sharedSession());
+        return list;
+    });
     ScreenRegistry::registerFactory(ExportFileScreen, [] { return new ExportFileViewController; });
     ScreenRegistry::registerFactory(SettingsScreen, [] { return new SettingsViewController; });
     ScreenRegistry::registerFactory(CSVHeaderScreen, [] { return new CSVHeaderViewController; });
@@ -41,4 +47,5 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(CarrierScreen, [] { return new CarrierViewController; });
     ScreenRegistry::registerFactory(FormatNumberScreen, [] { return new FormatNumberViewController; });
     ScreenRegistry::registerFactory(RulesChooserScreen, [] { return new RulesChooserViewController; });
+    GoogleAccount::install();
 }

@@ -29,6 +29,8 @@ enum ScreenNumber : int {
     LanguageScreen = 20,
     DuplicateSearchScreen = 21,
     MergeScreen = 22,
+    GDLoginScreen = 23,  // the Google Drive sign-in
+    GCLoginScreen = 24,  // the contacts account sign-in: made fresh each time, not by the registry
 };
 
 // The behaviour and state of one screen, without widgets. A view in src/gui draws it and

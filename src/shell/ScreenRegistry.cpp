@@ -7,8 +7,8 @@
 #include <QList>
 
 namespace {
-// The highest screen number: 23 is the Google Drive sign-in of the cloud library.
-constexpr int kHighestScreen = 23;
+// The highest screen number the registry makes.
+constexpr int kHighestScreen = GDLoginScreen;
 
 QHash<int, ScreenRegistry::Factory> &factories()
 {

@@ -47,35 +47,6 @@ Keyword keywordOf(const QString &keyword)
     return table.value(keyword.toUpper(), Keyword::Ignored);
 }
 
-// A value split at its unescaped ";" with the vCard escapes undone in each component: "\n"
-// and "\N" are line breaks, "\\", "\,", "\;" and "\:" the character itself. Other
-// backslashes stay as they are.
-QStringList splitValue(const QString &value, bool split)
-{
-    QStringList components;
-    QString current;
-    const qsizetype n = value.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = value[i];
-        if (c == QLatin1Char('\\') && i + 1 < n) {
-            const QChar next = value[++i];
-            if (next == QLatin1Char('n') || next == QLatin1Char('N'))
-                current += QLatin1Char('\n');
-            else if (next == QLatin1Char('\\') || next == QLatin1Char(',') || next == QLatin1Char(';') || next == QLatin1Char(':'))
-                current += next;
-            else
-                current.append(c).append(next);
-        } else if (c == QLatin1Char(';') && split) {
-            components.append(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    components.append(current);
-    return components;
-}
-
 // The character set a CHARSET= parameter names, when it is one this reader knows.
 std::optional<QStringConverter::Encoding> charsetParameter(const QStringList &names)
 {
@@ -255,9 +226,9 @@ void VCARDimport::processLine(const QString &text)
     } else if (line.has(QLatin1String("QUOTED-PRINTABLE"))) {
         // "ENCODING=QUOTED-PRINTABLE", or the bare 2.1 form.
         const QString decoded = decodeQuotedPrintable(value.split(QLatin1Char(';')), charsetParameter(line.names));
-        line.values = splitValue(decoded, structured);
+        line.values = VCardLines::splitValue(decoded, structured);
     } else {
-        line.values = splitValue(value, structured);
+        line.values = VCardLines::splitValue(value, structured);
     }
     const QStringList &components = line.values;
 

@@ -69,3 +69,29 @@ QStringList VCardLines::logicalLines(const QString &text)
     }
     return lines;
 }
+
+QStringList VCardLines::splitValue(const QString &value, bool split)
+{
+    QStringList components;
+    QString current;
+    const qsizetype n = value.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('\\') && i + 1 < n) {
+            const QChar next = value[++i];
+            if (next == QLatin1Char('n') || next == QLatin1Char('N'))
+                current += QLatin1Char('\n');
+            else if (next == QLatin1Char('\\') || next == QLatin1Char(',') || next == QLatin1Char(';') || next == QLatin1Char(':'))
+                current += next;
+            else
+                current.append(c).append(next);
+        } else if (c == QLatin1Char(';') && split) {
+            components.append(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    components.append(current);
+    return components;
+}

@@ -16,4 +16,9 @@ qsizetype countMarkers(const QString &text, const QString &marker, qsizetype max
 // goes on with the next line, and a line ending in one backslash takes the next line after an LF.
 QStringList logicalLines(const QString &text);
 
+// A value split at its unescaped ";" (when `split` is set) with the vCard escapes undone in
+// each component: "\n" and "\N" are line breaks, "\\", "\,", "\;" and "\:" the character
+// itself. Other backslashes stay as they are.
+QStringList splitValue(const QString &value, bool split);
+
 }
