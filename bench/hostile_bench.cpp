@@ -1,6 +1,7 @@
 // Hostile files read by `vennaro import`, one process each: the exit status, the time and the
 // peak memory of each, so that the memory every reader needs is known. Arguments: the scratch
-// folder, then the length of the single long line in bytes (default 2 GiB).
+// folder, the length of the single long line in bytes (default 2 GiB) and the number of records
+// of the many-record files (default 10^6).
 
 #include "benchsupport.h"
 
@@ -84,7 +85,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     BenchScratch scratch(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp"), QStringLiteral("hostile"));
     const qint64 longLine = argc > 2 ? atoll(argv[2]) : (qint64(2) << 30);
-    const qint64 million = 1000000;
+    const qint64 million = argc > 3 ? atoll(argv[3]) : 1000000;
     const QByteArray photo = QByteArray(37 * 1024 * 1024, '\x5a').toBase64();
 
     const struct {
