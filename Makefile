@@ -1,10 +1,18 @@
 # make run   — build and open Vennaro on a demo address book under demo/
 # make test  — build and run every test
 # make bench — build optimised and run the benchmarks
+# make test SANITIZE=1 — the same tests, built with the address and undefined-behaviour sanitizers
+# make fuzz  — build the libFuzzer targets (clang) and run each for FUZZ_S seconds
 
 BUILD   ?= build
 RELEASE ?= build-release
 CMAKE_FLAGS ?=
+FUZZ    ?= build-fuzz
+FUZZ_S  ?= 60
+ifeq ($(SANITIZE),1)
+BUILD := build-sanitize
+CMAKE_FLAGS += -DVENNARO_SANITIZE=ON
+endif
 export CCACHE_BASEDIR := $(CURDIR)
 ifneq ($(CI),)
 CMAKE_FLAGS += -DVENNARO_WERROR=ON
@@ -13,7 +21,7 @@ endif
 DEMO_DOCS := $(CURDIR)/demo/Documents
 DEMO_DB   := $(CURDIR)/demo/addressbook.db
 
-.PHONY: all deps build run test bench install clean
+.PHONY: all deps build run test bench fuzz install clean
 
 all: build
 
@@ -39,9 +47,16 @@ bench: deps $(RELEASE)/build.ninja
 	cmake --build $(RELEASE) --target vennaro benchmarks
 	@scripts/run-benchmarks $(RELEASE)
 
+$(FUZZ)/build.ninja: | deps
+	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DVENNARO_FUZZ=ON $(CMAKE_FLAGS)
+
+fuzz: deps $(FUZZ)/build.ninja
+	cmake --build $(FUZZ) --target fuzzers
+	@scripts/run-fuzzers $(FUZZ) $(FUZZ_S)
+
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(RELEASE)
+	rm -rf $(BUILD) $(RELEASE) $(FUZZ) build-sanitize

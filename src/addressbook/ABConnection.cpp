@@ -1,5 +1,7 @@
 #include "ABConnection.h"
 
+#include "AddressBookBusy.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
@@ -43,8 +45,8 @@ Result<void> ABConnection::exec(const char *sql)
 {
     char *message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        m_error = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
         sqlite3_free(message);
+        m_error = lastError();
         return Error{m_error};
     }
     return {};
@@ -57,6 +59,12 @@ qint64 ABConnection::lastInsertRowID() const
 
 QString ABConnection::lastError() const
 {
+    // Another connection kept its lock past our wait: SQLite's own words mean nothing to a person.
+    const int code = sqlite3_errcode(m_db) & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+        AddressBookBusy::noteFailure();
+        return AddressBookBusy::message();
+    }
     return QString::fromUtf8(sqlite3_errmsg(m_db));
 }
 

@@ -1,5 +1,7 @@
 #include "Command.h"
 
+#include "addressbook/AddressBookBusy.h"
+
 namespace {
 QList<Command> &registry()
 {
@@ -43,5 +45,10 @@ QTextStream &Commands::err()
 int Commands::fail(const QString &message)
 {
     err() << "vennaro: " << message << Qt::endl;
+    // Many failures reach a command only as a count or a general text; the reason the person can
+    // act on is that another window or command holds the address book.
+    const QString busy = AddressBookBusy::message();
+    if (AddressBookBusy::failures() > 0 && !message.contains(busy))
+        err() << "vennaro: " << busy << Qt::endl;
     return 1;
 }

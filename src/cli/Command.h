@@ -26,7 +26,8 @@ const Command *find(const QString &name);
 // Standard output and error, UTF-8.
 QTextStream &out();
 QTextStream &err();
-// Prints "vennaro: MESSAGE" on standard error and answers the exit status 1.
+// Prints "vennaro: MESSAGE" on standard error (and the address book being in use, when that made
+// anything fail) and answers the exit status 1.
 int fail(const QString &message);
 }
 

@@ -101,8 +101,10 @@ bool AppData::saveSettings()
     QSaveFile file(settingsPath());
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(PropertyList::writeXml(entries));
-    return file.commit();
+    const QByteArray bytes = PropertyList::writeXml(entries);
+    // QSaveFile takes a short write (a full disk) for success; unchecked, a cut file replaced
+    // the settings. Without commit() the temporary file is dropped and the old one stays.
+    return file.write(bytes) == bytes.size() && file.commit();
 }
 
 void AppData::resetToDefaults()

@@ -72,8 +72,10 @@ bool UserDefaults::synchronize()
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(PropertyList::writeXml(m_values));
-    return file.commit();
+    const QByteArray bytes = PropertyList::writeXml(m_values);
+    // QSaveFile takes a short write (a full disk) for success; unchecked, a cut file replaced
+    // the settings. Without commit() the temporary file is dropped and the old one stays.
+    return file.write(bytes) == bytes.size() && file.commit();
 }
 
 QString UserDefaults::preferredLanguage() const

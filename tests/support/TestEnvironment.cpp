@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include "ProgramRuns.h"
+
 #include "addressbook/ABSources.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
@@ -45,11 +47,7 @@ QString TestEnvironment::dataPath(const QString &name)
 int TestEnvironment::runProgram(const QStringList &arguments, QString *out, QString *err, const QByteArray &input) const
 {
     QProcess process;
-    process.setProgram(qEnvironmentVariable("VENNARO_BINARY"));
-    process.setArguments(QStringList{QStringLiteral("--documents"), documents(), QStringLiteral("--addressbook"),
-                                     addressBookPath()}
-                         + arguments);
-    process.start();
+    ProgramRuns::start(*this, process, arguments);
     if (!input.isEmpty())
         process.write(input);
     process.closeWriteChannel();
