@@ -9,6 +9,8 @@
 #include "FileChooserView.h"
 #include "ExportFileView.h"
 #include "FiltersView.h"
+#include "FTChooserView.h"
+#include "SendFileView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
 #include "QRCodeView.h"
@@ -29,6 +31,8 @@
 #include "shell/MainViewController.h"
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
+#include "transfer/FTChooserViewControler.h"
+#include "transfer/SendFileViewController.h"
 
 void ViewCatalog::registerAll()
 {
@@ -47,4 +51,6 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<MergeView, MergeViewController>(MergeScreen);
     ViewFactory::registerViewClass<ABGroupsView, ABGroupsViewController>(ABGroupsScreen);
     ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
+    ViewFactory::registerViewClass<FTChooserView, FTChooserViewControler>(FTChooserScreen);
+    ViewFactory::registerViewClass<SendFileView, SendFileViewController>(SendFileScreen);
 }
