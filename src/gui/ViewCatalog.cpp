@@ -10,6 +10,7 @@
 #include "ExportFileView.h"
 #include "FiltersView.h"
 #include "FTChooserView.h"
+#include "HttpSrvView.h"
 #include "SendFileView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
@@ -32,6 +33,7 @@
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
 #include "transfer/FTChooserViewControler.h"
+#include "transfer/HttpSrvViewController.h"
 #include "transfer/SendFileViewController.h"
 
 void ViewCatalog::registerAll()
@@ -53,4 +55,5 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
     ViewFactory::registerViewClass<FTChooserView, FTChooserViewControler>(FTChooserScreen);
     ViewFactory::registerViewClass<SendFileView, SendFileViewController>(SendFileScreen);
+    ViewFactory::registerViewClass<HttpSrvView, HttpSrvViewController>(HttpSrvScreen);
 }

@@ -15,6 +15,7 @@
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
 #include "transfer/FTChooserViewControler.h"
+#include "transfer/HttpSrvViewController.h"
 #include "transfer/SendFileViewController.h"
 
 void ScreenCatalog::registerAll()
@@ -35,4 +36,5 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
     ScreenRegistry::registerFactory(FTChooserScreen, [] { return new FTChooserViewControler; });
     ScreenRegistry::registerFactory(SendFileScreen, [] { return new SendFileViewController; });
+    ScreenRegistry::registerFactory(HttpSrvScreen, [] { return new HttpSrvViewController; });
 }

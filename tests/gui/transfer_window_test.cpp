@@ -13,6 +13,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpServer>
 #include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +30,7 @@ class TransferWindowTest : public QObject {
 private Q_SLOTS:
     void cleanup() { DeviceAddresses::setInterfaceSource({}); }
     void chooserToSendScreen();
+    void serverScreen();
 };
 
 void TransferWindowTest::chooserToSendScreen()
@@ -81,6 +85,61 @@ void TransferWindowTest::chooserToSendScreen()
     QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 10000);
     QCOMPARE(alert, u"Success."_s);
     QCOMPARE(server.requests.size(), 1);
+}
+
+void TransferWindowTest::serverScreen()
+{
+    WindowFixture fixture;
+    DeviceAddresses::setInterfaceSource([] {
+        return QList<DeviceAddresses::Interface>{{u"eth0"_s, u"192.168.1.20"_s, u"255.255.255.0"_s, 0, true, DeviceAddresses::Kind::Wired}};
+    });
+    fixture.find<QPushButton>(u"row10"_s)->click(); // File transfer
+    WindowFixture::settle();
+    fixture.find<QPushButton>(u"row1"_s)->click(); // WEB server
+    WindowFixture::settle();
+    QCOMPARE(fixture.top()->controller()->screenNumber(), int(HttpSrvScreen));
+    auto *status = fixture.find<QLabel>(u"status"_s);
+    QCOMPARE(status->text(), u"Http server is not running"_s);
+    QVERIFY(!fixture.find<QLabel>(u"trace"_s)->isVisible());
+    fixture.screenshot(u"http-server-stopped"_s);
+
+    // Typing a letter or pasting several digits leaves the field as it was.
+    auto *port = fixture.find<QLineEdit>(u"port"_s);
+    port->setFocus();
+    port->end(false);
+    QTest::keyClick(port, Qt::Key_X);
+    QCOMPARE(port->text(), u"8080"_s);
+    QTest::keyClick(port, Qt::Key_Backspace);
+    QCOMPARE(port->text(), u"808"_s);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::Any, 0));
+    const QString free = QString::number(probe.serverPort());
+    probe.close();
+    port->selectAll();
+    QTest::keyClick(port, Qt::Key_Backspace);
+    QTest::keyClicks(port, free);
+    QCOMPARE(port->text(), free);
+
+    auto *button = fixture.find<QPushButton>(u"startStop"_s);
+    QCOMPARE(button->text(), u"Start server"_s);
+    button->click();
+    WindowFixture::settle();
+    QCOMPARE(button->text(), u"Stop server"_s);
+    QCOMPARE(status->text(), u"http://192.168.1.20:"_s + free);
+
+    // A browser's request shows in the trace.
+    QNetworkAccessManager browser;
+    QNetworkReply *reply = browser.get(QNetworkRequest(QUrl(u"http://127.0.0.1:%1/"_s.arg(free))));
+    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10000);
+    reply->deleteLater();
+    WindowFixture::settle();
+    auto *trace = fixture.find<QLabel>(u"trace"_s);
+    QVERIFY(trace->isVisible());
+    QVERIFY2(trace->text().endsWith(u"Get /"_s), qPrintable(trace->text()));
+    fixture.screenshot(u"http-server-running"_s);
+    button->click();
+    WindowFixture::settle();
+    QCOMPARE(status->text(), u"Http server is not running"_s);
 }
 
 QTEST_MAIN(TransferWindowTest)

@@ -224,21 +224,30 @@ void FTChooserTest::rowsOpenTheFileListInTheirMode()
 void FTChooserTest::networkRowsNeedAnAddress_data()
 {
     QTest::addColumn<int>("tag");
-    QTest::newRow("web server") << int(Tag::TagWebServer);
-    QTest::newRow("send to web server") << int(Tag::TagSendWeb);
+    QTest::addColumn<int>("screen");
+    QTest::newRow("web server") << int(Tag::TagWebServer) << int(HttpSrvScreen);
+    QTest::newRow("send to web server") << int(Tag::TagSendWeb) << int(FileChooserScreen);
 }
 
 void FTChooserTest::networkRowsNeedAnAddress()
 {
     QFETCH(int, tag);
+    QFETCH(int, screen);
     TestEnvironment env;
     RecordingUiHost host;
+    touch(env.documents() + u"/all.vcf"_s);
     useWiredNetwork(false);
-    FTChooserViewControler chooser;
-    chooser.selectRow(tag);
+    auto *chooser = getScreen<FTChooserViewControler>(FTChooserScreen);
+    chooser->selectRow(tag);
     QCOMPARE(host.lastTitle(), u"Warning"_s);
     QCOMPARE(host.lastText(), u"No active network connection.\n\nPlease connect to a network and try again."_s);
     QVERIFY(host.stack.isEmpty());
+
+    useWiredNetwork(true);
+    chooser->selectRow(tag);
+    QCOMPARE(host.alerts.size(), 1);
+    QCOMPARE(host.stack.size(), 1);
+    QCOMPARE(host.stack.last()->screenNumber(), screen);
 }
 
 void FTChooserTest::mailRowWithoutComposer()
