@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstring>
 
 BenchScratch::BenchScratch(const QString &folder, const QString &name)
     : m_documents(folder + QStringLiteral("/Documents-") + name), m_addressBook(folder + QLatin1Char('/') + name + QStringLiteral(".db"))
@@ -39,4 +40,16 @@ void BenchTimer::report(qint64 items, qint64 bytes) const
 qint64 fileSize(const QString &path)
 {
     return QFileInfo(path).size();
+}
+
+qint64 memoryMB(const char *field)
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong() / 1024;
+    }
+    return -1;
 }

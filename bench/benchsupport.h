@@ -31,3 +31,6 @@ private:
 
 // The size of a file in bytes (0 when it is missing).
 qint64 fileSize(const QString &path);
+
+// The process's peak ("VmHWM:") or present ("VmRSS:") resident memory in MB; -1 when unknown.
+qint64 memoryMB(const char *field = "VmHWM:");

@@ -42,19 +42,6 @@ double cpuSeconds()
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// VmHWM (peak) or VmRSS (now), in MB.
-qint64 memoryMB(const char *field = "VmHWM:")
-{
-    QFile file(QStringLiteral("/proc/self/status"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong() / 1024;
-    }
-    return -1;
-}
-
 EntryList seed(int count, bool photos)
 {
     {

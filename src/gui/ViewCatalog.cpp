@@ -3,20 +3,23 @@
 #include "ABEntriesView.h"
 #include "ABGroupEntriesView.h"
 #include "ABGroupsView.h"
-#include "DuplicateSearchView.h"
-#include "MergeView.h"
-#include "CSVHeaderView.h"
 #include "CarrierView.h"
-#include "FormatNumberView.h"
-#include "RulesChooserView.h"
-#include "FileChooserView.h"
+#include "CSVHeaderView.h"
+#include "DuplicateSearchView.h"
 #include "ExportFileView.h"
+#include "FileChooserView.h"
 #include "FiltersView.h"
-#include "GDLoginView.h"
+#include "FormatNumberView.h"
+#include "FTChooserView.h"
 #include "GCLoginView.h"
+#include "GDLoginView.h"
+#include "HttpSrvView.h"
 #include "LanguageView.h"
 #include "MainMenuView.h"
+#include "MergeView.h"
 #include "QRCodeView.h"
+#include "RulesChooserView.h"
+#include "SendFileView.h"
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
@@ -39,6 +42,9 @@
 #include "shell/MainViewController.h"
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
+#include "transfer/FTChooserViewControler.h"
+#include "transfer/HttpSrvViewController.h"
+#include "transfer/SendFileViewController.h"
 
 void ViewCatalog::registerAll()
 {
@@ -62,4 +68,7 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<FormatNumberView, FormatNumberViewController>(FormatNumberScreen);
     ViewFactory::registerViewClass<RulesChooserView, RulesChooserViewController>(RulesChooserScreen);
     ViewFactory::registerViewClass<GCLoginView, GCLoginController>(GCLoginScreen);
+    ViewFactory::registerViewClass<FTChooserView, FTChooserViewControler>(FTChooserScreen);
+    ViewFactory::registerViewClass<SendFileView, SendFileViewController>(SendFileScreen);
+    ViewFactory::registerViewClass<HttpSrvView, HttpSrvViewController>(HttpSrvScreen);
 }

@@ -7,6 +7,7 @@
 #include "formats/csv/CSVimport.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
+#include "platform/MailComposer.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
 #include "shell/ScreenRegistry.h"
@@ -173,8 +174,13 @@ void FileChooserViewController::selectRow(int index)
         return;
     }
     if (m_mode != ImportMode) {
-        if (!row.isFolder)
-            Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
+        if (row.isFolder)
+            return;
+        Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
+        if (m_mode == SendWebMode)
+            openSendScreen(row.name);
+        else if (m_mode == SendEmailMode)
+            mailFile(row.name);
         return;
     }
     if (!row.importable) {
@@ -189,6 +195,31 @@ void FileChooserViewController::selectRow(int index)
     UiHost *host = UiHost::current();
     if (host && host->ask(QStringLiteral("Vennaro"), L("KConfirmImportFile"), {L("KNo"), L("KYes")}, 0) == 1)
         QTimer::singleShot(100, this, [this, name = row.name] { importFile(name); });
+}
+
+void FileChooserViewController::openSendScreen(const QString &name)
+{
+    ScreenController *screen = ScreenRegistry::getViewController(SendFileScreen);
+    auto *send = dynamic_cast<SendFileInterface *>(screen);
+    if (!send)
+        return;
+    send->setFile(name);
+    pushChild(screen);
+}
+
+void FileChooserViewController::mailFile(const QString &name)
+{
+    if (!MailComposer::isAvailable()) {
+        showWarning(L("KEmailNotConfigured"));
+        return;
+    }
+    // The composer tells nothing of what the user then does with the message: the alert
+    // says only whether it was handed over.
+    MailComposer::compose(Documents::filePath(name), L("KAdressBookContacts"), L("KSeeAttachment"), this,
+                          [this](bool handedOver) {
+                              showInfo(handedOver ? L("KemailNotSent") : L("KemailFailed"));
+                              Q_EMIT mailFinished(handedOver);
+                          });
 }
 
 void FileChooserViewController::importFile(const QString &name)

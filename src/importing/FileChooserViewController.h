@@ -84,8 +84,14 @@ Q_SIGNALS:
     void importFinished(int result);
     // A file was chosen in one of the sending or cloud modes.
     void fileChosen(int mode, const QString &path);
+    // The mail composer was handed the chosen file (true) or could not be (mode 2).
+    void mailFinished(bool handedOver);
 
 private:
+    // Mode 1: the send screen with the chosen file.
+    void openSendScreen(const QString &name);
+    // Mode 2: the chosen file as the attachment of a new message in the desktop's composer.
+    void mailFile(const QString &name);
     void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
     void importDone(int result);
     // The cloud modes: the service's half of the list for modes 4, 5, 8 and 9.

@@ -21,6 +21,9 @@
 #include "shell/ScreenRegistry.h"
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
+#include "transfer/FTChooserViewControler.h"
+#include "transfer/HttpSrvViewController.h"
+#include "transfer/SendFileViewController.h"
 
 void ScreenCatalog::registerAll()
 {
@@ -48,4 +51,7 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(FormatNumberScreen, [] { return new FormatNumberViewController; });
     ScreenRegistry::registerFactory(RulesChooserScreen, [] { return new RulesChooserViewController; });
     GoogleAccount::install();
+    ScreenRegistry::registerFactory(FTChooserScreen, [] { return new FTChooserViewControler; });
+    ScreenRegistry::registerFactory(SendFileScreen, [] { return new SendFileViewController; });
+    ScreenRegistry::registerFactory(HttpSrvScreen, [] { return new HttpSrvViewController; });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QObject>
 #include <QUrl>
 
 #include <functional>
@@ -15,6 +16,8 @@ struct CloudAccountHooks {
     std::function<bool(const QUrl &)> handleUrl; // the return from a sign-in; false: not ours
     std::function<bool()> isLinked;
     std::function<void()> unlinkAll;
+    // Starts linking the account; `linked` runs once it is linked (never when the user gives up).
+    std::function<void(std::function<void()> linked)> link;
 };
 
 struct GoogleAccountHooks {
@@ -32,4 +35,9 @@ const GoogleAccountHooks &google();
 
 bool cloudIsLinked();
 bool googleIsLinked();
+// Runs `then` at once when the Google account is linked; otherwise after the user signed in
+// with the sign-in screen, prefilled with the saved address (setting EmailGoogle), which is
+// updated. Nothing runs when the user cancels, when `context` went meanwhile, or without a
+// sign-in in this program (logged with `operation`).
+void withGoogleAccount(const char *operation, QObject *context, std::function<void()> then);
 }

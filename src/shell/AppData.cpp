@@ -11,7 +11,7 @@
 namespace {
 const char *const kIntegerKeys[] = {"Marker", "ExportFlags", "ImportFlags", "ConfirmImport", "BTblockSize",
                                     "CharSet", "ReuseFilename", "EnableDropbox", "EnableMobileme",
-                                    "EnableGoogleDocs", "EnableGmail", "EnableSources"};
+                                    "EnableGoogleDocs", "EnableGmail", "EnableSources", "AnnounceOnNetwork"};
 const char *const kTextKeys[] = {"LastFilename", "EmailDropbox", "EmailMobileme", "EmailGoogle", "QRChartURL"};
 }
 
@@ -43,6 +43,7 @@ int *AppData::integerSetting(const QString &key)
         {QStringLiteral("EnableGoogleDocs"), &AppData::m_enableGoogleDocs},
         {QStringLiteral("EnableGmail"), &AppData::m_enableGmail},
         {QStringLiteral("EnableSources"), &AppData::m_sourcesEnabled},
+        {QStringLiteral("AnnounceOnNetwork"), &AppData::m_announceOnNetwork},
     };
     auto it = members.find(key);
     return it == members.end() ? nullptr : &(this->*(*it));

@@ -58,6 +58,8 @@ public:
     VENNARO_SETTING(int, enableGoogleDocs, setEnableGoogleDocs, m_enableGoogleDocs)
     VENNARO_SETTING(int, enableGmail, setEnableGmail, m_enableGmail)
     VENNARO_SETTING(int, sourcesEnabled, setSourcesEnabled, m_sourcesEnabled)
+    // Whether a running web server announces itself on the local network (UPnP, DNS-SD).
+    VENNARO_SETTING(int, announceOnNetwork, setAnnounceOnNetwork, m_announceOnNetwork)
     VENNARO_SETTING(QString, fileName, setFileName, m_fileName)
     VENNARO_SETTING(QString, emailDropbox, setEmailDropbox, m_emailDropbox)
     VENNARO_SETTING(QString, emailMobileme, setEmailMobileme, m_emailMobileme)
@@ -92,6 +94,7 @@ private:
     int m_enableGoogleDocs = 0;
     int m_enableGmail = 1;
     int m_sourcesEnabled = 0;
+    int m_announceOnNetwork = 0;
     QString m_fileName;
     QString m_emailDropbox;
     QString m_emailMobileme;

@@ -147,25 +147,7 @@ void MainViewController::openGroups()
 void MainViewController::googleFlow(int mode)
 {
     gmailmode = mode;
-    if (AccountHooks::googleIsLinked()) {
-        openSelectionList(gmailmode);
-        return;
-    }
-    const GoogleAccountHooks &google = AccountHooks::google();
-    if (!google.signIn) {
-        DevLog::log(QStringLiteral("googleFlow: no Google sign-in in this program"));
-        return;
-    }
-    google.signIn(AppData::sharedInstance().emailGoogle(), [this](std::optional<QString> email) {
-        if (!email)
-            return;
-        AppData &settings = AppData::sharedInstance();
-        if (settings.emailGoogle().isEmpty() || settings.emailGoogle() != *email) {
-            settings.setEmailGoogle(*email);
-            settings.saveSettings();
-        }
-        openSelectionList(gmailmode);
-    });
+    AccountHooks::withGoogleAccount("googleFlow", this, [this] { openSelectionList(gmailmode); });
 }
 
 bool MainViewController::sourceButtonVisible() const

@@ -39,3 +39,11 @@ public:
     virtual ~GroupListInterface() = default;
     virtual void loadGroups() = 0;
 };
+
+// The send screen (screen 6).
+class SendFileInterface {
+public:
+    virtual ~SendFileInterface() = default;
+    // The file of the documents folder (by name) to send.
+    virtual void setFile(const QString &name) = 0;
+};

@@ -6,7 +6,7 @@
 #include "ScreenRegistry.h"
 #include "platform/Localization.h"
 
-#include <QStandardPaths>
+#include "platform/MailComposer.h"
 
 namespace {
 struct SwitchSetting {
@@ -24,6 +24,7 @@ const SwitchSetting kSwitches[] = {
     {SettingsViewController::TagGmail, &AppData::enableGmail, &AppData::setEnableGmail},
     {SettingsViewController::TagExportLog, &AppData::logEnabled, &AppData::setLogEnabled},
     {SettingsViewController::TagReuseFilename, &AppData::saveFilename, &AppData::setSaveFilename},
+    {SettingsViewController::TagAnnounce, &AppData::announceOnNetwork, &AppData::setAnnounceOnNetwork},
 };
 
 const SwitchSetting *switchFor(int tag)
@@ -49,7 +50,7 @@ QString SettingsViewController::title() const
 
 bool SettingsViewController::mailComposerAvailable()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty();
+    return MailComposer::isAvailable();
 }
 
 void SettingsViewController::buildSections()
@@ -68,6 +69,7 @@ void SettingsViewController::buildSections()
         advanced.append({TagBTpktSize, K::Slider, sliderText()});
     advanced.append({TagExportLog, K::Switch, L("KExportLog")});
     advanced.append({TagReuseFilename, K::Switch, L("KReuseFilename")});
+    advanced.append({TagAnnounce, K::Switch, L("KAnnounceNetwork")});
     if (AccountHooks::cloudIsLinked())
         advanced.append({TagUnlinkDropBox, K::Row, L("KUnlinkDropBox")});
     m_sections = {{{TagExportFilters, K::Row, L("KExportFilters")}, {TagImportFilters, K::Row, L("KImportFilters")}},

@@ -26,6 +26,7 @@ public:
         TagGmail = 13,
         TagSources = 15,
         TagUnlinkDropBox = 16,
+        TagAnnounce = 17,
     };
     struct SettingsRow {
         int tag;

@@ -56,6 +56,7 @@ private Q_SLOTS:
         QTest::newRow("drive") << 12 << "EnableGoogleDocs";
         QTest::newRow("gmail") << 13 << "EnableGmail";
         QTest::newRow("reuse") << 8 << "ReuseFilename";
+        QTest::newRow("announce") << 17 << "AnnounceOnNetwork";
     }
     void eachSwitchWritesItsSetting()
     {
@@ -111,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(saved.value(QStringLiteral("CharSet")).toInt(), 1);
         QCOMPARE(saved.value(QStringLiteral("BTblockSize")).toInt(), 30);
         QVERIFY(!saved.contains(QStringLiteral("logEnabled")));
-        QCOMPARE(saved.size(), 12); // the integer settings; the texts are unset
+        QCOMPARE(saved.size(), 13); // the integer settings; the texts are unset
     }
 
     void unlinkRowOnlyWhileLinked()
