@@ -150,8 +150,11 @@ void FileChooserViewController::selectRow(int index)
         return;
     const FileRow row = m_rows[index];
     if (m_mode != ImportMode) {
-        if (!row.isFolder)
-            Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
+        if (row.isFolder)
+            return;
+        Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
+        if (m_mode == SendBluetoothMode)
+            openSender(BTcliScreen, row.name);
         return;
     }
     if (!row.importable) {
@@ -166,6 +169,18 @@ void FileChooserViewController::selectRow(int index)
     UiHost *host = UiHost::current();
     if (host && host->ask(QStringLiteral("Vennaro"), L("KConfirmImportFile"), {L("KNo"), L("KYes")}, 0) == 1)
         QTimer::singleShot(100, this, [this, name = row.name] { importFile(name); });
+}
+
+void FileChooserViewController::openSender(int screenNumber, const QString &name)
+{
+    ScreenController *screen = ScreenRegistry::getViewController(screenNumber);
+    auto *sender = dynamic_cast<FileSenderInterface *>(screen);
+    if (!sender) {
+        DevLog::log(QStringLiteral("screen %1 sends no files").arg(screenNumber));
+        return;
+    }
+    pushChild(screen);
+    sender->setFile(name);
 }
 
 void FileChooserViewController::importFile(const QString &name)

@@ -95,6 +95,8 @@ Q_SIGNALS:
 private:
     void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
     void importDone(int result);
+    // Opens a sending screen and hands it the chosen file.
+    void openSender(int screenNumber, const QString &name);
     bool m_importing = false;
     ProgressSteps m_progressSteps; // touched by the worker only
     int m_mode = ImportMode;

@@ -14,6 +14,8 @@
 #include "shell/ScreenRegistry.h"
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
+#include "transfer/BTcliViewController.h"
+#include "transfer/BTsrvViewController.h"
 
 void ScreenCatalog::registerAll()
 {
@@ -31,4 +33,6 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(MergeScreen, [] { return new MergeViewController; });
     ScreenRegistry::registerFactory(ABGroupsScreen, [] { return new ABGroupsViewController; });
     ScreenRegistry::registerFactory(ABGroupEntriesScreen, [] { return new ABGroupEntriesViewController; });
+    ScreenRegistry::registerFactory(BTcliScreen, [] { return new BTcliViewController; });
+    ScreenRegistry::registerFactory(BTsrvScreen, [] { return new BTsrvViewController; });
 }

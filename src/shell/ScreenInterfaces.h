@@ -39,3 +39,10 @@ public:
     virtual ~GroupListInterface() = default;
     virtual void loadGroups() = 0;
 };
+
+// A screen that sends one file of the documents folder (the peer sending screen, 14).
+class FileSenderInterface {
+public:
+    virtual ~FileSenderInterface() = default;
+    virtual void setFile(const QString &name) = 0;
+};

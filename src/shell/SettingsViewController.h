@@ -26,6 +26,7 @@ public:
         TagGmail = 13,
         TagSources = 15,
         TagUnlinkDropBox = 16,
+        TagPeerPort = 17,
     };
     struct SettingsRow {
         int tag;
@@ -64,6 +65,9 @@ private:
     void buildSections();
     void openFilters(int mode);
     void removeRow(int tag);
+    void setRowText(int tag, const QString &text);
+    void askPeerPort();
+    static QString peerPortText();
 
     QList<QList<SettingsRow>> m_sections;
 };
