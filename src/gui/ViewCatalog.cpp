@@ -3,6 +3,7 @@
 #include "ABEntriesView.h"
 #include "ABGroupEntriesView.h"
 #include "ABGroupsView.h"
+#include "BTTransferView.h"
 #include "DuplicateSearchView.h"
 #include "MergeView.h"
 #include "CSVHeaderView.h"
@@ -29,6 +30,7 @@
 #include "shell/MainViewController.h"
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
+#include "transfer/BTTransferScreen.h"
 
 void ViewCatalog::registerAll()
 {
@@ -47,4 +49,6 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<MergeView, MergeViewController>(MergeScreen);
     ViewFactory::registerViewClass<ABGroupsView, ABGroupsViewController>(ABGroupsScreen);
     ViewFactory::registerViewClass<ABGroupEntriesView, ABGroupEntriesViewController>(ABGroupEntriesScreen);
+    ViewFactory::registerViewClass<BTTransferView, BTTransferScreen>(BTcliScreen);
+    ViewFactory::registerViewClass<BTTransferView, BTTransferScreen>(BTsrvScreen);
 }

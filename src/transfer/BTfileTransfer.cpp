@@ -88,7 +88,7 @@ bool BTfileTransfer::setFile(const QString &name)
     }
     _fileSize = int32_t(size);
     _blockSize = blockSizeFor(size, AppData::sharedInstance().btBlockSize());
-    _delegate->setFileLabel(fileLabel(name, size));
+    _delegate->setFileLabel(fileLabel(QFileInfo(name).fileName(), size));
     return true;
 }
 
