@@ -15,6 +15,13 @@ void RawPeer::sendMessage(const QByteArray &message)
     sendRaw(PeerFraming::frame(message));
 }
 
+QByteArray RawPeer::sayHello(const QString &displayName)
+{
+    const qsizetype before = messages.size();
+    sendMessage(PeerFraming::hello(displayName));
+    return waitForMessages(int(before) + 1) ? messages.at(before) : QByteArray();
+}
+
 void RawPeer::sendRaw(const QByteArray &bytes)
 {
     socket.write(bytes);

@@ -13,6 +13,9 @@ public:
     explicit RawPeer(quint16 port);
 
     void sendMessage(const QByteArray &message);
+    // Sends the hello of this session and waits for the answer: 1 accepted, 0 denied (empty
+    // when none came).
+    QByteArray sayHello(const QString &displayName);
     // Writes bytes as they are (broken frames).
     void sendRaw(const QByteArray &bytes);
     // Waits until `count` messages have arrived in all (false after five seconds).

@@ -168,17 +168,14 @@ void PeerScreensTest::requestWhileReceivingIsDeniedWithoutAlert()
     auto receiving = receivingScreen();
     host.answers.enqueue(1);
     RawPeer first(receiving->serverPort());
-    first.sendMessage(PeerFraming::hello(QStringLiteral("first")));
-    QVERIFY(first.waitForMessages(1));
+    QCOMPARE(first.sayHello(QStringLiteral("first")), QByteArray(1, '\1'));
     first.sendMessage(build(PacketFileHeader, 0, FileHeader{100, 10, QStringLiteral("x.vcf")}.encode()));
     QVERIFY(first.waitForMessages(2));
     QVERIFY(receiving->transfer()->fh());
     const qsizetype alerts = host.alerts.size();
 
     RawPeer second(receiving->serverPort());
-    second.sendMessage(PeerFraming::hello(QStringLiteral("second")));
-    QVERIFY(second.waitForMessages(1));
-    QCOMPARE(second.messages.first(), QByteArray(1, '\0'));
+    QCOMPARE(second.sayHello(QStringLiteral("second")), QByteArray(1, '\0'));
     QVERIFY(second.waitForClose());
     QCOMPARE(host.alerts.size(), alerts);
     QVERIFY(receiving->transfer()->fh());
@@ -191,18 +188,14 @@ void PeerScreensTest::answerNoKeepsWaiting()
     auto receiving = receivingScreen();
     host.answers.enqueue(0);
     RawPeer refused(receiving->serverPort());
-    refused.sendMessage(PeerFraming::hello(QStringLiteral("stranger")));
-    QVERIFY(refused.waitForMessages(1));
-    QCOMPARE(refused.messages.first(), QByteArray(1, '\0'));
+    QCOMPARE(refused.sayHello(QStringLiteral("stranger")), QByteArray(1, '\0'));
     QCOMPARE(host.lastText(), QStringLiteral("Accept connection from: stranger ?"));
     QCOMPARE(receiving->labelStatus(), L("KbtWaitCon"));
     QCOMPARE(receiving->labelMSG1(), L("KbtSrvWaiting"));
 
     host.answers.enqueue(1);
     RawPeer welcome(receiving->serverPort());
-    welcome.sendMessage(PeerFraming::hello(QStringLiteral("friend")));
-    QVERIFY(welcome.waitForMessages(1));
-    QCOMPARE(welcome.messages.first(), QByteArray(1, '\1'));
+    QCOMPARE(welcome.sayHello(QStringLiteral("friend")), QByteArray(1, '\1'));
     QTRY_COMPARE(receiving->labelStatus(), QStringLiteral("friend connected"));
     QVERIFY(receiving->isConnected());
 }
