@@ -30,7 +30,7 @@ int runSettings(const Arguments &args)
 
 VENNARO_COMMAND({QStringLiteral("settings"), QStringLiteral("show or change the settings"),
                  QStringLiteral("Usage: vennaro settings\n       vennaro settings set KEY VALUE\n\n"
-                                "Keys: Marker ExportFlags ImportFlags ConfirmImport BTblockSize CharSet\n"
+                                "Keys: Marker ExportFlags ImportFlags ConfirmImport BTblockSize PeerPort CharSet\n"
                                 "ReuseFilename EnableDropbox EnableMobileme EnableGoogleDocs EnableGmail\n"
                                 "EnableSources (whole numbers; masks may be written 0x…) and LastFilename\n"
                                 "EmailDropbox EmailMobileme EmailGoogle QRChartURL (texts; QRChartURL empty:\n"

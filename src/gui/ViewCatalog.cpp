@@ -3,6 +3,7 @@
 #include "ABEntriesView.h"
 #include "ABGroupEntriesView.h"
 #include "ABGroupsView.h"
+#include "BTTransferView.h"
 #include "CarrierView.h"
 #include "CSVHeaderView.h"
 #include "DuplicateSearchView.h"
@@ -23,25 +24,26 @@
 #include "SettingsView.h"
 #include "ViewFactory.h"
 #include "WebPageView.h"
+#include "cloud/GDLoginController.h"
+#include "exporting/ExportFileViewController.h"
 #include "google/GCLoginController.h"
 #include "groups/ABGroupEntriesViewController.h"
 #include "groups/ABGroupsViewController.h"
 #include "importing/CSVHeaderViewController.h"
+#include "importing/FileChooserViewController.h"
 #include "merge/DuplicateSearchViewController.h"
 #include "merge/MergeViewController.h"
 #include "numbers/CarrierViewController.h"
 #include "numbers/FormatNumberViewController.h"
 #include "numbers/RulesChooserViewController.h"
-#include "importing/FileChooserViewController.h"
 #include "qr/QRCodeViewController.h"
 #include "selection/ABEntriesViewController.h"
-#include "exporting/ExportFileViewController.h"
 #include "shell/ImpExpFiltersViewController.h"
-#include "cloud/GDLoginController.h"
 #include "shell/LanguageViewController.h"
 #include "shell/MainViewController.h"
 #include "shell/SettingsViewController.h"
 #include "shell/WebViewController.h"
+#include "transfer/BTTransferScreen.h"
 #include "transfer/FTChooserViewControler.h"
 #include "transfer/HttpSrvViewController.h"
 #include "transfer/SendFileViewController.h"
@@ -71,4 +73,6 @@ void ViewCatalog::registerAll()
     ViewFactory::registerViewClass<FTChooserView, FTChooserViewControler>(FTChooserScreen);
     ViewFactory::registerViewClass<SendFileView, SendFileViewController>(SendFileScreen);
     ViewFactory::registerViewClass<HttpSrvView, HttpSrvViewController>(HttpSrvScreen);
+    ViewFactory::registerViewClass<BTTransferView, BTTransferScreen>(BTcliScreen);
+    ViewFactory::registerViewClass<BTTransferView, BTTransferScreen>(BTsrvScreen);
 }

@@ -178,9 +178,11 @@ void FileChooserViewController::selectRow(int index)
             return;
         Q_EMIT fileChosen(m_mode, Documents::filePath(row.name));
         if (m_mode == SendWebMode)
-            openSendScreen(row.name);
+            openSender(SendFileScreen, row.name);
         else if (m_mode == SendEmailMode)
             mailFile(row.name);
+        else if (m_mode == SendBluetoothMode)
+            openSender(BTcliScreen, row.name);
         return;
     }
     if (!row.importable) {
@@ -197,16 +199,6 @@ void FileChooserViewController::selectRow(int index)
         QTimer::singleShot(100, this, [this, name = row.name] { importFile(name); });
 }
 
-void FileChooserViewController::openSendScreen(const QString &name)
-{
-    ScreenController *screen = ScreenRegistry::getViewController(SendFileScreen);
-    auto *send = dynamic_cast<SendFileInterface *>(screen);
-    if (!send)
-        return;
-    send->setFile(name);
-    pushChild(screen);
-}
-
 void FileChooserViewController::mailFile(const QString &name)
 {
     if (!MailComposer::isAvailable()) {
@@ -220,6 +212,18 @@ void FileChooserViewController::mailFile(const QString &name)
                               showInfo(handedOver ? L("KemailNotSent") : L("KemailFailed"));
                               Q_EMIT mailFinished(handedOver);
                           });
+}
+
+void FileChooserViewController::openSender(int screenNumber, const QString &name)
+{
+    ScreenController *screen = ScreenRegistry::getViewController(screenNumber);
+    auto *sender = dynamic_cast<FileSenderInterface *>(screen);
+    if (!sender) {
+        DevLog::log(QStringLiteral("screen %1 sends no files").arg(screenNumber));
+        return;
+    }
+    sender->setFile(name);
+    pushChild(screen);
 }
 
 void FileChooserViewController::importFile(const QString &name)

@@ -88,8 +88,6 @@ Q_SIGNALS:
     void mailFinished(bool handedOver);
 
 private:
-    // Mode 1: the send screen with the chosen file.
-    void openSendScreen(const QString &name);
     // Mode 2: the chosen file as the attachment of a new message in the desktop's composer.
     void mailFile(const QString &name);
     void startImport(const QString &name, bool withProgressBar, std::function<int(ProgressTarget *)> reader);
@@ -98,6 +96,8 @@ private:
     void startCloud();
     void showRemoteFiles(const QList<RemoteFile> &files);
     void removeRowAfterTransfer(int index);
+    // Modes 1 and 3: opens the upload or the peer sending screen with the chosen file.
+    void openSender(int screenNumber, const QString &name);
     bool m_importing = false;
     int m_mode = ImportMode;
     QList<FileRow> m_rows;

@@ -24,6 +24,8 @@
 #include "transfer/FTChooserViewControler.h"
 #include "transfer/HttpSrvViewController.h"
 #include "transfer/SendFileViewController.h"
+#include "transfer/BTcliViewController.h"
+#include "transfer/BTsrvViewController.h"
 
 void ScreenCatalog::registerAll()
 {
@@ -54,4 +56,6 @@ void ScreenCatalog::registerAll()
     ScreenRegistry::registerFactory(FTChooserScreen, [] { return new FTChooserViewControler; });
     ScreenRegistry::registerFactory(SendFileScreen, [] { return new SendFileViewController; });
     ScreenRegistry::registerFactory(HttpSrvScreen, [] { return new HttpSrvViewController; });
+    ScreenRegistry::registerFactory(BTcliScreen, [] { return new BTcliViewController; });
+    ScreenRegistry::registerFactory(BTsrvScreen, [] { return new BTsrvViewController; });
 }

@@ -9,7 +9,7 @@
 #include <QVariantMap>
 
 namespace {
-const char *const kIntegerKeys[] = {"Marker", "ExportFlags", "ImportFlags", "ConfirmImport", "BTblockSize",
+const char *const kIntegerKeys[] = {"Marker", "ExportFlags", "ImportFlags", "ConfirmImport", "BTblockSize", "PeerPort",
                                     "CharSet", "ReuseFilename", "EnableDropbox", "EnableMobileme",
                                     "EnableGoogleDocs", "EnableGmail", "EnableSources", "AnnounceOnNetwork"};
 const char *const kTextKeys[] = {"LastFilename", "EmailDropbox", "EmailMobileme", "EmailGoogle", "QRChartURL"};
@@ -36,6 +36,7 @@ int *AppData::integerSetting(const QString &key)
         {QStringLiteral("ImportFlags"), &AppData::m_flagsImp},
         {QStringLiteral("ConfirmImport"), &AppData::m_confirmImport},
         {QStringLiteral("BTblockSize"), &AppData::m_btBlockSize},
+        {QStringLiteral("PeerPort"), &AppData::m_peerPort},
         {QStringLiteral("CharSet"), &AppData::m_charSet},
         {QStringLiteral("ReuseFilename"), &AppData::m_saveFilename},
         {QStringLiteral("EnableDropbox"), &AppData::m_enableDropbox},

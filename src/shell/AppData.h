@@ -50,6 +50,8 @@ public:
     VENNARO_SETTING(uint32_t, flagsImp, setFlagsImp, m_flagsImp)
     VENNARO_SETTING(int, confirmImport, setConfirmImport, m_confirmImport)
     VENNARO_SETTING(int, btBlockSize, setBtBlockSize, m_btBlockSize)
+    // The TCP port the receiving peer screen listens on.
+    VENNARO_SETTING(int, peerPort, setPeerPort, m_peerPort)
     VENNARO_SETTING(int, logEnabled, setLogEnabled, m_logEnabled)
     VENNARO_SETTING(int, charSet, setCharSet, m_charSet)
     VENNARO_SETTING(int, saveFilename, setSaveFilename, m_saveFilename)
@@ -86,6 +88,7 @@ private:
     int m_flagsImp = int(FieldFilter::Default);
     int m_confirmImport = 1;
     int m_btBlockSize = 30;
+    int m_peerPort = 8090;
     int m_logEnabled = 0;
     int m_charSet = 0;
     int m_saveFilename = 1;

@@ -40,10 +40,11 @@ public:
     virtual void loadGroups() = 0;
 };
 
-// The send screen (screen 6).
-class SendFileInterface {
+// A screen that sends one file of the documents folder (the upload screen, 6, and the peer
+// sending screen, 14).
+class FileSenderInterface {
 public:
-    virtual ~SendFileInterface() = default;
+    virtual ~FileSenderInterface() = default;
     // The file of the documents folder (by name) to send.
     virtual void setFile(const QString &name) = 0;
 };

@@ -4,6 +4,7 @@
 #include "AppData.h"
 #include "ImpExpFiltersViewController.h"
 #include "ScreenRegistry.h"
+#include "UiHost.h"
 #include "platform/Localization.h"
 
 #include "platform/MailComposer.h"
@@ -67,6 +68,7 @@ void SettingsViewController::buildSections()
     QList<SettingsRow> advanced;
     if (mailComposerAvailable())
         advanced.append({TagBTpktSize, K::Slider, sliderText()});
+    advanced.append({TagPeerPort, K::Row, peerPortText()});
     advanced.append({TagExportLog, K::Switch, L("KExportLog")});
     advanced.append({TagReuseFilename, K::Switch, L("KReuseFilename")});
     advanced.append({TagAnnounce, K::Switch, L("KAnnounceNetwork")});
@@ -124,13 +126,42 @@ void SettingsViewController::sliderMoved(double position)
         return;
     btblocksize = size;
     AppData::sharedInstance().setBtBlockSize(size);
+    setRowText(TagBTpktSize, sliderText());
+}
+
+void SettingsViewController::setRowText(int tag, const QString &text)
+{
     for (auto &section : m_sections) {
         for (SettingsRow &row : section) {
-            if (row.tag == TagBTpktSize)
-                row.text = sliderText();
+            if (row.tag == tag)
+                row.text = text;
         }
     }
     Q_EMIT changed();
+}
+
+QString SettingsViewController::peerPortText()
+{
+    return L("KPeerPortRow").arg(AppData::sharedInstance().peerPort());
+}
+
+void SettingsViewController::askPeerPort()
+{
+    UiHost *host = UiHost::current();
+    if (!host)
+        return;
+    const std::optional<QString> answer =
+        host->askText(QStringLiteral("Vennaro"), L("KPeerPortQuestion"), QString::number(AppData::sharedInstance().peerPort()));
+    if (!answer)
+        return;
+    bool ok = false;
+    const uint port = answer->trimmed().toUInt(&ok);
+    if (!ok || port == 0 || port > 65535) {
+        showWarning(L("KPeerPortInvalid"));
+        return;
+    }
+    AppData::sharedInstance().setPeerPort(int(port));
+    setRowText(TagPeerPort, peerPortText());
 }
 
 QString SettingsViewController::sliderText() const
@@ -146,6 +177,9 @@ void SettingsViewController::selectRow(int tag)
         break;
     case TagImportFilters:
         openFilters(1);
+        break;
+    case TagPeerPort:
+        askPeerPort();
         break;
     case TagLanguage:
         pushChild(ScreenRegistry::getViewController(LanguageScreen));

@@ -27,6 +27,7 @@ public:
         TagSources = 15,
         TagUnlinkDropBox = 16,
         TagAnnounce = 17,
+        TagPeerPort = 18,
     };
     struct SettingsRow {
         int tag;
@@ -65,6 +66,9 @@ private:
     void buildSections();
     void openFilters(int mode);
     void removeRow(int tag);
+    void setRowText(int tag, const QString &text);
+    void askPeerPort();
+    static QString peerPortText();
 
     QList<QList<SettingsRow>> m_sections;
 };

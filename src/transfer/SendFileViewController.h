@@ -9,7 +9,7 @@ class HTTPPostFile;
 
 // The send screen (screen 6): posts one file of the documents folder to the web server of
 // another device running this program, at the address and port the user types.
-class SendFileViewController : public ScreenController, public SendFileInterface {
+class SendFileViewController : public ScreenController, public FileSenderInterface {
     Q_OBJECT
 public:
     explicit SendFileViewController(QObject *parent = nullptr);

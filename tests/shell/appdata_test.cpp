@@ -36,6 +36,7 @@ private Q_SLOTS:
             {QStringLiteral("EnableGoogleDocs"), 0}, {QStringLiteral("EnableGmail"), 1},
             {QStringLiteral("EnableSources"), 0},   {QStringLiteral("Marker"), 0},
             {QStringLiteral("AnnounceOnNetwork"), 0},
+            {QStringLiteral("PeerPort"), 8090},
         };
         QCOMPARE(stored.keys(), expected.keys());
         for (auto it = expected.begin(); it != expected.end(); ++it)

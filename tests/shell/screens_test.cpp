@@ -115,6 +115,38 @@ private Q_SLOTS:
         QCOMPARE(saved.size(), 13); // the integer settings; the texts are unset
     }
 
+    void peerPortRow_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("port"); // 0: refused, the setting stays
+        QTest::newRow("a port") << "9000" << 9000;
+        QTest::newRow("blanks around") << " 8100 " << 8100;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("too big") << "65536" << 0;
+        QTest::newRow("not a number") << "http" << 0;
+    }
+
+    void peerPortRow()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, port);
+        TestEnvironment env;
+        RecordingUiHost host;
+        SettingsViewController settings;
+        QVERIFY(tagsOf(settings).contains(SettingsViewController::TagPeerPort));
+        host.textAnswers.enqueue(typed);
+        settings.selectRow(SettingsViewController::TagPeerPort);
+        QCOMPARE(AppData::sharedInstance().peerPort(), port ? port : 8090);
+        if (!port)
+            QCOMPARE(host.lastText(), QStringLiteral("The port must be a whole number from 1 to 65535."));
+        bool shown = false;
+        for (const auto &section : settings.sections()) {
+            for (const auto &row : section)
+                shown |= row.text == QStringLiteral("Peer transfer port: %1").arg(port ? port : 8090);
+        }
+        QVERIFY(shown);
+    }
+
     void unlinkRowOnlyWhileLinked()
     {
         TestEnvironment env;
