@@ -100,5 +100,8 @@ void CloudAccounts::installHooks()
         instance().session(Dropbox)->unlink();
         instance().session(Drive)->unlink();
     };
+    // The cloud file list signs in by itself when it opens unlinked, so the chooser may go on to
+    // it at once.
+    hooks.link = [](std::function<void()> linked) { linked(); };
     AccountHooks::setCloud(std::move(hooks));
 }

@@ -109,9 +109,8 @@ void FTChooserViewControler::selectRow(int tag)
         break;
     case TagGoogleUpload:
     case TagGoogleDownload:
-        AccountHooks::withGoogleAccount("FTChooser", this, [this, tag] {
-            openFileList(tag == TagGoogleUpload ? GoogleUploadMode : GoogleDownloadMode);
-        });
+        // The Drive file list signs in through the browser by itself when it is not linked.
+        openFileList(tag == TagGoogleUpload ? GoogleUploadMode : GoogleDownloadMode);
         break;
     default:
         break;

@@ -112,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(saved.value(QStringLiteral("CharSet")).toInt(), 1);
         QCOMPARE(saved.value(QStringLiteral("BTblockSize")).toInt(), 30);
         QVERIFY(!saved.contains(QStringLiteral("logEnabled")));
-        QCOMPARE(saved.size(), 13); // the integer settings; the texts are unset
+        QCOMPARE(saved.size(), 14); // the integer settings; the texts are unset
     }
 
     void peerPortRow_data()
@@ -153,7 +153,7 @@ private Q_SLOTS:
         RecordingUiHost host;
         QVERIFY(!tagsOf(SettingsViewController()).contains(SettingsViewController::TagUnlinkDropBox));
         bool linked = true;
-        AccountHooks::setCloud({{}, {}, [&] { return linked; }, [&] { linked = false; }});
+        AccountHooks::setCloud({{}, {}, [&] { return linked; }, [&] { linked = false; }, {}});
         SettingsViewController settings;
         QCOMPARE(tagsOf(settings).last(), int(SettingsViewController::TagUnlinkDropBox));
         settings.selectRow(SettingsViewController::TagUnlinkDropBox);

@@ -43,14 +43,14 @@ bool removePersons(const QList<ABRecordID> &ids)
 
 // An earlier recovery file holds the only copy of the people deleted then: it moves aside,
 // named after the time it was written (trash-20240131-142502.vnbin), before the new one takes
-// its name. False when it cannot be moved.
-bool keepEarlierRecoveryFile(const QString &path)
+// its name. Answers where it went (empty when there was none), nothing when it cannot be moved.
+std::optional<QString> keepEarlierRecoveryFile(const QString &path)
 {
     const QFileInfo earlier(path);
     // Only a file is an earlier recovery file; anything else stays where it is (and the new
     // file cannot be written over it).
     if (!earlier.isFile())
-        return true;
+        return QString();
     const QString stem = earlier.dir().filePath(earlier.completeBaseName() + QLatin1Char('-')
                                                 + earlier.lastModified().toString(QStringLiteral("yyyyMMdd-HHmmss")));
     const QString extension = QLatin1Char('.') + earlier.suffix();
@@ -58,9 +58,9 @@ bool keepEarlierRecoveryFile(const QString &path)
     for (int namesake = 2; QFileInfo::exists(kept); ++namesake)
         kept = stem + QLatin1Char('-') + QString::number(namesake) + extension;
     if (QFile::rename(path, kept))
-        return true;
+        return kept;
     DevLog::log(QStringLiteral("%1 cannot move %2 to %3").arg(QLatin1String(kOperation), path, kept));
-    return false;
+    return std::nullopt;
 }
 
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
@@ -102,10 +102,14 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
     Result<QByteArray> archive = KeyedArchiver::archivedData(blobs);
     blobs.clear();
     QString error;
-    if (deleteMode && !keepEarlierRecoveryFile(path))
+    std::optional<QString> earlierKeptAs;
+    if (deleteMode && !(earlierKeptAs = keepEarlierRecoveryFile(path)))
         return -1;
     if (!archive || !writeAtomically(path, *archive, &error)) {
         DevLog::log(QStringLiteral("%1 ERROR NSKeyedArchiver %2").arg(QLatin1String(kOperation), archive ? error : archive.error()));
+        // Nothing was deleted: the earlier recovery file is the latest one again.
+        if (earlierKeptAs && !earlierKeptAs->isEmpty())
+            QFile::rename(*earlierKeptAs, path);
         return -1;
     }
     if (report)
