@@ -19,10 +19,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // "Ann|Smith": first and last name; "-" stands for a missing one.
-ABRecordRef personFrom(const QString &spec, const ABRecordRef &source = nullptr)
+ABRecordRef personFrom(const QString &description, const ABRecordRef &source = nullptr)
 {
     ABRecordRef person = ABRecord::createPerson(source);
-    const QStringList parts = spec.split(u'|');
+    const QStringList parts = description.split(u'|');
     if (parts.value(0) != u"-"_s)
         person->setValue(kABPersonFirstNameProperty, parts.value(0));
     if (parts.size() > 1 && parts.at(1) != u"-"_s)
@@ -149,12 +149,12 @@ private:
     TestEnvironment *env = nullptr;
     RecordingUiHost *host = nullptr;
 
-    QList<ABRecordID> addPeople(const QStringList &specs, const ABRecordRef &source = nullptr)
+    QList<ABRecordID> addPeople(const QStringList &descriptions, const ABRecordRef &source = nullptr)
     {
         ABAddressBookRef book = env->open();
         QList<ABRecordRef> people;
-        for (const QString &spec : specs) {
-            ABRecordRef person = personFrom(spec, source ? book->sourceWithRecordID(source->recordID()) : nullptr);
+        for (const QString &description : descriptions) {
+            ABRecordRef person = personFrom(description, source ? book->sourceWithRecordID(source->recordID()) : nullptr);
             book->addRecord(person);
             people.append(person);
         }

@@ -137,7 +137,7 @@ void QRCodeViewControllerTest::localImageInEachSize()
     QVERIFY(screen.showsSizeChoice());
     // Made here: the notice does not warn of an Internet connection.
     QCOMPARE(screen.noticeText(),
-             u"Encoded data format is compatible with NTT DOCOMO phonebook registration specification.\n\n"
+             u"Encoded data format is compatible with NTT DOCOMO phonebook registration format.\n\n"
              "Image can be saved to file or directly scanned using another device with the appropriate scanning software."_s);
 
     screen.setSize(size);
