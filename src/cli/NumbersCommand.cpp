@@ -4,6 +4,7 @@
 #include "Command.h"
 #include "TerminalProgress.h"
 #include "numbers/ChangeRule.h"
+#include "numbers/E164Transform.h"
 #include "numbers/FormatMasks.h"
 #include "numbers/NumberPass.h"
 #include "numbers/NumberPassScreen.h"
@@ -100,6 +101,14 @@ int runFormat(const Arguments &args)
     return runPass(*masks.transform(), args, args.has(QStringLiteral("show-all")), false);
 }
 
+int runE164(const Arguments &args)
+{
+    const QString region = args.value(QStringLiteral("region"));
+    if (!E164Transform::isKnownRegion(region))
+        return Commands::fail(QStringLiteral("numbers e164: --region is a country code such as DE or US"));
+    return runPass(E164Transform(region), args, args.has(QStringLiteral("show-all")), false);
+}
+
 int runRules(const Arguments &args)
 {
     const QString verb = args.positional.value(1);
@@ -146,9 +155,11 @@ int runNumbers(const Arguments &args)
         return runChange(args);
     if (verb == QLatin1String("format") && args.positional.size() == 1)
         return runFormat(args);
+    if (verb == QLatin1String("e164") && args.positional.size() == 1)
+        return runE164(args);
     if (verb == QLatin1String("rules"))
         return runRules(args);
-    return Commands::fail(QStringLiteral("numbers: give change, format or rules (see vennaro numbers --help)"));
+    return Commands::fail(QStringLiteral("numbers: give change, format, e164 or rules (see vennaro numbers --help)"));
 }
 
 } // namespace
@@ -158,6 +169,7 @@ VENNARO_COMMAND({QStringLiteral("numbers"), QStringLiteral("rewrite phone number
                      "Usage: vennaro numbers change --mask M [--new W] [--action prefix|replace|erase] [--show-all] [--commit]\n"
                      "       vennaro numbers change --rule NAME [--commit]\n"
                      "       vennaro numbers format [--mask1 M] [--mask2 M] [--mask3 M] [--show-all] [--commit]\n"
+                     "       vennaro numbers e164 --region CC [--show-all] [--commit]\n"
                      "       vennaro numbers rules                   NAME<TAB>mask<TAB>new<TAB>action<TAB>show-all per rule\n"
                      "       vennaro numbers rules save NAME --mask M [--new W] [--action ...] [--show-all]\n"
                      "       vennaro numbers rules delete NAME\n\n"
@@ -171,8 +183,11 @@ VENNARO_COMMAND({QStringLiteral("numbers"), QStringLiteral("rewrite phone number
                      "Only digits, '#', '*' and '+' of a number are looked at and kept when it changes.\n\n"
                      "Format masks: the first mask whose count of '?' equals a number's count of characters gets\n"
                      "the number's characters in its '?' places. Masks not given come from FormatMasks.plist (or\n"
-                     "the defaults); the masks used are saved there."),
+                     "the defaults); the masks used are saved there.\n\n"
+                     "e164 writes every number libphonenumber takes for a valid one in the international form\n"
+                     "(+4930123456): national numbers are read as numbers of the region CC (a country code such\n"
+                     "as DE or US). Numbers it cannot read stay as they are; --show-all lists them."),
                  {QStringLiteral("mask"), QStringLiteral("new"), QStringLiteral("action"), QStringLiteral("rule"),
-                  QStringLiteral("mask1"), QStringLiteral("mask2"), QStringLiteral("mask3")},
+                  QStringLiteral("mask1"), QStringLiteral("mask2"), QStringLiteral("mask3"), QStringLiteral("region")},
                  {QStringLiteral("show-all"), QStringLiteral("commit")},
                  runNumbers});

@@ -43,6 +43,19 @@ private Q_SLOTS:
         QCOMPARE(numbers(), (QStringList{u"5534"_s, u"999"_s, u"734"_s}));
     }
 
+    void e164NormalisesWhatItCanRead()
+    {
+        QString out, err;
+        const QStringList e164{u"numbers"_s, u"e164"_s, u"--region"_s, u"US"_s};
+        QVERIFY(env->runProgram({u"numbers"_s, u"e164"_s, u"--region"_s, u"XX"_s}, &out, &err) != 0);
+        QVERIFY2(err.contains(u"--region"_s), qPrintable(err));
+        QVERIFY(env->runProgram({u"numbers"_s, u"change"_s, u"--mask"_s, u"999"_s, u"--new"_s, u"2015550123"_s,
+                                 u"--commit"_s}, &out, &err) == 0);
+        QCOMPARE(env->runProgram(e164 + QStringList{u"--commit"_s}, &out, &err), 0);
+        QCOMPARE(out, u"Ann Smith: 2015550123 -> +12015550123\n1 numbers changed and saved\n"_s);
+        QCOMPARE(numbers(), (QStringList{u"(55) 12"_s, u"+12015550123"_s, u"712"_s}));
+    }
+
     void refusedMasks_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -1,7 +1,8 @@
 // The pure parts of the number tools: the working number, the mask check, rewriting one
-// number by a change rule, and pouring a number into the format masks.
+// number by a change rule, pouring a number into the format masks, and the international form.
 
 #include "numbers/ChangeRule.h"
+#include "numbers/E164Transform.h"
 #include "numbers/FormatMasks.h"
 #include "numbers/WorkingNumber.h"
 #include "platform/DevLog.h"
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void regexErrorsAreLogged();
     void formatMasks_data();
     void formatMasks();
+    void e164_data();
+    void e164();
 };
 
 void TransformsTest::workingNumber_data()
@@ -169,6 +172,31 @@ void TransformsTest::formatMasks()
     if (!masks.isEmpty())
         formats.masks = {masks.at(0), masks.at(1), masks.at(2)};
     QCOMPARE(formats.transform()->rewrite(working), result);
+}
+
+void TransformsTest::e164_data()
+{
+    QTest::addColumn<QString>("region");
+    QTest::addColumn<QByteArray>("working");
+    QTest::addColumn<QByteArray>("result"); // empty: left alone
+    QTest::newRow("national gains the country code") << u"DE"_s << "0301234567"_ba << "+49301234567"_ba;
+    QTest::newRow("region in any case") << u"de"_s << "0301234567"_ba << "+49301234567"_ba;
+    QTest::newRow("international prefix of the region") << u"DE"_s << "00442079460000"_ba << "+442079460000"_ba;
+    QTest::newRow("foreign number keeps its country") << u"DE"_s << "+12015550123"_ba << ""_ba;
+    QTest::newRow("already international") << u"US"_s << "+12015550123"_ba << ""_ba;
+    QTest::newRow("national of another region") << u"US"_s << "2015550123"_ba << "+12015550123"_ba;
+    QTest::newRow("service code") << u"DE"_s << "*31#"_ba << ""_ba;
+    QTest::newRow("too short") << u"DE"_s << "12"_ba << ""_ba;
+    QTest::newRow("empty") << u"DE"_s << ""_ba << ""_ba;
+}
+
+void TransformsTest::e164()
+{
+    QFETCH(QString, region);
+    QFETCH(QByteArray, working);
+    QFETCH(QByteArray, result);
+    QVERIFY(E164Transform::isKnownRegion(region));
+    QCOMPARE(E164Transform(region).rewrite(working), result);
 }
 
 QTEST_GUILESS_MAIN(TransformsTest)
