@@ -21,6 +21,12 @@ void DevLog::log(const QString &line)
         std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 
+bool DevLog::isEnabled()
+{
+    QMutexLocker lock(&g_mutex);
+    return g_sink || g_console;
+}
+
 void DevLog::setSink(std::function<void(const QString &)> sink)
 {
     QMutexLocker lock(&g_mutex);

@@ -29,11 +29,17 @@ QByteArray reasonPhrase(int status)
     return "Unknown";
 }
 
+// The text changes once a second; formatting it for every answer showed in profiles.
 QByteArray dateField()
 {
-    return QLocale::c()
-        .toString(QDateTime::currentDateTimeUtc(), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
-        .toLatin1();
+    thread_local qint64 second = -1;
+    thread_local QByteArray text;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (const qint64 current = now.toSecsSinceEpoch(); current != second) {
+        second = current;
+        text = QLocale::c().toString(now, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'")).toLatin1();
+    }
+    return text;
 }
 
 // A response head: status line, the given fields, then "Date" and "Accept-Ranges", which
@@ -253,6 +259,7 @@ void HTTPConnection::reply()
             m_ranges = std::move(*ranges);
     }
 
+    QByteArray head;
     if (m_ranges.size() > 1) {
         m_rangesBoundry = QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1();
         quint64 total = 0;
@@ -261,26 +268,32 @@ void HTTPConnection::reply()
             total += quint64(m_rangesHeaders.last().size()) + range.length;
         }
         total += quint64(("\r\n--" + m_rangesBoundry + "--\r\n").size());
-        writeHead(ResponseHead(206)
-                      .add("Content-Length", QByteArray::number(total))
-                      .add("Content-Type", "multipart/byteranges; boundary=" + m_rangesBoundry)
-                      .finish());
+        head = ResponseHead(206)
+                   .add("Content-Length", QByteArray::number(total))
+                   .add("Content-Type", "multipart/byteranges; boundary=" + m_rangesBoundry)
+                   .finish();
     } else if (m_ranges.size() == 1) {
-        writeHead(ResponseHead(206)
-                      .add("Content-Length", QByteArray::number(m_ranges.first().length))
-                      .add("Content-Range", rangeText(m_ranges.first(), length))
-                      .finish());
+        head = ResponseHead(206)
+                   .add("Content-Length", QByteArray::number(m_ranges.first().length))
+                   .add("Content-Range", rangeText(m_ranges.first(), length))
+                   .finish();
     } else {
-        ResponseHead head(200);
-        head.add("Content-Length", QByteArray::number(length));
+        ResponseHead whole(200);
+        whole.add("Content-Length", QByteArray::number(length));
         if (!m_httpResponse->contentDisposition().isEmpty())
-            head.add("Content-Disposition", m_httpResponse->contentDisposition().toUtf8());
-        writeHead(head.finish());
+            whole.add("Content-Disposition", m_httpResponse->contentDisposition().toUtf8());
+        head = whole.finish();
     }
-    if (m_request.method == "HEAD")
+    if (m_request.method == "HEAD") {
+        writeHead(head);
         finishWhenWritten();
-    else
-        writeNextPiece();  // goes out with the head; later pieces wait for the previous one
+    } else if (m_ranges.isEmpty()) {
+        // The head and the first piece leave in one write: a small file is one packet.
+        writeHead(head + m_httpResponse->readDataOfLength(kResponsePieceBytes));
+    } else {
+        writeHead(head);
+        writeNextPiece();  // later pieces wait for the previous one
+    }
 }
 
 void HTTPConnection::sendError(int status, const QString &logLine, bool closeAfter)
@@ -310,10 +323,12 @@ void HTTPConnection::writeNextPiece()
         return;
     }
     const QByteArray piece = m_httpResponse->readDataOfLength(kResponsePieceBytes);
-    if (piece.isEmpty())
-        finishWhenWritten();
-    else
+    if (!piece.isEmpty())
         writeBytes(piece);
+    else if (m_httpResponse->offset() < m_httpResponse->contentLength())
+        die();  // the file shrank: the promised length cannot be kept, and keep-alive would be out of step
+    else
+        finishWhenWritten();
 }
 
 // Writes the next piece of a range answer: range bytes, a part head, or the closing
@@ -350,13 +365,23 @@ bool HTTPConnection::writeRangePiece()
     return true;
 }
 
+// While an answer streams, the next piece is queued as soon as less than one is waiting, so
+// the socket never runs dry between pieces and at most two are held. Every bit of progress
+// restarts the write time-out: a reader that stops reading is let go, a slow one is not.
 void HTTPConnection::bytesWritten()
 {
-    if (m_socket->bytesToWrite() > 0)
+    const qint64 waiting = m_socket->bytesToWrite();
+    if (m_phase == Phase::Replying && waiting < kResponsePieceBytes) {
+        arm(kWriteTimeout);
+        writeNextPiece();
         return;
+    }
+    if (waiting > 0) {
+        arm(kWriteTimeout);
+        return;
+    }
     m_deadline.stop();
     switch (m_phase) {
-    case Phase::Replying: writeNextPiece(); break;
     case Phase::Finishing: finishResponse(); break;
     case Phase::Closing: m_socket->disconnectFromHost(); break;
     default: break;

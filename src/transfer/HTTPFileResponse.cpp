@@ -1,13 +1,16 @@
 #include "HTTPFileResponse.h"
 
+#include <algorithm>
+
 HTTPFileResponse::HTTPFileResponse(const QString &filePath) : m_filePath(filePath), m_fileHandle(filePath)
 {
-    (void)m_fileHandle.open(QIODevice::ReadOnly);
+    if (m_fileHandle.open(QIODevice::ReadOnly))
+        m_length = m_fileHandle.size();
 }
 
 quint64 HTTPFileResponse::contentLength() const
 {
-    return m_fileHandle.isOpen() ? quint64(m_fileHandle.size()) : 0;
+    return quint64(m_length);
 }
 
 quint64 HTTPFileResponse::offset() const
@@ -22,5 +25,9 @@ void HTTPFileResponse::setOffset(quint64 offset)
 
 QByteArray HTTPFileResponse::readDataOfLength(qsizetype length)
 {
-    return m_fileHandle.isOpen() ? m_fileHandle.read(length) : QByteArray();
+    if (!m_fileHandle.isOpen())
+        return QByteArray();
+    // Asking for no more than is left keeps a small file's answer from a piece-sized buffer.
+    const qint64 left = std::max<qint64>(m_length - m_fileHandle.pos(), 0);
+    return m_fileHandle.read(std::min<qint64>(length, left));
 }

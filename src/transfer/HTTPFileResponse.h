@@ -5,7 +5,7 @@
 #include <QFile>
 
 // A file sent from disk (or from the program's resources). A file that cannot be opened has
-// length 0.
+// length 0. The length is the file's when it was opened: that is what the head promises.
 class HTTPFileResponse : public HTTPResponse {
 public:
     explicit HTTPFileResponse(const QString &filePath);
@@ -19,4 +19,5 @@ public:
 private:
     QString m_filePath;
     QFile m_fileHandle;
+    qint64 m_length = 0;
 };

@@ -167,10 +167,12 @@ std::unique_ptr<HTTPResponse> HttpFTConnection::httpResponseForRequest(const Htt
 {
     const QString method = QString::fromLatin1(request.method);
     const QString path = request.path();
-    QStringList fields;
-    for (const auto &[name, value] : request.fields)
-        fields += QString::fromLatin1(name) + QStringLiteral(": ") + QString::fromLatin1(value);
-    DevLog::log(QStringLiteral(">> httpResponseForMethod %1 %2 %3").arg(method, request.uri(), fields.join(QStringLiteral(", "))));
+    if (DevLog::isEnabled()) {
+        QStringList fields;
+        for (const auto &[name, value] : request.fields)
+            fields += QString::fromLatin1(name) + QStringLiteral(": ") + QString::fromLatin1(value);
+        DevLog::log(QStringLiteral(">> httpResponseForMethod %1 %2 %3").arg(method, request.uri(), fields.join(QStringLiteral(", "))));
+    }
 
     if (request.uri() == QLatin1String("/upnp.xml")) {
         const QString description = pages().upnpDescription(localAddressAndPort());
