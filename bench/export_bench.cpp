@@ -66,7 +66,7 @@ EntryList seed(int count, bool photos)
     }
     ABAddressBookRef book = ABAddressBook::create();
     BenchTimer timer(QStringLiteral("build the sorted rows of the working set"));
-    EntryList rows = ABEntriesLoader::rowsForPeople(ABSources::peopleToWorkOn(*book), book->sortOrdering(), true);
+    EntryList rows = ABEntriesLoader::rowsForWorkingSet(*book, book->sortOrdering(), true);
     timer.report(rows.size());
     return rows;
 }

@@ -276,14 +276,56 @@ QList<ABRecordRef> ABAddressBook::copyArrayOfAllPeopleInSource(const ABRecordRef
     return source ? loadRecords(kABPersonType, source->recordID()) : QList<ABRecordRef>();
 }
 
-int ABAddressBook::personCount()
+void ABAddressBook::forEachPerson(const ABRecordRef &source, const std::function<void(const ABRecordRef &)> &visit)
 {
-    ABConnection::Statement st(*m_connection, "SELECT COUNT(*) FROM records WHERE type = 0");
+    constexpr qint64 kBlockSize = 1000;
+    const ABRecordID sourceID = source ? source->recordID() : kABRecordInvalidID;
+    const char *sql = source ? "SELECT id, source, vals FROM records WHERE type = 0 AND source = ?3 AND id > ?1 ORDER BY id LIMIT ?2"
+                             : "SELECT id, source, vals FROM records WHERE type = 0 AND id > ?1 ORDER BY id LIMIT ?2";
+    QList<ABRecordRef> block;
+    block.reserve(kBlockSize);
+    qint64 after = -1;
+    qint64 read = 0;
+    do {
+        {
+            // Each block is read in full before any visit, so that a visit may use the handle.
+            ABConnection::Statement st(*m_connection, sql);
+            st.bind(1, after);
+            st.bind(2, kBlockSize);
+            if (source)
+                st.bind(3, qint64(sourceID));
+            for (read = 0; st.step(); ++read) {
+                after = st.columnInt(0);
+                ABRecordRef record = adopt(kABPersonType, ABRecordID(after),
+                                           st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)), st.columnBlob(2));
+                if (!isPending(record))
+                    block.append(std::move(record));
+            }
+        }
+        for (const ABRecordRef &person : std::as_const(block))
+            visit(person);
+        block.clear();
+        releaseUnusedRecords();
+    } while (read == kBlockSize);
+    const QList<ABRecordRef> added = m_added;
+    for (const ABRecordRef &record : added) {
+        if (record->isPerson() && (!source || record->sourceID() == sourceID))
+            visit(record);
+    }
+}
+
+int ABAddressBook::personCount(const ABRecordRef &source)
+{
+    ABConnection::Statement st(*m_connection, source ? "SELECT COUNT(*) FROM records WHERE type = 0 AND source = ?"
+                                                     : "SELECT COUNT(*) FROM records WHERE type = 0");
+    if (source)
+        st.bind(1, qint64(source->recordID()));
     int count = st.step() ? int(st.columnInt(0)) : 0;
+    auto counts = [&source](const ABRecordRef &record) { return record->isPerson() && (!source || record->sourceID() == source->recordID()); };
     for (const ABRecordRef &record : m_added)
-        count += record->isPerson();
+        count += counts(record);
     for (const ABRecordRef &record : m_removed)
-        count -= record->isPerson() && record->recordID() != kABRecordInvalidID;
+        count -= counts(record) && record->recordID() != kABRecordInvalidID;
     return count;
 }
 
@@ -321,12 +363,21 @@ void ABAddressBook::releaseUnusedRecords()
 {
     for (auto it = m_loaded.begin(); it != m_loaded.end();) {
         const ABRecordRef &record = it.value();
-        const bool changed = record->m_valuesChanged || record->m_imageChanged || record->m_membersChanged
-                             || record->m_change != ABRecord::Change::None || !record->m_pendingMembers.isEmpty();
-        if (!changed && record.use_count() == 1)
-            it = m_loaded.erase(it);
-        else
+        if (record.use_count() > 1) {
             ++it;
+            continue;
+        }
+        const bool otherChanges = record->m_imageChanged || record->m_membersChanged
+                                  || record->m_change != ABRecord::Change::None || !record->m_pendingMembers.isEmpty();
+        if (otherChanges) {
+            ++it;
+        } else if (record->m_valuesChanged) {
+            // Kept for the save, in the stored form: a walk that changes most people stays small.
+            record->packValues();
+            ++it;
+        } else {
+            it = m_loaded.erase(it);
+        }
     }
 }
 
@@ -403,6 +454,13 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     record->m_nameFormat = compositeNameFormat();
     record->m_change = ABRecord::Change::Added;
     m_added.append(record);
+    // Unsaved additions wait in the compact stored form, a block at a time, so that an import
+    // of a large file does not hold every person decoded until its save.
+    constexpr qsizetype kPackBlock = 1000;
+    if (m_added.size() % kPackBlock == 0) {
+        for (qsizetype i = m_added.size() - kPackBlock; i < m_added.size(); ++i)
+            m_added[i]->packValues();
+    }
     return true;
 }
 
@@ -524,7 +582,10 @@ bool ABAddressBook::writeChanges(QString *error)
             insert.bindNull(2);
         else
             insert.bind(2, qint64(record->sourceID()));
-        insert.bind(3, ABRecordCodec::encode(record->values()));
+        // Written from, and kept in, the compact stored form: a save of many records does not
+        // end with all of them decoded.
+        record->packValues();
+        insert.bind(3, record->m_stored);
         insert.step();
         if (fail(insert))
             return false;
@@ -548,7 +609,8 @@ bool ABAddressBook::writeChanges(QString *error)
             if (record->isPerson())
                 record->values().insert(kABPersonModificationDateProperty, now);
             update.reset();
-            update.bind(1, ABRecordCodec::encode(record->values()));
+            record->packValues();
+            update.bind(1, record->m_stored);
             update.bind(2, qint64(record->recordID()));
             update.step();
             if (fail(update))

@@ -41,14 +41,21 @@ public:
     // People.
     QList<ABRecordRef> copyArrayOfAllPeople();
     QList<ABRecordRef> copyArrayOfAllPeopleInSource(const ABRecordRef &source);
-    int personCount();
+    // The people copyArrayOfAllPeople (or …InSource when `source` is given) answers, in the same
+    // order, handed to `visit` one by one. Rows are read a block at a time and the records of a
+    // finished block that nothing else holds are let go, so memory stays flat however large the
+    // book is; a record `visit` keeps or changes stays in the handle.
+    void forEachPerson(const ABRecordRef &source, const std::function<void(const ABRecordRef &person)> &visit);
+    // The number of people (of `source` when given), unsaved additions and removals counted.
+    int personCount(const ABRecordRef &source = nullptr);
     ABRecordRef personWithRecordID(ABRecordID id);
     // The people with the given identifiers, in the same order (none where there is no such
     // person), read in one pass: for walking many rows.
     QList<ABRecordRef> peopleWithRecordIDs(const QList<ABRecordID> &ids);
     // Forgets the loaded records that nothing outside the handle holds and that carry no
-    // unsaved change; later lookups read them again. Lets one handle walk a large book in
-    // little memory.
+    // unsaved change; later lookups read them again. Of those whose only unsaved change is
+    // their values, keeps just the compact stored form until the save. Lets one handle walk
+    // (and change) a large book in little memory.
     void releaseUnusedRecords();
 
     // Groups.

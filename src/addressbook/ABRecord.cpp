@@ -80,6 +80,14 @@ QHash<ABPropertyID, QVariant> &ABRecord::values()
     return m_values;
 }
 
+void ABRecord::packValues()
+{
+    if (!m_stored.isEmpty())
+        return;
+    m_stored = ABRecordCodec::encode(m_values);
+    m_values.clear();
+}
+
 ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const
 {
     QVariant value = copyValue(property);

@@ -74,6 +74,9 @@ private:
     // list of many people costs little more than the bytes read. m_values holds what has been
     // decoded; once the record changes, every value is decoded and m_stored is dropped.
     QHash<ABPropertyID, QVariant> &values();
+    // Puts the values back into the stored form (a changed record waiting for the save that
+    // nothing outside the handle holds); they are decoded again when next asked for.
+    void packValues();
     mutable QHash<ABPropertyID, QVariant> m_values;
     QByteArray m_stored;
     bool m_valuesChanged = false;

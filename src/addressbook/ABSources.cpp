@@ -123,6 +123,16 @@ QList<ABRecordRef> ABSources::peopleToWorkOn(ABAddressBook &book)
     return book.copyArrayOfAllPeople();
 }
 
+void ABSources::forEachPersonToWorkOn(ABAddressBook &book, const std::function<void(const ABRecordRef &)> &visit)
+{
+    book.forEachPerson(selectedSource(book), visit);
+}
+
+int ABSources::personCountToWorkOn(ABAddressBook &book)
+{
+    return book.personCount(selectedSource(book));
+}
+
 QList<ABRecordRef> ABSources::groupsToWorkOn(ABAddressBook &book)
 {
     if (ABRecordRef source = selectedSource(book))

@@ -29,6 +29,10 @@ bool selectedSourceIsExchange();
 // The working set: the chosen source's people (groups), or all of them.
 QList<ABRecordRef> peopleToWorkOn(ABAddressBook &book);
 QList<ABRecordRef> groupsToWorkOn(ABAddressBook &book);
+// The people of the working set one at a time, for walks over large books
+// (ABAddressBook::forEachPerson), and how many they are.
+void forEachPersonToWorkOn(ABAddressBook &book, const std::function<void(const ABRecordRef &person)> &visit);
+int personCountToWorkOn(ABAddressBook &book);
 
 // A new person in the chosen source (the default source when none is chosen). Not yet added.
 ABRecordRef createPerson(ABAddressBook &book);

@@ -10,7 +10,7 @@
 
 EntryList ContactRows::workingSet(ABAddressBook &book)
 {
-    return ABEntriesLoader::rowsForPeople(ABSources::peopleToWorkOn(book), book.sortOrdering(), true);
+    return ABEntriesLoader::rowsForWorkingSet(book, book.sortOrdering(), true);
 }
 
 Result<QList<ABRecordID>> ContactRows::parseIds(const QString &text)

@@ -8,9 +8,6 @@
 namespace {
 
 constexpr const char *kOperation = "abModify";
-// Records that have been looked at are let go in batches, so a large book is walked in
-// little memory (changed ones stay until the save).
-constexpr qsizetype kReleaseBatch = 1024;
 
 // The transform's answer, or nothing for numbers and results beyond the capacities.
 QByteArray rewriteOne(const NumberTransform &transform, const QByteArray &stored)
@@ -47,20 +44,19 @@ NumberPass::Outcome NumberPass::run(const Request &request)
         progress(1.0);
         return outcome;
     }
-    QList<ABRecordRef> people = ABSources::peopleToWorkOn(*book);
-    if (people.isEmpty())
+    outcome.people = ABSources::personCountToWorkOn(*book);
+    if (outcome.people == 0)
         DevLog::log(QStringLiteral("%1 ABAddressBookCopyArray... ERROR").arg(QLatin1String(kOperation)));
     if (request.logRecordCount)
         DevLog::log(QStringLiteral("%1 records").arg(book->personCount()));
-    outcome.people = int(people.size());
     report.writeCount(outcome.people);
 
     bool marked = false;
-    const qsizetype total = people.size();
-    for (qsizetype position = 0; position < total; ++position) {
-        const double share = double(position + 1) / double(total);
+    int position = 0;
+    // One person at a time: the people looked at are let go, changed ones stay until the save.
+    ABSources::forEachPersonToWorkOn(*book, [&](const ABRecordRef &person) {
+        const double share = double(++position) / double(outcome.people);
         progress(share < 1 ? share : 0.95);
-        const ABRecordRef person = std::move(people[position]);
         ABMultiValue phones = person->copyMultiValue(kABPersonPhoneProperty);
         QString name;
         bool headerWritten = false;
@@ -91,9 +87,7 @@ NumberPass::Outcome NumberPass::run(const Request &request)
                 report.writeUnchanged(stored);
             }
         }
-        if (position % kReleaseBatch == kReleaseBatch - 1)
-            book->releaseUnusedRecords();
-    }
+    });
 
     if (marked && !book->save(&outcome.error)) {
         DevLog::log(QStringLiteral("%1 ABAddressBookSave error: %2").arg(QLatin1String(kOperation), outcome.error));

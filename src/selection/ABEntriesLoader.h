@@ -22,7 +22,8 @@ Result<Loaded> loadWorkingSet(bool ticked);
 // The user's sort ordering (first name when the address book cannot be opened).
 int currentSortOrdering();
 
-// Rows for people already read: sorts `people` by name, then applies the list-row rule.
-EntryList rowsForPeople(QList<ABRecordRef> people, int sortOrdering, bool ticked);
+// The rows of the working set of `book`, read one person at a time so that no record stays
+// loaded (the list-row rule, then sorted by name).
+EntryList rowsForWorkingSet(ABAddressBook &book, int sortOrdering, bool ticked);
 
 }

@@ -10,6 +10,7 @@ class RecordWalkTest : public QObject {
 private Q_SLOTS:
     void blockReadKeepsOrderAndMarksMissing();
     void releaseKeepsUnsavedChangesAndHeldRecords();
+    void personWalkMatchesTheWholeListAcrossBlocks();
 };
 
 void RecordWalkTest::blockReadKeepsOrderAndMarksMissing()
@@ -63,12 +64,66 @@ void RecordWalkTest::releaseKeepsUnsavedChangesAndHeldRecords()
     walker->personWithRecordID(ids[1])->setValue(kABPersonLastNameProperty, QStringLiteral("Changed"));
     walker->personWithRecordID(ids[2]);
     walker->releaseUnusedRecords();
-    // The held record is still the one the handle answers; the changed one still saves.
+    // The held record is still the one the handle answers; the changed one, kept packed, still
+    // answers its new value and saves.
     QCOMPARE(walker->personWithRecordID(ids[0]), held);
     QVERIFY(walker->hasUnsavedChanges());
+    QCOMPARE(walker->personWithRecordID(ids[1])->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+    QCOMPARE(walker->personWithRecordID(ids[1])->copyText(kABPersonFirstNameProperty), QStringLiteral("P1"));
     QVERIFY(walker->save());
     walker.reset();
     QCOMPARE(environment.open()->personWithRecordID(ids[1])->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+}
+
+void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
+{
+    TestEnvironment environment;
+    ABAddressBookRef book = environment.open();
+    ABRecordRef exchange = book->addSource(kABSourceTypeExchange, QStringLiteral("Work"));
+    // More people than one block holds, in two sources, with a group among them.
+    for (int i = 0; i < 2600; ++i) {
+        ABRecordRef person = ABRecord::createPerson(i % 3 == 0 ? exchange : book->copyDefaultSource());
+        person->setValue(kABPersonFirstNameProperty, QStringLiteral("P%1").arg(i));
+        book->addRecord(person);
+        if (i == 1200) {
+            ABRecordRef group = ABRecord::createGroup(book->copyDefaultSource());
+            group->setValue(kABGroupNameProperty, QStringLiteral("Among them"));
+            book->addRecord(group);
+        }
+    }
+    QVERIFY(book->save());
+    book.reset();
+
+    ABAddressBookRef walker = environment.open();
+    const QList<ABRecordRef> saved = walker->copyArrayOfAllPeople();
+    QVERIFY(walker->removeRecord(saved[999]));
+    QVERIFY(walker->removeRecord(saved[1000]));
+    ABRecordRef changed = saved[2000];
+    changed->setValue(kABPersonLastNameProperty, QStringLiteral("Changed"));
+    ABRecordRef unsaved = ABRecord::createPerson(exchange);
+    unsaved->setValue(kABPersonFirstNameProperty, QStringLiteral("New"));
+    walker->addRecord(unsaved);
+
+    for (const ABRecordRef &source : {ABRecordRef(), walker->sourceWithRecordID(exchange->recordID())}) {
+        QList<ABRecordRef> walked;
+        walker->forEachPerson(source, [&walked](const ABRecordRef &person) { walked.append(person); });
+        const QList<ABRecordRef> listed = source ? walker->copyArrayOfAllPeopleInSource(source) : walker->copyArrayOfAllPeople();
+        QCOMPARE(walked, listed);
+        QCOMPARE(walker->personCount(source), int(listed.size()));
+        QVERIFY(walked.contains(unsaved));
+    }
+    QCOMPARE(walker->personCount(), 2600 - 2 + 1);
+
+    // The records of a finished block that nothing holds are let go; changes stay for the save.
+    std::weak_ptr<ABRecord> first;
+    ABAddressBookRef fresh = environment.open();
+    fresh->forEachPerson(nullptr, [&first, &saved](const ABRecordRef &person) {
+        if (person->recordID() == saved[0]->recordID())
+            first = person;
+    });
+    QVERIFY(first.expired());
+    QVERIFY(walker->save());
+    QCOMPARE(environment.open()->personWithRecordID(changed->recordID())->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
 }
 
 QTEST_GUILESS_MAIN(RecordWalkTest)
