@@ -7,7 +7,12 @@
 #include "shell/MainThread.h"
 #include "shell/UiHost.h"
 
+#include <QCollatorSortKey>
 #include <QHash>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -97,44 +102,56 @@ std::optional<QString> DuplicateSearch::personKey(const ABRecord &person, int cr
     }
 }
 
-EntryList DuplicateSearch::duplicateRows(const QList<ABRecordRef> &sortedPeople, int criterion)
+QList<ABRecordID> DuplicateSearch::duplicateIDs(ABAddressBook &book, int criterion, int sortOrdering)
 {
-    // Group positions by key; a group lists its people in list order.
-    const qsizetype count = sortedPeople.size();
+    // One walk groups the working set by key; only the identifiers stay.
+    struct Candidate {
+        ABRecordID id;
+        int group;
+    };
     QHash<QString, int> groupOfKey;
-    groupOfKey.reserve(count);
-    QList<QList<int>> groups;
-    QList<int> groupOfPerson(count, -1);
-    for (qsizetype index = 0; index < count; ++index) {
-        const std::optional<QString> key = personKey(*sortedPeople.at(index), criterion);
+    std::vector<int> groupSize;
+    std::vector<Candidate> candidates;
+    ABSources::forEachPersonToWorkOn(book, [&](const ABRecordRef &person) {
+        const std::optional<QString> key = personKey(*person, criterion);
         if (!key)
-            continue;
-        auto found = groupOfKey.constFind(*key);
-        int group = found == groupOfKey.constEnd() ? -1 : *found;
-        if (group < 0) {
-            group = int(groups.size());
+            return;
+        const auto found = groupOfKey.constFind(*key);
+        const int group = found == groupOfKey.constEnd() ? int(groupSize.size()) : *found;
+        if (group == int(groupSize.size())) {
             groupOfKey.insert(*key, group);
-            groups.append(QList<int>());
+            groupSize.push_back(0);
         }
-        groups[group].append(int(index));
-        groupOfPerson[index] = group;
-    }
+        ++groupSize[size_t(group)];
+        candidates.push_back({person->recordID(), group});
+    });
+    std::erase_if(candidates, [&groupSize](const Candidate &candidate) { return groupSize[size_t(candidate.group)] < 2; });
+
+    // Putting just the people with a partner in list order keeps the order they have in the
+    // whole sorted list (the sort is stable and the walk is in list-building order).
+    QList<ABRecordID> walked;
+    walked.reserve(qsizetype(candidates.size()));
+    for (const Candidate &candidate : candidates)
+        walked.append(candidate.id);
+    const QCollator collator = ABPersonNameCollator();
+    std::vector<QCollatorSortKey> sortKeys;
+    sortKeys.reserve(candidates.size());
+    for (const ABRecordRef &person : book.peopleWithRecordIDs(walked))
+        sortKeys.push_back(collator.sortKey(person ? ABPersonSortName(*person, sortOrdering) : QString()));
+    std::vector<size_t> order(candidates.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&sortKeys](size_t x, size_t y) { return sortKeys[x].compare(sortKeys[y]) < 0; });
+
     // The pairwise walk meets a group first at its first member, adds that member and then
     // every other member in list order; later members find themselves already listed.
-    EntryList rows;
-    rows.reserve(50);
-    QList<bool> listed(groups.size(), false);
-    for (qsizetype index = 0; index < count; ++index) {
-        const int group = groupOfPerson.at(index);
-        if (group < 0 || listed.at(group) || groups.at(group).size() < 2)
-            continue;
-        listed[group] = true;
-        for (int member : groups.at(group)) {
-            const ABRecordRef &person = sortedPeople.at(member);
-            EntryData::appendRow(rows, person, person->recordID(), false);
-        }
-    }
-    return rows;
+    QHash<int, QList<ABRecordID>> members;
+    for (size_t index : order)
+        members[candidates[index].group].append(candidates[index].id);
+    QList<ABRecordID> listed;
+    listed.reserve(walked.size());
+    for (size_t index : order)
+        listed.append(members.take(candidates[index].group));  // empty once the group is listed
+    return listed;
 }
 
 Result<DuplicateSearch::Found> DuplicateSearch::search(int criterion)
@@ -144,12 +161,13 @@ Result<DuplicateSearch::Found> DuplicateSearch::search(int criterion)
         return Error{L("KErrCreateAddrBook")};
     if (ABSources::isSourceSelected() && !ABSources::selectedSource(*book))
         return Error{L("KErrCreateAllpeople")};
-    QList<ABRecordRef> people = ABSources::peopleToWorkOn(*book);
     DevLog::log(QStringLiteral("%1 records").arg(book->personCount()));
     Found found;
     found.sortOrdering = book->sortOrdering();
-    ABPersonSortPeopleByName(people, found.sortOrdering);
-    found.rows = duplicateRows(people, criterion);
+    for (const ABRecordRef &person : book->peopleWithRecordIDs(duplicateIDs(*book, criterion, found.sortOrdering))) {
+        if (person)
+            EntryData::appendRow(found.rows, person, person->recordID(), false);
+    }
     return found;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressbook/ABAddressBook.h"
 #include "addressbook/ABRecord.h"
 #include "addressbook/EntryData.h"
 #include "platform/Result.h"
@@ -31,8 +32,9 @@ bool namesEqual(const QString &a, const QString &b);
 // duplicate by it (the needed names are missing).
 std::optional<QString> personKey(const ABRecord &person, int criterion);
 
-// The merge-mode rows of people already sorted by name: unticked, by the list-row rule.
-EntryList duplicateRows(const QList<ABRecordRef> &sortedPeople, int criterion);
+// The people of the working set that have a partner by `criterion`, in the order the list
+// shows them. Walks the book without holding every record.
+QList<ABRecordID> duplicateIDs(ABAddressBook &book, int criterion, int sortOrdering);
 
 struct Found {
     EntryList rows;
