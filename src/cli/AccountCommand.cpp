@@ -5,6 +5,7 @@
 #include "google/CardDavClient.h"
 #include "google/GCSession.h"
 #include "google/GCSessionWaiter.h"
+#include "google/ProviderServer.h"
 #include "importing/FileChooserViewController.h"
 #include "platform/Localization.h"
 #include "selection/ABEntriesLoader.h"
@@ -41,13 +42,22 @@ std::optional<QString> readPassword()
 Result<void> signIn(GCSessionWaiter &waiter, const Arguments &args)
 {
     const QUrl server = CardDavClient::serverUrl(args.value(QStringLiteral("url")));
-    const QString user = args.value(QStringLiteral("user")).trimmed();
+    QString user = args.value(QStringLiteral("user")).trimmed();
     if (!server.isValid() || user.isEmpty())
         return Error{QStringLiteral("account: give the server --url and the account --user")};
-    const std::optional<QString> password = readPassword();
-    if (!password || password->isEmpty())
-        return Error{QStringLiteral("account: set VENNARO_PASSWORD or run on a terminal to type the password")};
-    const Result<void> outcome = waiter.login(server, user, *password);
+    Result<void> outcome;
+    if (ProviderServer::isProvider(server)) {
+        // No password there: the tokens of an earlier sign-in, else the browser.
+        user = ProviderServer::completedAccountName(user);
+        outcome = waiter.loginWithBrowser(server, user, [](const QUrl &address) {
+            Commands::out() << L("KCloudOpenAddress") << Qt::endl << address.toString(QUrl::FullyEncoded) << Qt::endl;
+        });
+    } else {
+        const std::optional<QString> password = readPassword();
+        if (!password || password->isEmpty())
+            return Error{QStringLiteral("account: set VENNARO_PASSWORD or run on a terminal to type the password")};
+        outcome = waiter.login(server, user, *password);
+    }
     if (!outcome)
         return Error{L("KUnableToLogin") + QStringLiteral(": ")
                      + (CardDavClient::isLoginRefusal(outcome.error()) ? L("KInvalidLogin") : outcome.error())};
@@ -150,7 +160,10 @@ VENNARO_COMMAND({QStringLiteral("account"), QStringLiteral("list, import or expo
                                 "through /.well-known/carddav, or the full address of one address book; the\n"
                                 "first address book of the account is used. NAME is the account name; the\n"
                                 "password (an app password where the account has one) is read from the\n"
-                                "environment variable VENNARO_PASSWORD, else typed without echo.\n\n"
+                                "environment variable VENNARO_PASSWORD, else typed without echo. The\n"
+                                "provider's own service (www.googleapis.com) takes no password: the account's\n"
+                                "tokens of an earlier sign-in are used, else an address is printed to open in\n"
+                                "a browser, and the command waits for the browser to come back.\n\n"
                                 "list    prints each contact as UID<TAB>name, sorted as the address book sorts.\n"
                                 "import  adds the contacts with these UIDs (default: all) to the address book,\n"
                                 "        with the import field filter and the marker of the settings.\n"

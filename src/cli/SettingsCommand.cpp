@@ -33,8 +33,9 @@ VENNARO_COMMAND({QStringLiteral("settings"), QStringLiteral("show or change the 
                                 "Keys: Marker ExportFlags ImportFlags ConfirmImport BTblockSize PeerPort CharSet\n"
                                 "ReuseFilename EnableDropbox EnableMobileme EnableGoogleDocs EnableGmail\n"
                                 "EnableSources (whole numbers; masks may be written 0x…) and LastFilename\n"
-                                "EmailDropbox EmailMobileme EmailGoogle QRChartURL (texts; QRChartURL empty:\n"
-                                "QR images are made on this machine, else POSTed to that chart service)."),
+                                "EmailDropbox EmailMobileme EmailGoogle QRChartURL ContactsServer (texts;\n"
+                                "QRChartURL empty: QR images are made on this machine, else POSTed to that\n"
+                                "chart service; ContactsServer: the contacts server of the last sign-in)."),
                  {},
                  {},
                  runSettings});

@@ -11,8 +11,7 @@
 namespace {
 QString setting(const char *key, const QString &fallback)
 {
-    const QString value = UserDefaults::standardUserDefaults().objectForKey(QString::fromLatin1(key)).toString().trimmed();
-    return value.isEmpty() ? fallback : value;
+    return UserDefaults::standardUserDefaults().stringForKey(QString::fromLatin1(key), fallback);
 }
 
 QUrl address(const char *key, const char *fallback)

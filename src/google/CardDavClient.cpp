@@ -1,6 +1,7 @@
 #include "CardDavClient.h"
 
 #include "platform/DevLog.h"
+#include "shell/OAuthSession.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -72,6 +73,11 @@ bool samePath(const QUrl &a, const QUrl &b)
     return path(a) == path(b);
 }
 
+bool sameOrigin(const QUrl &a, const QUrl &b)
+{
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(-1) == b.port(-1);
+}
+
 } // namespace
 
 CardDavClient::CardDavClient(QObject *parent) : QObject(parent)
@@ -82,7 +88,14 @@ CardDavClient::CardDavClient(QObject *parent) : QObject(parent)
 
 void CardDavClient::setCredentials(const QString &user, const QString &password)
 {
+    m_bearer = nullptr;
     m_authorization = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();
+}
+
+void CardDavClient::setBearerSession(OAuthSession *session)
+{
+    m_bearer = session;
+    m_authorization.clear();
 }
 
 bool CardDavClient::isLoginRefusal(const QString &error)
@@ -109,16 +122,43 @@ void CardDavClient::cancel()
     ++m_generation;
 }
 
-void CardDavClient::send(Request request, Sent sent, int redirectsLeft)
+void CardDavClient::send(Request request, Sent sent, int redirectsLeft, bool freshToken)
+{
+    if (!m_bearer)
+        return transmit(request, m_authorization, std::move(sent), redirectsLeft);
+    QPointer<CardDavClient> self(this);
+    const int generation = m_generation;
+    auto withToken = [self, generation, request = std::move(request), sent = std::move(sent), redirectsLeft](Result<QString> token) {
+        if (!self || generation != self->m_generation)
+            return;
+        if (!token)
+            return sent(Error{token.error()});
+        self->transmit(request, "Bearer " + token->toUtf8(), sent, redirectsLeft);
+    };
+    if (freshToken)
+        m_bearer->refreshAccessToken(std::move(withToken));
+    else
+        m_bearer->accessToken(std::move(withToken));
+}
+
+void CardDavClient::transmit(const Request &request, const QByteArray &authorization, Sent sent, int redirectsLeft)
 {
     QNetworkRequest network(request.url);
     network.setTransferTimeout(kTransferTimeoutMs);
     network.setRawHeader("User-Agent", kUserAgent);
-    if (!m_authorization.isEmpty())
-        network.setRawHeader("Authorization", m_authorization);
+    if (!authorization.isEmpty())
+        network.setRawHeader("Authorization", authorization);
     for (const auto &[name, value] : std::as_const(request.headers))
         network.setRawHeader(name, value);
     QNetworkReply *reply = m_network.sendCustomRequest(network, request.method, request.body);
+    if (request.maxBody > 0) {
+        connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limit = request.maxBody](qint64 received, qint64 total) {
+            if (received > limit || total > limit) {
+                reply->setProperty("tooLarge", true);
+                reply->abort();
+            }
+        });
+    }
     const int generation = m_generation;
     connect(reply, &QNetworkReply::finished, this, [this, reply, request, sent, redirectsLeft, generation] {
         reply->deleteLater();
@@ -129,18 +169,29 @@ void CardDavClient::send(Request request, Sent sent, int redirectsLeft)
 
 void CardDavClient::finished(QNetworkReply *reply, const Request &request, const Sent &sent, int redirectsLeft)
 {
+    if (reply->property("tooLarge").toBool())
+        return sent(Error{QStringLiteral("The answer of %1 is larger than %2 bytes.").arg(request.url.toDisplayString(QUrl::RemoveUserInfo)).arg(request.maxBody)});
     const QVariant statusValue = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!statusValue.isValid()) {
         sent(Error{reply->errorString()});
         return;
     }
     const int status = statusValue.toInt();
+    if (status == 401 && m_bearer && !request.tokenRefreshed) {
+        // The access token ran out (or was withdrawn): once with a new one.
+        Request again = request;
+        again.tokenRefreshed = true;
+        send(std::move(again), sent, redirectsLeft, true);
+        return;
+    }
     if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
         const QUrl target = request.url.resolved(QUrl(QString::fromUtf8(reply->rawHeader("Location"))));
         if (redirectsLeft <= 0 || !target.isValid())
             return sent(Error{QStringLiteral("Too many redirects from %1.").arg(request.url.toDisplayString())});
         if (request.url.scheme() == QLatin1String("https") && target.scheme() != QLatin1String("https"))
             return sent(Error{QStringLiteral("The server redirected to an unencrypted address (%1).").arg(target.toDisplayString())});
+        if (request.sameOrigin && !sameOrigin(request.url, target))
+            return sent(Error{QStringLiteral("The server redirected to another host (%1).").arg(target.toDisplayString(QUrl::RemoveUserInfo))});
         Request next = request;
         next.url = target;
         send(std::move(next), sent, redirectsLeft - 1);
@@ -291,5 +342,19 @@ void CardDavClient::createCard(const QUrl &book, const QString &uid, const QByte
         if (!answer)
             return done(Error{answer.error()});
         done(QString::fromLatin1(answer->etag));
+    });
+}
+
+void CardDavClient::fetchPhoto(const QUrl &book, const QUrl &photo, Done<QByteArray> done)
+{
+    if (!sameOrigin(book, photo))
+        return done(Error{QStringLiteral("The photo is on another host (%1).").arg(photo.toDisplayString(QUrl::RemoveUserInfo))});
+    Request request{"GET", photo, {}, {{"Accept", "image/*"}}};
+    request.maxBody = kMaxPhotoBytes;
+    request.sameOrigin = true;
+    send(std::move(request), [done](Result<Answer> answer) {
+        if (!answer)
+            return done(Error{answer.error()});
+        done(std::move(answer->body));
     });
 }

@@ -7,12 +7,14 @@
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 #include <functional>
 
+class OAuthSession;
 class QNetworkReply;
 
 // A CardDAV (RFC 6352) client for one account: finds the address book, lists and fetches its
@@ -45,6 +47,11 @@ public:
 
     // Basic authentication with an account name and (app) password.
     void setCredentials(const QString &user, const QString &password);
+    // OAuth 2 instead (Authorization: Bearer): every request carries the session's access
+    // token; one the server refuses (401) is refreshed once and the request sent again.
+    void setBearerSession(OAuthSession *session);
+    // Token requests of a bearer session may share the client's connections.
+    QNetworkAccessManager *network() { return &m_network; }
 
     // The address book to work on. `start` is either a server address (discovery through
     // /.well-known/carddav, the principal and its address-book home; the first address book
@@ -58,6 +65,11 @@ public:
     // Stores one new card as BOOK/UID.vcf, never replacing an existing one. Answers its ETag
     // (empty when the server sends none).
     void createCard(const QUrl &book, const QString &uid, const QByteArray &vcard, Done<QString> done);
+
+    // The image at `photo`, which must be on the book's host (scheme, host and port): the
+    // credentials go nowhere else, redirects included. Answers larger than kMaxPhotoBytes fail.
+    void fetchPhoto(const QUrl &book, const QUrl &photo, Done<QByteArray> done);
+    static constexpr qint64 kMaxPhotoBytes = 5 * 1024 * 1024;
 
     // Cancels every request in flight; their callbacks are not called.
     void cancel();
@@ -79,9 +91,14 @@ private:
         QUrl url;
         QByteArray body;
         QList<std::pair<QByteArray, QByteArray>> headers;
+        bool tokenRefreshed = false; // a bearer token was refreshed for it already
+        qint64 maxBody = 0;          // > 0: a longer answer fails
+        bool sameOrigin = false;     // redirects must stay on the request's host
     };
 
-    void send(Request request, Sent sent, int redirectsLeft = kMaxRedirects);
+    // With a bearer session, `freshToken` asks it for a new token first.
+    void send(Request request, Sent sent, int redirectsLeft = kMaxRedirects, bool freshToken = false);
+    void transmit(const Request &request, const QByteArray &authorization, Sent sent, int redirectsLeft);
     void finished(QNetworkReply *reply, const Request &request, const Sent &sent, int redirectsLeft);
     // A multistatus answer and the address its hrefs are relative to.
     struct Listing {
@@ -97,6 +114,7 @@ private:
     static constexpr int kMaxRedirects = 5;
     QNetworkAccessManager m_network;
     QByteArray m_authorization;
+    QPointer<OAuthSession> m_bearer;
     // Bumped by cancel(): answers of an older generation are dropped.
     int m_generation = 0;
 };

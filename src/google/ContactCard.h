@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 // One contact of an online account as the exchange sees it: what a vCard carries of the
 // families the exchange moves, before it becomes a person (import) or after it was made from
@@ -39,6 +40,7 @@ struct ContactCard {
     QList<Address> addresses;
     QList<Message> messages;
     QByteArray photo; // the image bytes as the card holds them
+    QUrl photoUrl;    // where the image is when the card gives its web address instead
 
     // The name a list shows: the full name, else the name parts.
     QString displayName() const;

@@ -131,25 +131,32 @@ QDate parseDate(const QString &text)
     return date;
 }
 
-QByteArray decodePhoto(const Property &property)
+// The image of a PHOTO held in the card; its web address (fetched later) otherwise.
+void readPhoto(const Property &property, ContactCard &card)
 {
     const QString encoding = property.parameter("ENCODING").toUpper();
-    if (encoding == QLatin1String("B") || encoding == QLatin1String("BASE64"))
-        return QByteArray::fromBase64(property.value.toLatin1());
+    if (encoding == QLatin1String("B") || encoding == QLatin1String("BASE64")) {
+        card.photo = QByteArray::fromBase64(property.value.toLatin1());
+        return;
+    }
     // "data:image/jpeg;base64,…", also as some servers escape it in 3.0: "base64\,".
-    QString uri = property.value;
+    QString uri = property.value.trimmed();
     uri.replace(QLatin1String("\\,"), QLatin1String(","));
     if (uri.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
         const qsizetype comma = uri.indexOf(QLatin1Char(','));
         if (comma < 0)
-            return {};
+            return;
         const QStringView header = QStringView(uri).left(comma);
         const QByteArray data = uri.mid(comma + 1).toLatin1();
-        return header.contains(QLatin1String(";base64"), Qt::CaseInsensitive) ? QByteArray::fromBase64(data)
-                                                                             : QByteArray::fromPercentEncoding(data);
+        card.photo = header.contains(QLatin1String(";base64"), Qt::CaseInsensitive) ? QByteArray::fromBase64(data)
+                                                                                   : QByteArray::fromPercentEncoding(data);
+        return;
     }
-    DevLog::log(QStringLiteral("PHOTO at an address is not fetched: %1").arg(uri.left(80)));
-    return {};
+    const QUrl address(uri, QUrl::StrictMode);
+    if (address.isValid() && (address.scheme() == QLatin1String("http") || address.scheme() == QLatin1String("https")))
+        card.photoUrl = address;
+    else
+        DevLog::log(QStringLiteral("PHOTO not understood: %1").arg(uri.left(80)));
 }
 
 // An instant message of an exchanged service, from X-AIM … or IMPP; none for other services.
@@ -256,7 +263,7 @@ void Reader::take(const Property &property)
                                      parts.value(6), property.types, {}};
         add(m_card.addresses, std::move(address), property.group);
     } else if (name == QLatin1String("PHOTO")) {
-        m_card.photo = decodePhoto(property);
+        readPhoto(property, m_card);
     } else if (name == QLatin1String("X-ABLABEL")) {
         if (!property.group.isEmpty())
             m_labels.insert(property.group, property.text());

@@ -116,6 +116,10 @@ Result<QList<DavMultistatus::Response>> DavMultistatus::parse(const QByteArray &
         xmlReadMemory(body.constData(), int(body.size()), "multistatus.xml", nullptr, options));
     if (!doc)
         return Error{QStringLiteral("The server's answer is not XML.")};
+    // WebDAV answers never declare a document type. One that does could define entities, which
+    // reading an element's text would expand (libxml2 stops only the largest nestings).
+    if (xmlGetIntSubset(doc.get()))
+        return Error{QStringLiteral("The server's answer declares a document type.")};
     const xmlNode *root = xmlDocGetRootElement(doc.get());
     if (!root || !is(root, kDav, "multistatus"))
         return Error{QStringLiteral("The server's answer is not a WebDAV multistatus.")};

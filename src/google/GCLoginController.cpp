@@ -4,6 +4,7 @@
 #include "ContactsServerSetting.h"
 #include "GCSession.h"
 #include "ProviderServer.h"
+#include "ProviderSignIn.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
@@ -43,7 +44,7 @@ QString GCLoginController::statusText() const
     return m_authenticating ? L("KAuthenticating") : QString();
 }
 
-bool GCLoginController::fieldsComplete()
+bool GCLoginController::fieldsComplete(bool needsPassword)
 {
     m_email = m_email.trimmed();
     if (m_server.trimmed().isEmpty()) {
@@ -54,26 +55,32 @@ bool GCLoginController::fieldsComplete()
         alert("KEmailRequired", L("KEnterEmail"));
         return false;
     }
-    if (m_password.isEmpty()) {
+    if (needsPassword && m_password.isEmpty()) {
         alert("KPasswordRequired", L("KEnterPassword"));
         return false;
     }
     return true;
 }
 
+void GCLoginController::setAuthenticating(bool authenticating)
+{
+    m_authenticating = authenticating;
+    Q_EMIT changed();
+}
+
 void GCLoginController::login()
 {
-    if (m_authenticating || !fieldsComplete())
-        return;
     const QUrl server = CardDavClient::serverUrl(m_server);
+    const bool provider = ProviderServer::isProvider(server);
+    if (m_authenticating || !fieldsComplete(!provider))
+        return;
     if (!server.isValid())
         return alert("KUnableToLogin", L("KInvalidServer"));
-    if (ProviderServer::isProvider(server)) {
+    if (provider) {
         m_email = ProviderServer::completedAccountName(m_email);
-        return startBrowserSignIn();
+        return startBrowserSignIn(server);
     }
-    m_authenticating = true;
-    Q_EMIT changed();
+    setAuthenticating(true);
     const QString account = m_email;
     QPointer<GCLoginController> self(this);
     GCSession::sharedSession().login(server, account, m_password, [self, account](Result<void> result) {
@@ -82,19 +89,30 @@ void GCLoginController::login()
     });
 }
 
-void GCLoginController::startBrowserSignIn()
+void GCLoginController::startBrowserSignIn(const QUrl &server)
 {
-    // The provider's CardDAV takes only an OAuth 2 bearer token: its sign-in runs in the
-    // browser (PKCE, loopback redirect) and hands the token to CardDavClient in place of the
-    // password. Until that sign-in is part of the program, the user is told why it stops here.
-    DevLog::log(QStringLiteral("login: %1 needs the browser sign-in").arg(m_server));
-    alert("KUnableToLogin", L("KBrowserSignInNeeded"));
+    // The provider's CardDAV takes only OAuth 2 bearer tokens: the account's stored tokens,
+    // else those of a sign-in in the browser.
+    setAuthenticating(true);
+    delete m_providerSignIn;
+    m_providerSignIn = new ProviderSignIn(GCSession::sharedSession(), server, m_email, [](const QUrl &address) {
+        if (UiHost *host = UiHost::current())
+            host->openUrl(address);
+    }, this);
+    QPointer<GCLoginController> self(this);
+    const QString account = m_email;
+    m_providerSignIn->start([self, account](Result<void> result) {
+        if (!self)
+            return;
+        self->m_providerSignIn->deleteLater();
+        self->m_providerSignIn = nullptr;
+        self->loginFinished(account, result ? QString() : result.error());
+    });
 }
 
 void GCLoginController::loginFinished(const QString &account, const QString &error)
 {
-    m_authenticating = false;
-    Q_EMIT changed();
+    setAuthenticating(false);
     if (!error.isEmpty()) {
         DevLog::log(QStringLiteral("login failed: %1").arg(error));
         alert("KUnableToLogin", CardDavClient::isLoginRefusal(error) ? L("KInvalidLogin") : error);
@@ -109,10 +127,12 @@ void GCLoginController::loginFinished(const QString &account, const QString &err
 
 void GCLoginController::cancel()
 {
+    // The browser may still come back: nobody listens any more.
+    delete m_providerSignIn;
+    m_providerSignIn = nullptr;
     if (m_authenticating) {
         GCSession::sharedSession().cancelLogin();
-        m_authenticating = false;
-        Q_EMIT changed();
+        setAuthenticating(false);
     }
     if (m_delegate)
         m_delegate(std::nullopt);

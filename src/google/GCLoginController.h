@@ -7,9 +7,15 @@
 #include <functional>
 #include <optional>
 
+class ProviderSignIn;
+class QUrl;
+
 // The sign-in screen of the contacts account (presented modally): server address, account
 // name and password. Login tries the credentials by finding the address book; on success the
 // shared GCSession keeps them and the delegate gets the account name, on cancel none.
+// The provider's own service takes no password: its tokens stored from an earlier sign-in of
+// the account are tried, else (or when refused) the browser signs in (OAuth 2 with PKCE and a
+// loopback redirect).
 class GCLoginController : public ScreenController {
     Q_OBJECT
 public:
@@ -39,13 +45,15 @@ public:
     void cancel();
 
 private:
-    bool fieldsComplete();
-    void startBrowserSignIn();
+    bool fieldsComplete(bool needsPassword);
+    void setAuthenticating(bool authenticating);
+    void startBrowserSignIn(const QUrl &server);
     void loginFinished(const QString &account, const QString &error);
 
     QString m_server;
     QString m_email;
     QString m_password;
     bool m_authenticating = false;
+    ProviderSignIn *m_providerSignIn = nullptr; // the provider's sign-in under way
     Delegate m_delegate;
 };

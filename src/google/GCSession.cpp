@@ -69,16 +69,36 @@ void GCSession::login(const QUrl &server, const QString &username, const QString
 {
     m_client.cancel();
     m_client.setCredentials(username, password);
-    m_client.findAddressBook(server, [this, username, password, done](Result<QUrl> book) {
+    findBook(server, std::move(done), [this, username, password] {
+        m_oauth.reset();
+        updateAccessToken(username, password);
+    });
+}
+
+void GCSession::loginWithOAuth(const QUrl &server, const QString &username, std::unique_ptr<OAuthSession> session,
+                               std::function<void(Result<void>)> done)
+{
+    m_client.cancel();
+    m_pendingOAuth = std::move(session);
+    m_client.setBearerSession(m_pendingOAuth.get());
+    findBook(server, std::move(done), [this, username] {
+        m_oauth = std::move(m_pendingOAuth);
+        m_username = username;
+        m_password.clear();
+        m_loggedon = true;
+    });
+}
+
+void GCSession::findBook(const QUrl &server, std::function<void(Result<void>)> done, std::function<void()> keepCredentials)
+{
+    m_client.findAddressBook(server, [this, done, keepCredentials](Result<QUrl> book) {
         if (!book) {
-            // The credentials that worked before stay in use.
-            if (m_loggedon)
-                m_client.setCredentials(m_username, m_password);
+            restoreCredentials();
             return done(Error{book.error()});
         }
         DevLog::log(QStringLiteral("address book %1").arg(book->toDisplayString(QUrl::RemoveUserInfo)));
         m_addressBook = *book;
-        updateAccessToken(username, password);
+        keepCredentials();
         done(Result<void>());
     });
 }
@@ -86,7 +106,18 @@ void GCSession::login(const QUrl &server, const QString &username, const QString
 void GCSession::cancelLogin()
 {
     m_client.cancel();
-    if (m_loggedon)
+    restoreCredentials();
+}
+
+void GCSession::restoreCredentials()
+{
+    // The credentials that worked before stay in use. The abandoned token session may be
+    // the one answering right now, so it goes later.
+    if (m_pendingOAuth)
+        m_pendingOAuth.release()->deleteLater();
+    if (m_oauth)
+        m_client.setBearerSession(m_oauth.get());
+    else
         m_client.setCredentials(m_username, m_password);
 }
 
@@ -94,6 +125,7 @@ void GCSession::unlink()
 {
     m_loggedon = false;
     m_password.clear();
+    m_oauth.reset();
     m_client.setCredentials(QString(), QString());
 }
 
@@ -212,16 +244,36 @@ void GCSession::importNext()
     if (found == m_byIdentifier.cend()) {
         DevLog::log(QStringLiteral("importGmailContacts no contact %1").arg(m_selectedIdentifiers.at(m_lastUsed)));
         ++m_result.failed;
+        QTimer::singleShot(0, this, &GCSession::importNext);
+        return;
+    }
+    importCard(m_feed.at(*found).card);
+}
+
+void GCSession::importCard(const ContactCard &card)
+{
+    const uint32_t mask = AppData::sharedInstance().importMask();
+    ABRecordRef person = PersonCards::personFromCard(card, mask);
+    if (!(mask & FieldFilter::Photo) || !card.photo.isEmpty() || card.photoUrl.isEmpty())
+        return addPerson(person);
+    // A photo given by its address comes from the account's server, with its credentials.
+    m_client.fetchPhoto(m_addressBook, card.photoUrl, [this, person, url = card.photoUrl](Result<QByteArray> photo) {
+        if (!photo)
+            DevLog::log(QStringLiteral("importGmailContacts photo %1: %2").arg(url.toDisplayString(QUrl::RemoveUserInfo), photo.error()));
+        else
+            PersonCards::setPhoto(person, *photo);
+        addPerson(person);
+    });
+}
+
+void GCSession::addPerson(const ABRecordRef &person)
+{
+    QString error;
+    if (m_book->addRecord(person, &error)) {
+        ++m_result.done;
     } else {
-        const ContactCard &card = m_feed.at(*found).card;
-        ABRecordRef person = PersonCards::personFromCard(card, AppData::sharedInstance().importMask());
-        QString error;
-        if (m_book->addRecord(person, &error)) {
-            ++m_result.done;
-        } else {
-            DevLog::log(QStringLiteral("importGmailContacts ABAddressBookAddRecord error: %1").arg(error));
-            ++m_result.failed;
-        }
+        DevLog::log(QStringLiteral("importGmailContacts ABAddressBookAddRecord error: %1").arg(error));
+        ++m_result.failed;
     }
     QTimer::singleShot(0, this, &GCSession::importNext);
 }

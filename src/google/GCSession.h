@@ -5,6 +5,7 @@
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/EntryData.h"
 #include "selection/GoogleContactsSession.h"
+#include "shell/OAuthSession.h"
 
 #include <QHash>
 #include <QObject>
@@ -50,7 +51,13 @@ public:
     // Sign-in: finds the address book at `server` with these credentials. On success the
     // session keeps them and is linked; on failure it is left as it was.
     void login(const QUrl &server, const QString &username, const QString &password, std::function<void(Result<void>)> done);
+    // The same with the OAuth 2 tokens of a signed-in `session` instead of a password (the
+    // provider's service); on success the session is kept and refreshes its tokens as needed.
+    void loginWithOAuth(const QUrl &server, const QString &username, std::unique_ptr<OAuthSession> session,
+                        std::function<void(Result<void>)> done);
     void cancelLogin();
+    // For token requests of a sign-in.
+    QNetworkAccessManager *network() { return m_client.network(); }
     bool isLinked() const { return m_loggedon; }
     void unlink();
     // Stores the credentials that worked and marks the session linked.
@@ -80,8 +87,13 @@ private:
         QString identifier;
         ContactCard card;
     };
+    void findBook(const QUrl &server, std::function<void(Result<void>)> done, std::function<void()> keepCredentials);
+    // Back to the credentials of the current sign-in after another one failed.
+    void restoreCredentials();
     void receiveCards(const QList<CardDavClient::Card> &cards);
     void importNext();
+    void importCard(const ContactCard &card);
+    void addPerson(const ABRecordRef &person);
     void exportNext();
     void finishRun(const QString &error = {});
     GCSessionDelegate *listDelegate(ABEntriesViewController *list);
@@ -90,6 +102,8 @@ private:
     QString m_username;
     QString m_password;
     bool m_loggedon = false;
+    std::unique_ptr<OAuthSession> m_oauth;        // the provider's tokens, when signed in with them
+    std::unique_ptr<OAuthSession> m_pendingOAuth; // those of a sign-in under way
     QUrl m_addressBook;
 
     QList<Entry> m_feed;                 // the contacts fetched last

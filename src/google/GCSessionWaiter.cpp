@@ -1,9 +1,24 @@
 #include "GCSessionWaiter.h"
 
+#include "ProviderSignIn.h"
+
 Result<void> GCSessionWaiter::login(const QUrl &server, const QString &username, const QString &password)
 {
     Result<void> outcome;
     m_session.login(server, username, password, [this, &outcome](Result<void> result) {
+        outcome = std::move(result);
+        finish();
+    });
+    wait();
+    return outcome;
+}
+
+Result<void> GCSessionWaiter::loginWithBrowser(const QUrl &server, const QString &username,
+                                              const std::function<void(const QUrl &)> &openBrowser)
+{
+    Result<void> outcome;
+    ProviderSignIn signIn(m_session, server, username, openBrowser);
+    signIn.start([this, &outcome](Result<void> result) {
         outcome = std::move(result);
         finish();
     });

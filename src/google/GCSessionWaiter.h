@@ -16,6 +16,9 @@ public:
     std::function<void(double)> onProgress;
 
     Result<void> login(const QUrl &server, const QString &username, const QString &password);
+    // The provider's service: stored tokens of the account, else a browser sign-in whose
+    // address goes to `openBrowser`.
+    Result<void> loginWithBrowser(const QUrl &server, const QString &username, const std::function<void(const QUrl &)> &openBrowser);
     // The fetched contacts as list rows (contacts without a name have none).
     Result<EntryList> fetch();
     RunResult importContacts(const QStringList &identifiers);

@@ -127,16 +127,6 @@ void setMessages(const ABRecordRef &person, const QList<ContactCard::Message> &m
         person->setValue(kABPersonInstantMessageProperty, QVariant::fromValue(multi));
 }
 
-void setPhoto(const ABRecordRef &person, const QByteArray &photo)
-{
-    const QImage image = QImage::fromData(photo);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (image.isNull() || !image.save(&buffer, "PNG") || !person->setImageData(png))
-        DevLog::log(QStringLiteral("importGmailContact photo error"));
-}
-
 } // namespace
 
 ContactCard PersonCards::cardFromPerson(const ABRecord &person, uint32_t mask)
@@ -199,6 +189,16 @@ ABRecordRef PersonCards::personFromCard(const ContactCard &card, uint32_t mask, 
     if (wants(mask, FieldFilter::IM))
         setMessages(person, card.messages);
     if (wants(mask, FieldFilter::Photo) && !card.photo.isEmpty())
-        setPhoto(person, card.photo);
+        PersonCards::setPhoto(person, card.photo);
     return person;
+}
+
+void PersonCards::setPhoto(const ABRecordRef &person, const QByteArray &photo)
+{
+    const QImage image = QImage::fromData(photo);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG") || !person->setImageData(png))
+        DevLog::log(QStringLiteral("importGmailContact photo error"));
 }

@@ -18,4 +18,7 @@ ContactCard cardFromPerson(const ABRecord &person, uint32_t mask);
 // marker bit the last name gets " (*)", or is "(*)" when the contact has no family name.
 ABRecordRef personFromCard(const ContactCard &card, uint32_t mask, const ABRecordRef &source = nullptr);
 
+// Stores an image of any format Qt reads on the person, as PNG; one it cannot read is logged.
+void setPhoto(const ABRecordRef &person, const QByteArray &photo);
+
 }

@@ -12,7 +12,8 @@ namespace {
 const char *const kIntegerKeys[] = {"Marker", "ExportFlags", "ImportFlags", "ConfirmImport", "BTblockSize", "PeerPort",
                                     "CharSet", "ReuseFilename", "EnableDropbox", "EnableMobileme",
                                     "EnableGoogleDocs", "EnableGmail", "EnableSources", "AnnounceOnNetwork"};
-const char *const kTextKeys[] = {"LastFilename", "EmailDropbox", "EmailMobileme", "EmailGoogle", "QRChartURL"};
+const char *const kTextKeys[] = {"LastFilename", "EmailDropbox", "EmailMobileme", "EmailGoogle", "QRChartURL",
+                                 "ContactsServer"};
 }
 
 AppData &AppData::sharedInstance()
@@ -58,6 +59,7 @@ QString *AppData::textSetting(const QString &key)
         {QStringLiteral("EmailMobileme"), &AppData::m_emailMobileme},
         {QStringLiteral("EmailGoogle"), &AppData::m_emailGoogle},
         {QStringLiteral("QRChartURL"), &AppData::m_qrChartURL},
+        {QStringLiteral("ContactsServer"), &AppData::m_contactsServer},
     };
     auto it = members.find(key);
     return it == members.end() ? nullptr : &(this->*(*it));

@@ -68,6 +68,8 @@ public:
     VENNARO_SETTING(QString, emailGoogle, setEmailGoogle, m_emailGoogle)
     // The chart web service that renders QR images; empty: they are made on this machine.
     VENNARO_SETTING(QString, qrChartURL, setQrChartURL, m_qrChartURL)
+    // The contacts server of the last successful sign-in, which pre-fills the sign-in screen.
+    VENNARO_SETTING(QString, contactsServer, setContactsServer, m_contactsServer)
 #undef VENNARO_SETTING
 
     // Settings by their file key ("Marker", "ExportFlags", "LastFilename" …), for the command
@@ -103,4 +105,5 @@ private:
     QString m_emailMobileme;
     QString m_emailGoogle;
     QString m_qrChartURL;
+    QString m_contactsServer;
 };

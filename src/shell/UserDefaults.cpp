@@ -56,6 +56,12 @@ QStringList UserDefaults::stringArrayForKey(const QString &key) const
     return m_values.value(key).toStringList();
 }
 
+QString UserDefaults::stringForKey(const QString &key, const QString &fallback) const
+{
+    const QString value = m_values.value(key).toString().trimmed();
+    return value.isEmpty() ? fallback : value;
+}
+
 void UserDefaults::setObject(const QVariant &value, const QString &key)
 {
     m_values.insert(key, value);

@@ -13,6 +13,8 @@ public:
 
     QVariant objectForKey(const QString &key) const;
     QStringList stringArrayForKey(const QString &key) const;
+    // The key's text without surrounding white space, or `fallback` when that is empty.
+    QString stringForKey(const QString &key, const QString &fallback) const;
     void setObject(const QVariant &value, const QString &key);
     void removeObjectForKey(const QString &key);
     // Writes the defaults out; false when the file could not be written.

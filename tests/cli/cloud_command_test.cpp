@@ -3,11 +3,10 @@
 
 #include "TestEnvironment.h"
 #include "support/CloudFixture.h"
+#include "support/ProgramRuns.h"
 #include "shell/OAuthTokenStore.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -21,8 +20,7 @@ private Q_SLOTS:
     void refusals();
 
 private:
-    // Runs the program without blocking this process's event loop, where the stand-ins live.
-    // `onOutput` sees standard output as it comes.
+    // The program with the fixture's defaults, alongside the stand-ins in this process.
     int run(const TestEnvironment &env, const CloudFixture &fixture, const QStringList &arguments, QString *out,
             QString *err = nullptr, const std::function<void(const QString &)> &onOutput = {});
 };
@@ -30,30 +28,7 @@ private:
 int CloudCommandTest::run(const TestEnvironment &env, const CloudFixture &fixture, const QStringList &arguments, QString *out,
                           QString *err, const std::function<void(const QString &)> &onOutput)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"VENNARO_CONFIG"_s, fixture.configFolder());
-    process.setProcessEnvironment(environment);
-    process.setProgram(qEnvironmentVariable("VENNARO_BINARY"));
-    process.setArguments(QStringList{u"--documents"_s, env.documents(), u"--addressbook"_s, env.addressBookPath()} + arguments);
-    QString collected;
-    connect(&process, &QProcess::readyReadStandardOutput, this, [&] {
-        collected += QString::fromUtf8(process.readAllStandardOutput());
-        if (onOutput)
-            onOutput(collected);
-    });
-    QEventLoop loop;
-    connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    process.start();
-    process.closeWriteChannel();
-    loop.exec();
-    collected += QString::fromUtf8(process.readAllStandardOutput());
-    if (out)
-        *out = collected;
-    if (err)
-        *err = QString::fromUtf8(process.readAllStandardError());
-    return process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return ProgramRuns::runAlongside(env, fixture.configFolder(), arguments, out, err, onOutput);
 }
 
 void CloudCommandTest::loginThenTransfers_data()

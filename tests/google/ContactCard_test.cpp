@@ -122,20 +122,28 @@ void ContactCardTest::photoForms_data()
 {
     const QByteArray base64 = SampleContacts::photo().toBase64();
     QTest::addColumn<QByteArray>("card");
-    QTest::newRow("3.0 ENCODING=b") << wrap("PHOTO;ENCODING=b;TYPE=PNG:" + base64 + "\r\n");
-    QTest::newRow("3.0 folded") << wrap("PHOTO;ENCODING=b;TYPE=PNG:" + base64.left(30) + "\r\n " + base64.mid(30) + "\r\n");
-    QTest::newRow("2.1 ENCODING=BASE64") << wrap("PHOTO;ENCODING=BASE64;TYPE=PNG:" + base64 + "\r\n\r\n", "2.1");
-    QTest::newRow("2.1 bare BASE64") << wrap("PHOTO;PNG;BASE64:" + base64 + "\r\n", "2.1");
-    QTest::newRow("4.0 data URI") << wrap("PHOTO:data:image/png;base64," + base64 + "\r\n", "4.0");
-    QTest::newRow("3.0 data URI with escaped comma") << wrap("PHOTO;VALUE=URI:data:image/png;base64\\," + base64 + "\r\n");
+    QTest::addColumn<QString>("address"); // a photo given by its web address instead
+    QTest::newRow("3.0 ENCODING=b") << wrap("PHOTO;ENCODING=b;TYPE=PNG:" + base64 + "\r\n") << QString();
+    QTest::newRow("3.0 folded") << wrap("PHOTO;ENCODING=b;TYPE=PNG:" + base64.left(30) + "\r\n " + base64.mid(30) + "\r\n") << QString();
+    QTest::newRow("2.1 ENCODING=BASE64") << wrap("PHOTO;ENCODING=BASE64;TYPE=PNG:" + base64 + "\r\n\r\n", "2.1") << QString();
+    QTest::newRow("2.1 bare BASE64") << wrap("PHOTO;PNG;BASE64:" + base64 + "\r\n", "2.1") << QString();
+    QTest::newRow("4.0 data URI") << wrap("PHOTO:data:image/png;base64," + base64 + "\r\n", "4.0") << QString();
+    QTest::newRow("3.0 data URI with escaped comma") << wrap("PHOTO;VALUE=URI:data:image/png;base64\\," + base64 + "\r\n") << QString();
+    QTest::newRow("3.0 http address") << wrap("PHOTO;VALUE=uri:https://dav.example.org/p/1.jpg\r\n") << u"https://dav.example.org/p/1.jpg"_s;
+    QTest::newRow("4.0 http address") << wrap("PHOTO;MEDIATYPE=image/jpeg:http://dav.example.org/p/1.jpg\r\n", "4.0")
+                                      << u"http://dav.example.org/p/1.jpg"_s;
+    QTest::newRow("other scheme, not fetched") << wrap("PHOTO;VALUE=uri:file:///etc/passwd\r\n") << QString();
 }
 
 void ContactCardTest::photoForms()
 {
     QFETCH(QByteArray, card);
+    QFETCH(QString, address);
     Result<ContactCard> read = ContactCardReader::read(card);
     QVERIFY(read.ok());
-    QCOMPARE(read->photo, SampleContacts::photo());
+    QCOMPARE(read->photoUrl, QUrl(address));
+    // Only a photo held in the card is there at once.
+    QCOMPARE(read->photo, address.isEmpty() && !card.contains("file:") ? SampleContacts::photo() : QByteArray());
 }
 
 void ContactCardTest::refusesTextWithoutCard()

@@ -5,7 +5,9 @@
 #include "google/GCSession.h"
 #include "screens/ScreenCatalog.h"
 #include "selection/ABEntriesViewController.h"
+#include "platform/PropertyList.h"
 #include "shell/AppData.h"
+#include "shell/Documents.h"
 #include "shell/MainViewController.h"
 #include "shell/ScreenRegistry.h"
 #include "support/RadicaleServer.h"
@@ -42,9 +44,9 @@ private Q_SLOTS:
                                      << u"Please enter your password."_s;
         QTest::newRow("no server") << QString() << u"ana"_s << u"x"_s << u"Server Required"_s
                                    << u"Please enter the address of your contacts server."_s;
-        QTest::newRow("provider's address") << u"www.googleapis.com"_s << u"ana"_s << u"x"_s << u"Unable to Login"_s
-                                            << u"This server accepts only a sign-in through your web browser, which this version of "
-                                               "Vennaro cannot do yet. Please use a contacts server that accepts an app password."_s;
+        // The provider's service takes no password, but an account name.
+        QTest::newRow("provider's address") << u"www.googleapis.com"_s << QString() << QString() << u"Email Required"_s
+                                            << u"Please enter your email."_s;
     }
 
     void requiredFields()
@@ -76,15 +78,42 @@ private Q_SLOTS:
         GCLoginController login;
         login.setServer(u"https://www.googleapis.com/.well-known/carddav"_s);
         login.setEmail(u" ana.silva "_s);
-        login.setPassword(u"x"_s);
         login.login();
         QCOMPARE(login.email(), u"ana.silva@gmail.com"_s);
+        // The browser is sent to the provider's sign-in page; nothing else is asked.
+        QVERIFY(login.isAuthenticating());
+        QCOMPARE(host.openedUrls.size(), 1);
+        QCOMPARE(host.openedUrls.first().host(), u"accounts.google.com"_s);
+        QVERIFY(host.alerts.isEmpty());
+        login.cancel();
+        QVERIFY(!login.isAuthenticating());
         // Elsewhere the name stays as typed.
         login.setServer(u"127.0.0.1:1"_s);
         login.setEmail(u"ana"_s);
+        login.setPassword(u"x"_s);
         login.login();
         QTRY_VERIFY(!login.isAuthenticating());
         QCOMPARE(login.email(), u"ana"_s);
+    }
+
+    // The last server is a setting of settings.plist, empty at first; the file earlier versions
+    // kept it in is taken over once.
+    void serverSetting()
+    {
+        TestEnvironment env;
+        QCOMPARE(GCLoginController().server(), QString());
+
+        const QString oldFile = Documents::filePath(u"ContactsAccount.plist"_s);
+        QFile file(oldFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(PropertyList::writeXml(QVariantMap{{u"ContactsServer"_s, u"https://dav.example.org/"_s}}));
+        file.close();
+        QCOMPARE(GCLoginController().server(), u"https://dav.example.org/"_s);
+        QVERIFY(!QFile::exists(oldFile));
+        AppData::sharedInstance().resetToDefaults();
+        AppData::sharedInstance().loadSettings();
+        QCOMPARE(AppData::sharedInstance().contactsServer(), u"https://dav.example.org/"_s);
+        QCOMPARE(GCLoginController().server(), u"https://dav.example.org/"_s);
     }
 
     void refusedLogin_data()
