@@ -2,6 +2,7 @@
 # make test  — build and run every test
 # make bench — build optimised and run the benchmarks
 # make test SANITIZE=1 — the same tests, built with the address and undefined-behaviour sanitizers
+# make test TESTS=REGEX — only the tests whose names match, and only what they need is built
 # make fuzz  — build the libFuzzer targets (clang) and run each for FUZZ_S seconds
 
 BUILD   ?= build
@@ -37,8 +38,14 @@ build: deps $(BUILD)/build.ninja
 run: build
 	@scripts/run-demo $(BUILD)/bin/vennaro "$(DEMO_DOCS)" "$(DEMO_DB)"
 
+ifeq ($(TESTS),)
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
+else
+test: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target vennaro $$(cd $(BUILD) && ctest -N -R '$(TESTS)' | sed -nE 's/^ *Test +#[0-9]+: //p')
+	cd $(BUILD) && ctest --output-on-failure -j2 -R '$(TESTS)'
+endif
 
 $(RELEASE)/build.ninja: | deps
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVENNARO_TESTS=OFF $(CMAKE_FLAGS)

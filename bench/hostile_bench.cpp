@@ -1,9 +1,15 @@
 // Hostile files read by `vennaro import`, one process each: the exit status, the time and the
-// peak memory of each, so that the memory every reader needs is known. Arguments: the scratch
-// folder, the length of the single long line in bytes (default 2 GiB) and the number of records
-// of the many-record files (default 10^6).
+// peak memory of each, against the bound its reader promises. Arguments: the scratch folder,
+// the length of the single long line in bytes (default 2 GiB) and the number of records of the
+// many-record files (default 10^6).
+//
+// The bounds (FileLines' cap on one line is 64 MB; the program itself takes kFixedMB):
+//   a line past the cap, any reader: refused once the cap is reached, kFixedMB + 3 × the cap
+//   vCard and CSV hold the whole file: kFixedMB + 12 × the file's size
+//   LDIF is read line by line: kFixedMB + 12 × its longest line + 2 KB per person
 
 #include "benchsupport.h"
+#include "formats/common/FileLines.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -42,6 +48,22 @@ void filler(QFile &file, qint64 bytes, char c)
     const QByteArray block(1 << 20, c);
     for (qint64 left = bytes; left > 0; left -= block.size())
         file.write(block.constData(), qMin<qint64>(left, block.size()));
+}
+
+constexpr double kFixedMB = 96;
+constexpr double kMB = 1048576.0;
+
+enum class Reader { WholeFile, LineByLine };
+
+// The peak memory in MB a reader may need for a file, by the bounds above.
+double boundMB(Reader reader, qint64 size, qint64 longestLine, qint64 persons)
+{
+    const qint64 cap = FileLines::kDefaultMaxLineBytes;
+    if (longestLine > cap)
+        return kFixedMB + 3.0 * double(cap) / kMB;
+    if (reader == Reader::WholeFile)
+        return kFixedMB + 12.0 * double(size) / kMB;
+    return kFixedMB + (12.0 * double(longestLine) + 2048.0 * double(persons)) / kMB;
 }
 
 struct Outcome {
@@ -90,35 +112,40 @@ int main(int argc, char **argv)
 
     const struct {
         const char *name;
+        Reader reader;
+        qint64 longestLine;
+        qint64 persons;
         Writer write;
     } inputs[] = {
-        {"million-cards.vcf",
+        {"million-cards.vcf", Reader::WholeFile, 0, million,
          [&](QFile &f) { repeat(f, million, [](qint64 i) { return "BEGIN:VCARD\nN:L" + QByteArray::number(i) + ";F;;;\nEND:VCARD\n"; }); }},
-        {"million-rows.csv", [&](QFile &f) {
+        {"million-rows.csv", Reader::WholeFile, 0, million, [&](QFile &f) {
              f.write("Note\n");
              repeat(f, million, [](qint64 i) { return "row " + QByteArray::number(i) + '\n'; });
          }},
-        {"million-entries.ldif",
+        {"million-entries.ldif", Reader::LineByLine, 32, million,
          [&](QFile &f) { repeat(f, million, [](qint64 i) { return "dn: cn=" + QByteArray::number(i) + "\nsn: L" + QByteArray::number(i) + "\n\n"; }); }},
-        {"photo-line-50MB.vcf", [&](QFile &f) { f.write("BEGIN:VCARD\nN:Photo;;;;\nPHOTO;ENCODING=b:" + photo + "\nEND:VCARD\n"); }},
-        {"photo-line-50MB.ldif", [&](QFile &f) { f.write("dn: cn=Photo\nsn: Photo\njpegPhoto:: " + photo + "\n\n"); }},
-        {"long-line.vcf", [&](QFile &f) {
+        {"photo-line-50MB.vcf", Reader::WholeFile, photo.size(), 1,
+         [&](QFile &f) { f.write("BEGIN:VCARD\nN:Photo;;;;\nPHOTO;ENCODING=b:" + photo + "\nEND:VCARD\n"); }},
+        {"photo-line-50MB.ldif", Reader::LineByLine, photo.size(), 1,
+         [&](QFile &f) { f.write("dn: cn=Photo\nsn: Photo\njpegPhoto:: " + photo + "\n\n"); }},
+        {"long-line.vcf", Reader::WholeFile, longLine, 1, [&](QFile &f) {
              f.write("BEGIN:VCARD\nN:Long;;;;\nNOTE:");
              filler(f, longLine, 'v');
              f.write("\nEND:VCARD\n");
          }},
-        {"long-line.csv", [&](QFile &f) {
+        {"long-line.csv", Reader::WholeFile, longLine, 1, [&](QFile &f) {
              f.write("Note\n");
              filler(f, longLine, 'c');
          }},
-        {"long-line.ldif", [&](QFile &f) {
+        {"long-line.ldif", Reader::LineByLine, longLine, 1, [&](QFile &f) {
              f.write("dn: cn=Long\nsn: ");
              filler(f, longLine, 'l');
              f.write("\n\n");
          }},
     };
 
-    std::printf("   %-22s %10s %6s %9s %12s %s\n", "input", "size MB", "exit", "seconds", "peak MB", "peak/size");
+    std::printf("   %-22s %10s %6s %9s %10s %10s %s\n", "input", "size MB", "exit", "seconds", "peak MB", "bound MB", "within");
     for (const auto &input : inputs) {
         const QString path = QDir(scratch.documents()).filePath(QString::fromLatin1(input.name));
         {
@@ -129,12 +156,13 @@ int main(int argc, char **argv)
             }
             input.write(file);
         }
-        const double sizeMB = double(fileSize(path)) / 1048576.0;
+        const qint64 size = fileSize(path);
         const Outcome outcome = runImport(scratch, path);
         QFile::remove(path);
         const double peakMB = double(outcome.peakKB) / 1024.0;
-        std::printf("   %-22s %10.1f %6d %9.2f %12.1f %9.2f\n", input.name, sizeMB, outcome.status, outcome.seconds, peakMB,
-                    peakMB / sizeMB);
+        const double bound = boundMB(input.reader, size, input.longestLine, input.persons);
+        std::printf("   %-22s %10.1f %6d %9.2f %10.1f %10.1f %s\n", input.name, double(size) / kMB, outcome.status, outcome.seconds,
+                    peakMB, bound, peakMB <= bound ? "yes" : "NO");
         std::fflush(stdout);
     }
     return 0;

@@ -28,6 +28,15 @@ CREATE TABLE members(grp INTEGER NOT NULL, person INTEGER NOT NULL, position INT
 CREATE INDEX members_by_person ON members(person);
 )sql";
 
+// The tables of the file; an empty file has none.
+Result<int> tableCount(ABConnection &db)
+{
+    ABConnection::Statement tables(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table'");
+    if (!tables.step())
+        return Error{db.error()};
+    return tables.columnInt(0);
+}
+
 } // namespace
 
 void ABAddressBook::setDefaultPath(const QString &path)
@@ -56,8 +65,7 @@ ABAddressBookRef ABAddressBook::create(QString *error)
 ABAddressBookRef ABAddressBook::open(const QString &path, QString *error)
 {
     QFileInfo info(path);
-    bool created = !info.exists();
-    if (created)
+    if (!info.exists())
         QDir().mkpath(info.absolutePath());
     auto connection = ABConnection::open(path, true);
     if (!connection) {
@@ -65,8 +73,10 @@ ABAddressBookRef ABAddressBook::open(const QString &path, QString *error)
             *error = connection.error();
         return nullptr;
     }
+    // A file without tables (new, or left empty) is laid out; any other is checked.
+    const Result<int> tables = tableCount(**connection);
     ABAddressBookRef book(new ABAddressBook(*connection));
-    Result<void> ready = book->prepare(created || info.size() == 0);
+    Result<void> ready = book->prepare(tables && *tables == 0);
     if (!ready) {
         if (error)
             *error = QStringLiteral("Cannot use the address book %1: %2").arg(path, ready.error());
@@ -86,8 +96,11 @@ Result<void> ABAddressBook::prepare(bool created)
             return r;
         if (auto r = db.exec("BEGIN IMMEDIATE"); !r)
             return r;
-        bool ok = db.exec(kSchema).ok();
-        if (ok) {
+        // Another window or command that found the file empty too may have laid it out while
+        // this one waited for the lock: it is then used as it is.
+        const Result<int> tables = tableCount(db);
+        bool ok = tables && (*tables > 0 || db.exec(kSchema).ok());
+        if (ok && *tables == 0) {
             ABConnection::Statement meta(db, "INSERT INTO meta(key, value) VALUES (?, ?)");
             const std::pair<const char *, QString> rows[] = {
                 {"schema", QString::number(kSchemaVersion)},

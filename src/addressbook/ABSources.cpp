@@ -61,12 +61,14 @@ QString ABSources::displayNameForType(int type)
     }
 }
 
-ABAddressBookRef ABSources::openAddressBook(const char *operation)
+ABAddressBookRef ABSources::openAddressBook(const char *operation, QString *error)
 {
-    QString error;
-    ABAddressBookRef book = ABAddressBook::create(&error);
+    QString reason;
+    ABAddressBookRef book = ABAddressBook::create(&reason);
     if (!book) {
-        DevLog::log(QStringLiteral("%1 ABAddressBookCreateWithOptions error: %2").arg(QString::fromUtf8(operation), error));
+        DevLog::log(QStringLiteral("%1 ABAddressBookCreateWithOptions error: %2").arg(QString::fromUtf8(operation), reason));
+        if (error)
+            *error = reason;
         DevLog::log(QStringLiteral("%1 ABCreate error").arg(QString::fromUtf8(operation)));
     }
     return book;

@@ -12,8 +12,8 @@
 namespace ABSources {
 
 // A fresh handle for one operation; on failure logs "%s ABCreate error" with `operation`
-// and answers none (callers report "Couldn't create addressbook.").
-ABAddressBookRef openAddressBook(const char *operation);
+// and answers none (callers report "Couldn't create addressbook."), with the reason in `error`.
+ABAddressBookRef openAddressBook(const char *operation, QString *error = nullptr);
 
 int choiceCount();
 QString choiceName(int row);

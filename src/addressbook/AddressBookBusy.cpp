@@ -13,6 +13,12 @@ QString AddressBookBusy::message()
     return L("KAddressBookBusy");
 }
 
+bool AddressBookBusy::isCause(const QString &error)
+{
+    // Opening wraps it in a longer text.
+    return error.contains(message());
+}
+
 void AddressBookBusy::noteFailure()
 {
     ++g_failures;

@@ -8,6 +8,8 @@
 namespace AddressBookBusy {
 // The text for the person, instead of SQLite's "database is locked".
 QString message();
+// True when an error text from opening or saving the address book is this one.
+bool isCause(const QString &error);
 void noteFailure();
 // How many such failures this process has met.
 int failures();

@@ -2,11 +2,11 @@
 
 #include "Command.h"
 #include "TerminalProgress.h"
+#include "formats/common/ImportOutcome.h"
 #include "google/CardDavClient.h"
 #include "google/GCSession.h"
 #include "google/GCSessionWaiter.h"
 #include "google/ProviderServer.h"
-#include "importing/FileChooserViewController.h"
 #include "platform/Localization.h"
 #include "selection/ABEntriesLoader.h"
 
@@ -104,7 +104,7 @@ int importContacts(GCSession &session, GCSessionWaiter &waiter, const Arguments 
         withProgress(waiter, "KPleaseWaitImporting", [&] { return waiter.importContacts(chosen); });
     if (!result.error.isEmpty())
         return Commands::fail(result.error);
-    Commands::out() << FileChooserViewController::resultMessage(result.done) << Qt::endl;
+    Commands::out() << ImportOutcome::message(result.done) << Qt::endl;
     return 0;
 }
 

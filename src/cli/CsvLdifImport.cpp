@@ -4,7 +4,7 @@
 
 #include "Command.h"
 #include "TerminalProgress.h"
-#include "importing/FileChooserViewController.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/common/ProgressTarget.h"
 #include "formats/csv/CSVimport.h"
 #include "platform/Localization.h"
@@ -18,8 +18,8 @@ namespace {
 int report(int result)
 {
     if (result < 0)
-        return Commands::fail(FileChooserViewController::resultMessage(result));
-    Commands::out() << FileChooserViewController::resultMessage(result) << Qt::endl;
+        return Commands::fail(ImportOutcome::message(result));
+    Commands::out() << ImportOutcome::message(result) << Qt::endl;
     return 0;
 }
 

@@ -4,7 +4,7 @@
 #include "CsvLdifImport.h"
 #include "TerminalProgress.h"
 #include "addressbook/ABSources.h"
-#include "importing/FileChooserViewController.h"
+#include "formats/common/ImportOutcome.h"
 #include "importing/ImportFormats.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
@@ -53,8 +53,8 @@ int runImport(const Arguments &args)
         result = (*reader)(&progress);
     }
     if (result < 0)
-        return Commands::fail(FileChooserViewController::resultMessage(result));
-    Commands::out() << FileChooserViewController::resultMessage(result) << Qt::endl;
+        return Commands::fail(ImportOutcome::message(result));
+    Commands::out() << ImportOutcome::message(result) << Qt::endl;
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "CSVHeaderViewController.h"
 #include "ImportFormats.h"
 #include "cloud/CloudFileList.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/common/SheetProgress.h"
 #include "formats/csv/CSVimport.h"
 #include "platform/DevLog.h"
@@ -247,7 +248,7 @@ void FileChooserViewController::importFile(const QString &name)
     Result<ImportFormats::Reader> reader = ImportFormats::prepare(kind, path, settings.importMask(), settings.charSet());
     if (!reader) {
         DevLog::log(QStringLiteral("importFile %1 %2").arg(path, reader.error()));
-        showInfo(resultMessage(-1));
+        showInfo(ImportOutcome::message(ImportOutcome::kFailed));
         Q_EMIT importFinished(-1);
         return;
     }
@@ -277,18 +278,8 @@ void FileChooserViewController::importDone(int result)
     setLocked(false);
     if (UiHost *host = UiHost::current())
         host->closeProgress();
-    showInfo(resultMessage(result));
+    showInfo(ImportOutcome::message(result));
     Q_EMIT importFinished(result);
-}
-
-QString FileChooserViewController::resultMessage(int result)
-{
-    switch (result) {
-    case 1: return QStringLiteral("1 record added.");
-    case 0: return QStringLiteral("No records found.");
-    case -1: return QStringLiteral("Error importing file.");
-    default: return result < 0 ? QStringLiteral("Error importing file.") : QStringLiteral("%1 records added.").arg(result);
-    }
 }
 
 void FileChooserViewController::deleteRow(int index)

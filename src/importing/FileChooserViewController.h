@@ -76,8 +76,6 @@ public:
     // Kind, icon and importability by the name's extension (any letter case); false for files
     // that are not listed at all.
     static bool describe(const QString &name, bool isFolder, FileRow &row);
-    // The message for a reader's result.
-    static QString resultMessage(int result);
 
 Q_SIGNALS:
     // An import ended and its message was shown (tests, views).

@@ -20,7 +20,7 @@ Kind kindOf(const QString &fileName);
 bool refusedForSelectedSource(Kind kind);
 
 // A reader for one file, ready to run on any thread: answers the persons created, 0 for none,
-// -1 for an unusable file or a failed save.
+// or an ImportOutcome failure (an unusable file, a failed save, a busy address book).
 using Reader = std::function<int(ProgressTarget *)>;
 // Prepares the reader of a Backup, VCard or Ldif file (CSV files need their column mapping
 // first). A vCard file is read and unfolded here, so a file that is not cards fails at once

@@ -84,6 +84,27 @@ private Q_SLOTS:
         QCOMPARE(after->personWithRecordID(id)->copyText(kABPersonLastNameProperty), QStringLiteral("Silva"));
     }
 
+    void programsCreatingTheBookAtOnceBothUseIt()
+    {
+        TestEnvironment env;
+        const QString path = env.path(QStringLiteral("new.db"));
+        // A third program has made the empty file and holds the lock, so that both see a new file
+        // and wait at the same point; the first to go on lays out the tables.
+        auto holder = ABConnection::open(path, true);
+        QVERIFY(holder && (*holder)->exec("PRAGMA journal_mode=WAL") && (*holder)->exec("BEGIN IMMEDIATE"));
+        QString errors[2];
+        bool opened[2] = {false, false};
+        std::thread openers[2];
+        for (int i = 0; i < 2; ++i)
+            openers[i] = std::thread([&, i] { opened[i] = ABAddressBook::open(path, &errors[i]) != nullptr; });
+        QTest::qWait(300);
+        QVERIFY((*holder)->exec("ROLLBACK"));
+        for (std::thread &opener : openers)
+            opener.join();
+        QVERIFY2(opened[0] && opened[1], qPrintable(errors[0] + QLatin1Char(' ') + errors[1]));
+        QCOMPARE(ABAddressBook::open(path)->copyArrayOfAllSources().size(), 1);
+    }
+
     void failedSaveLeavesDatabaseAsItWas()
     {
         TestEnvironment env;

@@ -1,6 +1,9 @@
 #include "RecordingUiHost.h"
 #include "TestEnvironment.h"
+#include "addressbook/ABConnection.h"
 #include "addressbook/ABSources.h"
+#include "addressbook/AddressBookBusy.h"
+#include "formats/common/ImportOutcome.h"
 #include "importing/CSVHeaderViewController.h"
 #include "importing/FileChooserViewController.h"
 #include "screens/ScreenCatalog.h"
@@ -168,6 +171,48 @@ private Q_SLOTS:
         QCOMPARE(importThroughScreen(screen, QStringLiteral("broken.vcf")), -1);
         QCOMPARE(host.lastText(), QStringLiteral("Error importing file."));
         QCOMPARE(env.open()->personCount(), 1);
+    }
+
+    void importMeetingABusyAddressBookSaysSo_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("vCard") << QStringLiteral("people.vcf") << kCard;
+        QTest::newRow("LDIF") << QStringLiteral("people.ldif") << QByteArray("dn: cn=Anna\nsn: Silva\n\n");
+        QTest::newRow("CSV") << QStringLiteral("people.csv") << QByteArray("Last\nSilva\n");
+    }
+
+    void importMeetingABusyAddressBookSaysSo()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        TestEnvironment env;
+        RecordingUiHost host;
+        QCOMPARE(env.open()->personCount(), 0);
+        writeFile(name, content);
+        // Another window or command is in the middle of its save, past this one's wait.
+        auto other = ABConnection::open(env.addressBookPath(), false);
+        QVERIFY(other);
+        QVERIFY((*other)->exec("BEGIN IMMEDIATE"));
+        ABConnection::setBusyTimeoutMs(100);
+        FileChooserViewController screen;
+        int result = 0;
+        if (name.endsWith(QLatin1String(".csv"))) {
+            QSignalSpy finished(&screen, &FileChooserViewController::importFinished);
+            screen.importFile(name);
+            screen.beginImportCSV();
+            QVERIFY(finished.wait(20000));
+            result = finished.first().first().toInt();
+        } else {
+            result = importThroughScreen(screen, name);
+        }
+        ABConnection::setBusyTimeoutMs(5000);
+        QCOMPARE(result, ImportOutcome::kAddressBookBusy);
+        QCOMPARE(host.lastText(), AddressBookBusy::message());
+        QVERIFY((*other)->exec("ROLLBACK"));
+        other->reset();
+        QCOMPARE(env.open()->personCount(), 0);
+        ScreenRegistry::clear();
     }
 
     void backupOfAnExchangeSourceIsRefused()

@@ -3,6 +3,7 @@
 #include "ABRecordSerializer.h"
 #include "addressbook/ABSources.h"
 #include "formats/common/ImportGroups.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/common/ImportValues.h"
 #include "platform/DevLog.h"
 #include "platform/KeyedUnarchiver.h"
@@ -37,9 +38,10 @@ Result<QVariantList> readBlobs(const QString &path)
 
 int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progress)
 {
-    ABAddressBookRef book = ABSources::openAddressBook(kOperation);
+    QString openError;
+    ABAddressBookRef book = ABSources::openAddressBook(kOperation, &openError);
     if (!book)
-        return -1;
+        return ImportOutcome::failure(openError);
     const ABRecordRef source = ABSources::selectedSource(*book);
     const qsizetype count = blobs.size();
     int created = 0;
@@ -74,7 +76,7 @@ int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progre
         QString error;
         if (!book->save(&error)) {
             log(QStringLiteral("ABAddressBookSave %1").arg(error));
-            return -1;
+            return ImportOutcome::failure(error);
         }
     }
     book.reset();

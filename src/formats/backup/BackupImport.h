@@ -11,7 +11,7 @@
 // is set; missing groups are made, and memberships are added after the persons are saved.
 // Blobs that are not persons are skipped. Progress goes to `progress` (may be null).
 //
-// Answers the number of persons created, or -1 when the file is not a .vnbin archive, the
-// address book cannot be opened or the persons cannot be saved (the address book is then
-// unchanged).
+// Answers the number of persons created, -1 when the file is not a .vnbin archive, or
+// ImportOutcome::failure when the address book cannot be opened or the persons cannot be saved
+// (the address book is then unchanged).
 int importDataBIN(const QString &path, uint32_t importMask, ProgressTarget *progress);

@@ -2,6 +2,8 @@
 
 #include "CSVHeaderGuess.h"
 #include "addressbook/ABSources.h"
+#include "formats/common/FileLines.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/common/ImportValues.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
@@ -95,6 +97,13 @@ Result<std::shared_ptr<CSVimport>> CSVimport::fromFile(const QString &path, int 
         DevLog::log(QStringLiteral("stringWithContentsOfFile %1").arg(file.errorString()));
         return Error{file.errorString()};
     }
+    // The whole file is held while it is parsed: a line past the cap is refused before that.
+    if (!FileLines::fitWithinCap(file)) {
+        DevLog::log(QStringLiteral("stringWithContentsOfFile %1: a line is longer than %2 bytes")
+                        .arg(path)
+                        .arg(FileLines::maxLineBytes()));
+        return Error{ImportOutcome::message(ImportOutcome::kFailed)};
+    }
     QByteArray bytes = file.readAll();
     // A byte-order mark is no part of the first column's name, whatever the character set.
     if (bytes.startsWith("\xEF\xBB\xBF"))
@@ -170,9 +179,10 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     m_mask = mask;
     m_records = 0;
     m_groups = ImportGroups();
-    m_book = ABSources::openAddressBook("importWithTagert");
+    QString error;
+    m_book = ABSources::openAddressBook("importWithTagert", &error);
     if (!m_book)
-        return -1;
+        return ImportOutcome::failure(error);
     m_source = ABSources::selectedSource(*m_book);
     if (!m_source)
         m_source = m_book->copyDefaultSource();
@@ -180,7 +190,6 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     bool saved = true;
     if (m_records > 0) {
         m_groups.createMissingGroups(*m_book);
-        QString error;
         saved = m_book->save(&error);
         if (!saved)
             DevLog::log(QStringLiteral("importWithTagert ABAddressBookSave error: %1").arg(error));
@@ -189,7 +198,7 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     m_source.reset();
     // Without the save no person has an identifier to join a group with.
     if (!saved)
-        return -1;
+        return ImportOutcome::failure(error);
     if (m_records > 0)
         m_groups.addMembers("importWithTagert");
     return m_records;

@@ -34,8 +34,9 @@ public:
 
     // Reads a CSV file as text in the character set setting (0 UTF-8, else ISO 8859-1; a UTF-8
     // byte-order mark is dropped), parses its header and makes the importer. The error is the
-    // text to show: the file's read error, "Missing CSV header." (also for an empty file), or
-    // the invalid-encoding text.
+    // text to show: the file's read error, "Error importing file." for a line longer than
+    // FileLines' cap, "Missing CSV header." (also for an empty file), or the invalid-encoding
+    // text.
     static Result<std::shared_ptr<CSVimport>> fromFile(const QString &path, int charSet);
 
     static const QStringList &fields();
@@ -57,7 +58,8 @@ public:
     int countUnAssigned() const { return int(m_mappings.size()) - countAssigned(); }
 
     // Imports every row of the file with the import mask. Answers the number of people added,
-    // or -1 when the address book cannot be opened or saved (nothing added then). The target
+    // or ImportOutcome::failure when the address book cannot be opened or saved (nothing added
+    // then). The target
     // gets no progress (the screen shows an animated bar).
     int importWithTagert(ProgressTarget *target, uint32_t mask);
     // One row: a person with the mapped fields, added only when the row has a field for every

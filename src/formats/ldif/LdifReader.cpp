@@ -2,6 +2,8 @@
 
 #include "LdifLineParser.h"
 #include "addressbook/ABSources.h"
+#include "formats/common/FileLines.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/common/ImportValues.h"
 #include "formats/common/ProgressTarget.h"
 #include "platform/DevLog.h"
@@ -10,52 +12,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
-
-namespace {
-
-// Physical lines (line end included) of a file read in large blocks: a line is a view into
-// the block, so reading allocates nothing per line. A line longer than a block grows it.
-class LineReader {
-public:
-    explicit LineReader(QFile &file) : m_file(file) {}
-
-    bool next(QByteArrayView &line)
-    {
-        for (;;) {
-            qsizetype end = m_buffer.indexOf('\n', m_scanned);
-            if (end >= 0) {
-                line = QByteArrayView(m_buffer).sliced(m_pos, end + 1 - m_pos);
-                m_pos = m_scanned = end + 1;
-                return true;
-            }
-            if (m_atEnd) {
-                if (m_pos >= m_buffer.size())
-                    return false;
-                line = QByteArrayView(m_buffer).sliced(m_pos);
-                m_pos = m_scanned = m_buffer.size();
-                return true;
-            }
-            m_buffer.remove(0, m_pos);
-            // What was searched holds no line end: only the new block needs a look, or a long
-            // line would be searched again after every block.
-            m_scanned = m_buffer.size();
-            m_pos = 0;
-            QByteArray block = m_file.read(kBlock);
-            m_atEnd = block.isEmpty();
-            m_buffer.append(block);
-        }
-    }
-
-private:
-    static constexpr qint64 kBlock = 1 << 20;
-    QFile &m_file;
-    QByteArray m_buffer;
-    qsizetype m_pos = 0;
-    qsizetype m_scanned = 0;
-    bool m_atEnd = false;
-};
-
-} // namespace
 
 int ldif_import(const QString &path, uint32_t mask, int charSet, ProgressTarget *target)
 {
@@ -72,17 +28,19 @@ int LdifReader::read(const QString &path)
         DevLog::log(QStringLiteral("Error open file: %1").arg(path));
         return -1;
     }
-    m_book = ABSources::openAddressBook("ldif_import");
+    QString error;
+    m_book = ABSources::openAddressBook("ldif_import", &error);
     if (!m_book)
-        return -1;
+        return ImportOutcome::failure(error);
 
     m_source = ABSources::selectedSource(*m_book);
     if (!m_source)
         m_source = m_book->copyDefaultSource();
     QByteArray logical;
-    LineReader lines(file);
+    FileLines lines(file);
     QByteArrayView physical;
-    while (lines.next(physical)) {
+    FileLines::Next next;
+    while ((next = lines.next(physical)) == FileLines::Next::Line) {
         // Lines of fewer than 3 bytes (line end included) are blank lines between entries.
         if (physical.size() < 3 || physical.front() == '#')
             continue;
@@ -96,6 +54,16 @@ int LdifReader::read(const QString &path)
         }
         while (logical.endsWith('\n') || logical.endsWith('\r'))
             logical.chop(1);
+        if (logical.size() > FileLines::maxLineBytes()) {
+            next = FileLines::Next::TooLong;
+            break;
+        }
+    }
+    if (next == FileLines::Next::TooLong) {
+        // A broken file, not a directory: nothing of it is added.
+        DevLog::log(QStringLiteral("ldif_import %1: a line is longer than %2 bytes").arg(path).arg(FileLines::maxLineBytes()));
+        m_book.reset();
+        return -1;
     }
     if (logical.size() > 2)
         processLogicalLine(logical);
@@ -107,13 +75,12 @@ int LdifReader::read(const QString &path)
             m_target->savingData();
         addMailingLists();
         m_groups.createMissingGroups(*m_book);
-        QString error;
         if (!m_book->save(&error)) {
             // Nothing of the file is in the address book: no person has an identifier to join
             // a group with.
             DevLog::log(QStringLiteral("ldif_import ABAddressBookSave error: %1").arg(error));
             m_book.reset();
-            return -1;
+            return ImportOutcome::failure(error);
         }
         m_book.reset();
         m_groups.addMembers("ldif_import");

@@ -20,9 +20,10 @@ class ProgressTarget;
 // attributes. Values are bytes in the character set setting (0 UTF-8, else ISO 8859-1);
 // values that are not valid in it are skipped, as are malformed lines.
 //
-// Answers the number of entries read, or -1 when the file or the address book cannot be
-// opened or the people cannot be saved (nothing changed then). People are saved once at the end; groups named in the file
-// are created and filled after that save.
+// Answers the number of entries read, or -1 when the file cannot be opened or holds a line
+// longer than FileLines' cap, or ImportOutcome::failure when the address book cannot be opened
+// or the people cannot be saved (nothing changed then). People are saved once at the end;
+// groups named in the file are created and filled after that save.
 int ldif_import(const QString &path, uint32_t mask, int charSet, ProgressTarget *target);
 
 class LdifReader {

@@ -4,6 +4,8 @@
 #include "VCardLines.h"
 
 #include "addressbook/ABSources.h"
+#include "formats/common/FileLines.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/common/ImportValues.h"
 #include "formats/common/ProgressTarget.h"
 #include "platform/DevLog.h"
@@ -116,6 +118,12 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             *error = file.errorString();
         return -2;
     }
+    // The whole file is held while it is read: a line past the cap is refused before that.
+    if (!FileLines::fitWithinCap(file)) {
+        if (error)
+            *error = QStringLiteral("A line is longer than %1 bytes.").arg(FileLines::maxLineBytes());
+        return -1;
+    }
     const QByteArray bytes = file.readAll();
     QString text;
     if (charSet == 0) {
@@ -145,7 +153,13 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
         return -1;
     }
     text.remove(QLatin1Char('\r'));
-    m_lines = VCardLines::logicalLines(text);
+    std::optional<QStringList> lines = VCardLines::logicalLines(text, FileLines::maxLineBytes());
+    if (!lines) {
+        if (error)
+            *error = QStringLiteral("A folded line is longer than %1 bytes.").arg(FileLines::maxLineBytes());
+        return -1;
+    }
+    m_lines = std::move(*lines);
     m_numitems = int(begins);
     return m_numitems;
 }
@@ -167,9 +181,10 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     m_mask = mask;
     m_records = 0;
     m_groups.clear();
-    m_book = ABSources::openAddressBook("importIt");
+    QString error;
+    m_book = ABSources::openAddressBook("importIt", &error);
     if (!m_book)
-        return -1;
+        return ImportOutcome::failure(error);
     for (const QString &line : std::as_const(m_lines))
         processLine(line);
     // A card left open at the end of the file is dropped.
@@ -178,10 +193,9 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     if (m_records > 0) {
         if (m_target)
             m_target->savingData();
-        QString error;
         if (!m_book->save(&error)) {
             DevLog::log(QStringLiteral("importIt ABAddressBookSave error: %1").arg(error));
-            result = -1;
+            result = ImportOutcome::failure(error);
         }
     }
     m_book.reset();

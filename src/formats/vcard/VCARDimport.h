@@ -23,12 +23,13 @@ public:
     static constexpr qsizetype kMaxCards = 1000000;
 
     // Reads the file as UTF-8 (charSet 0) or ISO 8859-1 text and unfolds its lines. Answers
-    // the number of cards, -1 when the BEGIN:/END: counts differ or exceed kMaxCards, -2 when
+    // the number of cards, -1 when the BEGIN:/END: counts differ or exceed kMaxCards or a line,
+    // physical or folded, is longer than FileLines' cap, -2 when
     // the file cannot be read as text in that character set (`error` then says why).
     int loadVCardFile(const QString &path, int charSet, QString *error = nullptr);
 
     // Creates the persons of the loaded cards and saves them in one go. Answers the number of
-    // cards finished, -1 when the address book cannot be opened or saved.
+    // cards finished, ImportOutcome::failure when the address book cannot be opened or saved.
     int importIt(ProgressTarget *target, uint32_t mask);
 
     // Loads and imports in one step, for callers that only need the count: a load failure

@@ -38,7 +38,7 @@ qsizetype VCardLines::countMarkers(const QString &text, const QString &marker, q
     return count;
 }
 
-QStringList VCardLines::logicalLines(const QString &text)
+std::optional<QStringList> VCardLines::logicalLines(const QString &text, qsizetype maxChars)
 {
     const QList<QStringView> physical = QStringView(text).split(QLatin1Char('\n'));
     QStringList lines;
@@ -66,6 +66,8 @@ QStringList VCardLines::logicalLines(const QString &text)
             current += QLatin1Char('\n');
             current += physical[next++];
         }
+        if (current.size() > maxChars)
+            return std::nullopt;
     }
     return lines;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The lexical layer of the vCard reader: counting cards and unfolding physical lines.
 namespace VCardLines {
 
@@ -14,7 +16,8 @@ qsizetype countMarkers(const QString &text, const QString &marker, qsizetype max
 // a line starting with a blank or TAB continues the previous one (dropping a trailing "=" of
 // quoted-printable there, and its own first character), a quoted-printable line ending in "="
 // goes on with the next line, and a line ending in one backslash takes the next line after an LF.
-QStringList logicalLines(const QString &text);
+// None when a logical line grows past `maxChars`.
+std::optional<QStringList> logicalLines(const QString &text, qsizetype maxChars);
 
 // A value split at its unescaped ";" (when `split` is set) with the vCard escapes undone in
 // each component: "\n" and "\N" are line breaks, "\\", "\,", "\;" and "\:" the character

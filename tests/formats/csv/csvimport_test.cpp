@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 #include "addressbook/ABConnection.h"
 #include "addressbook/ABSources.h"
+#include "formats/common/ImportOutcome.h"
 #include "formats/csv/CSVimport.h"
 #include "importing/CSVHeaderDelegate.h"
 #include "importing/CSVHeaderViewController.h"
@@ -194,7 +195,7 @@ private Q_SLOTS:
         const int answer = importer->importWithTagert(nullptr, FieldFilter::Default);
         QVERIFY((*blocker)->exec("ROLLBACK"));
         ABConnection::setBusyTimeoutMs(5000);
-        QCOMPARE(answer, -1);
+        QCOMPARE(answer, ImportOutcome::kAddressBookBusy);
         QCOMPARE(env.open()->personCount(), 0);
         QVERIFY(env.open()->copyArrayOfAllGroups().isEmpty());
     }

@@ -63,10 +63,11 @@ private Q_SLOTS:
                                             "next line\\, raw\n"
                                             "D:two\\\\\n"
                                             "E:end");
-        QCOMPARE(VCardLines::logicalLines(text),
-                 (QStringList{QStringLiteral("A:12"), QStringLiteral("B;ENCODING=QUOTED-PRINTABLE:xyz"),
+        QCOMPARE(VCardLines::logicalLines(text, 100),
+                 (std::optional<QStringList>{{QStringLiteral("A:12"), QStringLiteral("B;ENCODING=QUOTED-PRINTABLE:xyz"),
                               QStringLiteral("C:a, b\nnext line\\, raw"), QStringLiteral("D:two\\\\"),
-                              QStringLiteral("E:end")}));
+                              QStringLiteral("E:end")}}));
+        QCOMPARE(VCardLines::logicalLines(text, 30), std::nullopt);
     }
 
     void quotedPrintableDecoding_data()

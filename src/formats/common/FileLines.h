@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+class QFile;
+
+// Physical lines (line end included) of a file read in large blocks: a line is a view into the
+// block, so reading allocates nothing per line. A line longer than a block grows it, up to the
+// cap on one line: the memory a reader needs is then bounded by the cap, not by what a hostile
+// file holds (a single line of 2 GB).
+class FileLines {
+public:
+    // The cap on one line, physical or logical (folded lines joined), in bytes, its line end
+    // (LF or CR LF) not counted. A vCard or LDIF photo written in base64 on one line fits up to
+    // about 48 MB of picture.
+    static constexpr qsizetype kDefaultMaxLineBytes = qsizetype(64) << 20;
+    static qsizetype maxLineBytes();
+    // Tests lower the cap so that they need no files of this size.
+    static void setMaxLineBytes(qsizetype bytes);
+
+    enum class Next { Line, End, TooLong };
+
+    explicit FileLines(QFile &file) : m_file(file) {}
+
+    // The next line in `line`; TooLong (and nothing more) once a line goes past the cap.
+    Next next(QByteArrayView &line);
+
+    // True when no line of the open file is longer than the cap. The file is read in blocks,
+    // not held, and left at its start for the reader that holds it whole.
+    static bool fitWithinCap(QFile &file);
+
+private:
+    static qsizetype textLength(QByteArrayView line);
+
+    static constexpr qint64 kBlock = 1 << 20;
+    QFile &m_file;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_scanned = 0;
+    bool m_atEnd = false;
+};
