@@ -53,7 +53,7 @@ bool Announcer::start(int port)
 void Announcer::stop()
 {
     m_timer.stop();
-    m_dnsSd.withdraw();
+    m_dnsSd.stop();
 }
 
 void Announcer::announceOnce()

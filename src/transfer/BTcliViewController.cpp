@@ -30,6 +30,14 @@ void BTcliViewController::viewDidAppear()
     QTimer::singleShot(0, this, &BTcliViewController::showPicker);
 }
 
+void BTcliViewController::viewWillDisappear()
+{
+    // A picker still waiting for the directory's first answers does not come up any more.
+    if (m_directory)
+        m_directory->disconnect(this);
+    BTTransferScreen::viewWillDisappear();
+}
+
 void BTcliViewController::showPicker()
 {
     if (!m_directory) {

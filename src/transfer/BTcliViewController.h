@@ -15,6 +15,7 @@ public:
 
     QString title() const override;
     void viewDidAppear() override;
+    void viewWillDisappear() override;
 
     // The file to send, a name in the documents folder (or a path).
     void setFile(const QString &name) override;

@@ -50,7 +50,7 @@ void BTsrvViewController::startSession()
 
 void BTsrvViewController::viewWillDisappear()
 {
-    m_publisher->withdraw();
+    m_publisher->stop();
     BTTransferScreen::viewWillDisappear();
 }
 

@@ -101,11 +101,7 @@ struct AvahiCallbacks {
 
 AvahiConnection::AvahiConnection(QObject *parent) : QObject(parent) {}
 
-AvahiConnection::~AvahiConnection()
-{
-    // The derived objects have freed theirs by now (each calls close()).
-    close();
-}
+AvahiConnection::~AvahiConnection() = default;
 
 bool AvahiConnection::open()
 {
@@ -124,10 +120,11 @@ bool AvahiConnection::open()
     return true;
 }
 
-void AvahiConnection::close()
+void AvahiConnection::stop()
 {
     if (!m_client)
         return;
+    daemonLost();
     avahi_client_free(m_client);
     m_client = nullptr;
     m_poll.reset();
@@ -135,23 +132,17 @@ void AvahiConnection::close()
 
 DnsSdPublisher::~DnsSdPublisher()
 {
-    withdraw();
+    stop();
 }
 
 bool DnsSdPublisher::publish(const QString &name, const QByteArray &type, quint16 port)
 {
-    withdraw();
+    stop();
     m_name = name.toUtf8();
     m_type = type;
     m_port = port;
     // The group is made as soon as the daemon reports running, possibly within open().
     return open();
-}
-
-void DnsSdPublisher::withdraw()
-{
-    daemonLost();
-    close();
 }
 
 void DnsSdPublisher::daemonRunning(AvahiClient *client)
@@ -207,12 +198,6 @@ bool DnsSdBrowser::browse(const QByteArray &type)
     stop();
     m_type = type;
     return open();
-}
-
-void DnsSdBrowser::stop()
-{
-    daemonLost();
-    close();
 }
 
 void DnsSdBrowser::daemonRunning(AvahiClient *client)

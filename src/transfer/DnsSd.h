@@ -35,14 +35,16 @@ class AvahiConnection : public QObject {
     Q_OBJECT
 public:
     explicit AvahiConnection(QObject *parent = nullptr);
+    // Derived classes stop() in theirs: their objects go before the connection.
     ~AvahiConnection() override;
 
     bool isOpen() const { return m_client != nullptr; }
+    // Withdraws what was published, stops browsing and leaves the daemon.
+    void stop();
 
 protected:
     // Connects to the daemon when allowed; false when the setting is off or no daemon answers.
     bool open();
-    void close();
     // The daemon runs (again): make the objects of this connection.
     virtual void daemonRunning(AvahiClient *client) = 0;
     // The daemon went away or renames the host: free every object made for it.
@@ -65,7 +67,6 @@ public:
     // Publishes `name` as `type` ("_http._tcp") on `port`; false when it is not allowed or
     // there is no daemon. A name taken by another device becomes "name #2" and so on.
     bool publish(const QString &name, const QByteArray &type, quint16 port);
-    void withdraw();
 
 protected:
     void daemonRunning(AvahiClient *client) override;
@@ -91,7 +92,6 @@ public:
 
     // Starts looking for `type` ("_vennaro._tcp"); false when not allowed or no daemon.
     bool browse(const QByteArray &type);
-    void stop();
     const QList<DnsSdService> &services() const { return m_services; }
 
     // The service that a resolved answer describes; none when the address is not IPv4.

@@ -8,6 +8,7 @@
 #include <QBluetoothServiceInfo>
 #include <QBluetoothSocket>
 #include <QBluetoothUuid>
+#include <QDir>
 #include <QRegularExpression>
 
 namespace Rfcomm {
@@ -26,6 +27,11 @@ QBluetoothUuid serviceUuid()
 
 bool adapterPresent()
 {
+    // The kernel lists its adapters here; without one, Qt is not even asked (it would go
+    // looking for the Bluetooth daemon and warn on the terminal).
+    const QDir adapters(QStringLiteral("/sys/class/bluetooth"));
+    if (!adapters.exists() || adapters.isEmpty())
+        return false;
     return !QBluetoothLocalDevice::allDevices().isEmpty();
 }
 
