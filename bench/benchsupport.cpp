@@ -53,3 +53,9 @@ qint64 memoryMB(const char *field)
     }
     return -1;
 }
+
+qint64 benchBytes(qint64 defaultBytes)
+{
+    const qint64 megabytes = qEnvironmentVariableIntValue("VENNARO_BENCH_MB");
+    return megabytes > 0 ? megabytes * 1000 * 1000 : defaultBytes;
+}

@@ -29,6 +29,10 @@ private:
     QElapsedTimer m_timer;
 };
 
+// The bytes a benchmark moves: `defaultBytes`, or VENNARO_BENCH_MB megabytes when that is set
+// (a quick run in a Debug tree).
+qint64 benchBytes(qint64 defaultBytes);
+
 // The size of a file in bytes (0 when it is missing).
 qint64 fileSize(const QString &path);
 

@@ -23,7 +23,6 @@
 
 namespace {
 
-const qint64 kFileSize = 200LL * 1000 * 1000;
 const int kBlock = 30720;
 
 double childCpuSeconds()
@@ -96,6 +95,7 @@ QString peakOf(QProcess *process)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const qint64 fileSize = benchBytes(200LL * 1000 * 1000);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + QStringLiteral("/peer_bench");
     const QString outbox = folder + QStringLiteral("/outbox");
     const QString inbox = folder + QStringLiteral("/inbox");
@@ -107,14 +107,14 @@ int main(int argc, char **argv)
         file.open(QIODevice::WriteOnly);
         QByteArray chunk(1 << 20, Qt::Uninitialized);
         quint32 x = 2463534242u;
-        for (qint64 written = 0; written < kFileSize; written += chunk.size()) {
+        for (qint64 written = 0; written < fileSize; written += chunk.size()) {
             for (qsizetype i = 0; i < chunk.size(); ++i) {
                 x ^= x << 13;
                 x ^= x >> 17;
                 x ^= x << 5;
                 chunk[i] = char(x);
             }
-            file.write(chunk.constData(), qMin<qint64>(chunk.size(), kFileSize - written));
+            file.write(chunk.constData(), qMin<qint64>(chunk.size(), fileSize - written));
         }
     }
 
@@ -150,10 +150,11 @@ int main(int argc, char **argv)
     cpu = childCpuSeconds();
     receiver->waitForFinished(60000);
     const double receiverCpu = childCpuSeconds() - cpu;
-    const bool same = QFile(inbox + QStringLiteral("/big.bin")).size() == kFileSize && sender->exitCode() == 0
+    const bool same = QFile(inbox + QStringLiteral("/big.bin")).size() == fileSize && sender->exitCode() == 0
                       && receiver->exitCode() == 0;
-    const double rate = kFileSize / seconds / 1e6;
-    std::printf("   200 MB sent: %.2f s, %.1f MB/s (%.0f%% of the one-block bound)%s\n", seconds, rate, 100 * rate / bound,
+    const double rate = fileSize / seconds / 1e6;
+    std::printf("   %lld MB sent: %.2f s, %.1f MB/s (%.0f%% of the one-block bound)%s\n", fileSize / 1000000, seconds,
+                rate, 100 * rate / bound,
                 same ? "" : " -- TRANSFER FAILED");
     std::printf("   sender: cpu %.2f s, peak memory %s; receiver: cpu %.2f s, peak memory %s\n",
                 senderCpu, qPrintable(peakOf(sender)), receiverCpu, qPrintable(peakOf(receiver)));

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr qint64 kFileSize = qint64(1) << 30;
-
 // Reads one request, drops its body as it comes and confirms the upload.
 class DiscardingServer : public QObject {
 public:
@@ -66,13 +64,14 @@ private:
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const qint64 fileSize = benchBytes(qint64(1) << 30);
     BenchScratch scratch(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/vennaro-upload-bench"),
                          QStringLiteral("upload"));
     const QString path = scratch.documents() + QStringLiteral("/big.vnbin");
     {
         // A sparse file: its size without writing a gigabyte first.
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(kFileSize)) {
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(fileSize)) {
             std::fprintf(stderr, "could not make %s\n", qPrintable(path));
             return 1;
         }
@@ -88,13 +87,13 @@ int main(int argc, char **argv)
         result = message;
         loop.quit();
     });
-    BenchTimer timer(QStringLiteral("post a 1 GB file to loopback"));
+    BenchTimer timer(QStringLiteral("post a %1 MB file to loopback").arg(fileSize >> 20));
     poster.upload();
     loop.exec();
     timer.report(1, server.received);
     std::printf("   result: %s; body bytes received: %lld\n", qPrintable(result), server.received);
     std::printf("   memory: %lld MB before, %lld MB peak (the file is %lld MB)\n", before, memoryMB("VmHWM:"),
-                kFileSize >> 20);
+                fileSize >> 20);
     QFile::remove(path);
     return result == QStringLiteral("Success.") ? 0 : 1;
 }

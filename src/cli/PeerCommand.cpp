@@ -129,16 +129,19 @@ int runPeer(const Arguments &args)
 
 VENNARO_COMMAND({QStringLiteral("peer"), QStringLiteral("send a file to, or receive one from, another Vennaro"),
                  QStringLiteral("Usage: vennaro peer receive [--port N] [--bind ADDR] [--yes] [--once]\n"
-                                "       vennaro peer send FILE --to HOST[:PORT]\n\n"
+                                "       vennaro peer send FILE --to HOST[:PORT]|bt:DEVICE-ADDRESS\n\n"
                                 "receive listens for senders (port: the setting PeerPort, 8090 unless changed;\n"
                                 "0 lets the system choose; all addresses unless --bind) and prints\n"
                                 "\"Listening on ADDR:PORT\". Each sender is asked for on the terminal unless\n"
                                 "--yes; the status lines and the name of every received file are printed.\n"
-                                "Files land in the documents folder. --once ends after the first sender: exit\n"
-                                "status 0 when its file arrived, 1 otherwise.\n\n"
+                                "With an adapter it also takes senders over Bluetooth. With \"Announce on the\n"
+                                "local network\" on and an Avahi daemon running, it is published as\n"
+                                "_vennaro._tcp. Files land in the documents folder. --once ends after the first\n"
+                                "sender: exit status 0 when its file arrived, 1 otherwise.\n\n"
                                 "send sends FILE (a path, or a name in the documents folder) to a receiver at\n"
-                                "HOST (port 8090 unless given), printing the status lines; exit status 0 only\n"
-                                "when the receiver confirmed the file (\"File transmitted\")."),
+                                "HOST (port 8090 unless given), or over Bluetooth to bt:DEVICE-ADDRESS where the\n"
+                                "machine has an adapter, printing the status lines; exit status 0 only when the\n"
+                                "receiver confirmed the file (\"File transmitted\")."),
                  {QStringLiteral("port"), QStringLiteral("bind"), QStringLiteral("to")},
                  {QStringLiteral("yes"), QStringLiteral("once")},
                  runPeer});

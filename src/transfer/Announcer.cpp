@@ -41,6 +41,7 @@ void Announcer::setTarget(const QHostAddress &address, quint16 port)
 bool Announcer::start(int port)
 {
     stop();
+    m_dnsSd.publish(QStringLiteral("Vennaro"), "_http._tcp", quint16(port));
     if (!AppData::sharedInstance().announceOnNetwork() || DeviceAddresses::wifiAddress().isEmpty())
         return false;
     m_port = port;
@@ -52,6 +53,7 @@ bool Announcer::start(int port)
 void Announcer::stop()
 {
     m_timer.stop();
+    m_dnsSd.stop();
 }
 
 void Announcer::announceOnce()

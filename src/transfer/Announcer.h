@@ -1,13 +1,16 @@
 #pragma once
 
+#include "DnsSd.h"
+
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 // Tells the local network that the web server runs: a UPnP NOTIFY, four datagrams to the
-// UPnP group every 30 seconds while running. Only when the user switched on "Announce on the
-// local network" and the machine has a Wi-Fi (or wired) address; otherwise nothing is sent.
+// UPnP group every 30 seconds while running, and a DNS-SD "_http._tcp" service through the
+// Avahi daemon when one runs. Only when the user switched on "Announce on the local network"
+// (and, for the NOTIFY, the machine has a Wi-Fi or wired address); otherwise nothing is sent.
 class Announcer : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +28,7 @@ public:
     bool start(int port);
     void stop();
     bool isRunning() const { return m_timer.isActive(); }
+    const DnsSdPublisher &dnsSd() const { return m_dnsSd; }
 
 Q_SIGNALS:
     // One round of datagrams went out.
@@ -36,5 +40,6 @@ private:
     QHostAddress m_targetAddress;
     quint16 m_targetPort;
     QTimer m_timer;
+    DnsSdPublisher m_dnsSd;
     int m_port = 0;
 };

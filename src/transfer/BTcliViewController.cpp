@@ -1,6 +1,7 @@
 #include "BTcliViewController.h"
 
-#include "TcpPeerTransport.h"
+#include "PeerDirectory.h"
+#include "PeerTransport.h"
 #include "platform/DeviceFacts.h"
 #include "platform/Localization.h"
 #include "shell/UiHost.h"
@@ -29,21 +30,53 @@ void BTcliViewController::viewDidAppear()
     QTimer::singleShot(0, this, &BTcliViewController::showPicker);
 }
 
+void BTcliViewController::viewWillDisappear()
+{
+    // A picker still waiting for the directory's first answers does not come up any more.
+    if (m_directory)
+        m_directory->disconnect(this);
+    BTTransferScreen::viewWillDisappear();
+}
+
 void BTcliViewController::showPicker()
 {
-    UiHost *host = UiHost::current();
-    if (!host)
-        return;
-    const std::optional<QString> address = host->askTextEntry(
-        L("KbtClient"), L("KPeerConnectToAddress"), {L("KPeerAddressPlaceholder"), L("KCancel"), L("KPeerConnect")});
+    if (!m_directory) {
+        m_directory = new PeerDirectory(this);
+        if (m_directory->start()) {
+            connect(m_directory, &PeerDirectory::settled, this, &BTcliViewController::showPicker);
+            return;
+        }
+    }
+    const std::optional<QString> address = pickAddress();
     if (!address || address->trimmed().isEmpty()) {
         leave();
         return;
     }
-    auto *session = new TcpPeerTransport(DeviceFacts::deviceName());
+    auto *session = new PeerTransport(DeviceFacts::deviceName());
     setSession(session);
     _peerId = address->trimmed();
     session->connectToPeer(_peerId);
+}
+
+std::optional<QString> BTcliViewController::pickAddress()
+{
+    UiHost *host = UiHost::current();
+    if (!host)
+        return std::nullopt;
+    const QList<PeerDirectory::Entry> found = m_directory->entries();
+    if (!found.isEmpty()) {
+        QStringList rows;
+        for (const PeerDirectory::Entry &entry : found)
+            rows.append(entry.label);
+        rows << L("KPeerConnectToAddress") << L("KCancel");
+        const int chosen = host->ask(L("KbtClient"), L("KPeerChoose"), rows, int(rows.size()) - 1);
+        if (chosen < 0 || chosen >= rows.size() - 1)
+            return std::nullopt;
+        if (chosen < found.size())
+            return found.at(chosen).address;
+    }
+    return host->askTextEntry(L("KbtClient"), L("KPeerConnectToAddress"),
+                              {L("KPeerAddressPlaceholder"), L("KCancel"), L("KPeerConnect")});
 }
 
 void BTcliViewController::peerConnected()

@@ -1,6 +1,7 @@
 #include "BTsrvViewController.h"
 
-#include "TcpPeerTransport.h"
+#include "DnsSd.h"
+#include "PeerTransport.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/AppData.h"
@@ -8,7 +9,7 @@
 
 BTsrvViewController::BTsrvViewController(QObject *parent)
     : BTTransferScreen(BTsrvScreen, true, parent), m_listenAddress(QHostAddress::Any),
-      m_listenPort(quint16(AppData::sharedInstance().peerPort()))
+      m_listenPort(quint16(AppData::sharedInstance().peerPort())), m_publisher(new DnsSdPublisher(this))
 {
     _labelMSG1 = L("KbtSrvWaiting");
     connect(_btFT.get(), &BTfileTransfer::fileReceived, this, &BTsrvViewController::fileReceived);
@@ -35,13 +36,22 @@ void BTsrvViewController::startSession()
 {
     if (m_transport)
         return;
-    m_transport = new TcpPeerTransport(QStringLiteral("Vennaro"));
+    m_transport = new PeerTransport(QStringLiteral("Vennaro"));
     m_transport->setListenAddress(m_listenAddress, m_listenPort);
     setSession(m_transport);
-    connect(m_transport, &TcpPeerTransport::connectionRequested, this, &BTsrvViewController::connectionRequested);
+    connect(m_transport, &PeerTransport::connectionRequested, this, &BTsrvViewController::connectionRequested);
     const Result<void> listening = m_transport->setAvailable(true);
-    if (!listening)
+    if (!listening) {
         showErrorExitAlert(L("KPeerCannotListen").arg(m_listenPort).arg(listening.error()));
+        return;
+    }
+    m_publisher->publish(QStringLiteral("Vennaro"), "_vennaro._tcp", m_transport->serverPort());
+}
+
+void BTsrvViewController::viewWillDisappear()
+{
+    m_publisher->stop();
+    BTTransferScreen::viewWillDisappear();
 }
 
 quint16 BTsrvViewController::serverPort() const

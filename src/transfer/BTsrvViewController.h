@@ -5,10 +5,12 @@
 #include <QHostAddress>
 #include <QPointer>
 
-class TcpPeerTransport;
+class DnsSdPublisher;
+class PeerTransport;
 
 // The receiving screen (screen 16, "BT server"): takes requests from senders on the local
-// network (port from the settings, all addresses), asks the user to accept each one, and
+// network (port from the settings, all addresses; published as "_vennaro._tcp" when the user
+// allows announcing) and over Bluetooth where there is an adapter, asks the user to accept each one, and
 // receives one file per connection into the documents folder, staying available afterwards.
 class BTsrvViewController : public BTTransferScreen {
     Q_OBJECT
@@ -17,6 +19,9 @@ public:
 
     QString title() const override;
     void viewDidAppear() override;
+    void viewWillDisappear() override;
+    // Announces the screen on the local network (only where the user allows it).
+    DnsSdPublisher *publisher() const { return m_publisher; }
 
     // Where to listen instead of the settings' port on all addresses; before the screen shows.
     void setListenAddress(const QHostAddress &address, quint16 port);
@@ -37,5 +42,6 @@ private:
 
     QHostAddress m_listenAddress;
     quint16 m_listenPort;
-    QPointer<TcpPeerTransport> m_transport;
+    QPointer<PeerTransport> m_transport;
+    DnsSdPublisher *m_publisher;
 };

@@ -11,6 +11,8 @@
 
 TestEnvironment::TestEnvironment()
 {
+    // Also when a test runs outside ctest: nothing goes to the Avahi daemon or to Bluetooth.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", VENNARO_NO_SYSTEM_BUS);
     QDir().mkpath(documents());
     Documents::setPath(documents());
     ABAddressBook::setDefaultPath(addressBookPath());

@@ -11,6 +11,7 @@
 #include "shell/ScreenRegistry.h"
 #include "transfer/BTcliViewController.h"
 #include "transfer/BTsrvViewController.h"
+#include "transfer/DnsSd.h"
 #include "transfer/PeerPacket.h"
 #include "transfer/PeerSession.h"
 
@@ -97,6 +98,8 @@ private Q_SLOTS:
     void leavingTheSenderInterruptsTheReceiver();
     void portInUseShowsErrorAndLeaves();
     void cancelledPickerLeaves();
+    void withoutDaemonOrAdapterOnlyTheAddressIsOffered_data();
+    void withoutDaemonOrAdapterOnlyTheAddressIsOffered();
     void fileListSendsThroughTheSendingScreen();
 };
 
@@ -275,6 +278,30 @@ void PeerScreensTest::cancelledPickerLeaves()
     QCOMPARE(host.lastText(), L("KPeerConnectToAddress"));
     QVERIFY(!sending->conSession());
     delete sending;
+}
+
+void PeerScreensTest::withoutDaemonOrAdapterOnlyTheAddressIsOffered_data()
+{
+    QTest::addColumn<int>("announce");
+    QTest::newRow("announcing off") << 0;
+    QTest::newRow("announcing on, no daemon") << 1;
+}
+
+void PeerScreensTest::withoutDaemonOrAdapterOnlyTheAddressIsOffered()
+{
+    QFETCH(int, announce);
+    TestEnvironment env;
+    AppData::sharedInstance().setAnnounceOnNetwork(announce);
+    RecordingUiHost host;
+    auto receiving = receivingScreen();
+    QVERIFY(receiving->conSession());
+    QVERIFY(!receiving->publisher()->isOpen());
+    const QString source = writeFile(env.path(QStringLiteral("outbox/a.vcf")), "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    host.answers.enqueue(1);
+    auto sending = sendFile(host, source, addressOf(*receiving));
+    // Neither a list of found peers nor a Bluetooth row: straight to the typed address.
+    QCOMPARE(host.alerts.first().text, L("KPeerConnectToAddress"));
+    QTRY_COMPARE(sending->labelMSG1(), L("KbtTXok"));
 }
 
 void PeerScreensTest::fileListSendsThroughTheSendingScreen()

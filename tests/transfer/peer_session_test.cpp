@@ -4,9 +4,10 @@
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "transfer/PeerFraming.h"
-#include "transfer/TcpPeerTransport.h"
+#include "transfer/PeerTransport.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QtTest>
 
 #include "RawPeer.h"
@@ -22,9 +23,9 @@ QByteArray lengthPrefix(quint32 length)
 }
 
 // A session listening on loopback at a port of the system's choice.
-std::unique_ptr<TcpPeerTransport> listeningSession()
+std::unique_ptr<PeerTransport> listeningSession()
 {
-    auto session = std::make_unique<TcpPeerTransport>(QStringLiteral("Vennaro"));
+    auto session = std::make_unique<PeerTransport>(QStringLiteral("Vennaro"));
     session->setListenAddress(QHostAddress::LocalHost, 0);
     if (!session->setAvailable(true))
         qFatal("cannot listen on loopback");
@@ -50,6 +51,11 @@ private Q_SLOTS:
     void secondPeerIsDeniedWhileOneIsServed();
     void twoSessionsOverLoopback();
     void deniedAndUnreachablePeersFail();
+    void silentPeerIsDropped_data();
+    void silentPeerIsDropped();
+    void userDecisionIsNotTimed();
+    void silentReceiverFailsTheConnection();
+    void bluetoothPeerWithoutAdapterFails();
 };
 
 void PeerSessionTest::framesAcrossPieces()
@@ -143,7 +149,7 @@ void PeerSessionTest::addresses()
     QFETCH(QString, text);
     QFETCH(QString, host);
     QFETCH(int, port);
-    const auto parsed = TcpPeerTransport::parseAddress(text, TcpPeerTransport::kDefaultPort);
+    const auto parsed = PeerTransport::parseAddress(text, PeerTransport::kDefaultPort);
     QCOMPARE(bool(parsed), !host.isEmpty());
     if (parsed) {
         QCOMPARE(parsed->first, host);
@@ -236,7 +242,7 @@ void PeerSessionTest::secondPeerIsDeniedWhileOneIsServed()
 void PeerSessionTest::twoSessionsOverLoopback()
 {
     auto server = listeningSession();
-    TcpPeerTransport client(QStringLiteral("Sender"));
+    PeerTransport client(QStringLiteral("Sender"));
     connect(server.get(), &PeerSession::connectionRequested, server.get(),
             [&server](const QString &id) { server->acceptConnectionFromPeer(id); });
     QSignalSpy clientStates(&client, &PeerSession::peerChangedState);
@@ -266,7 +272,7 @@ void PeerSessionTest::deniedAndUnreachablePeersFail()
     auto server = listeningSession();
     connect(server.get(), &PeerSession::connectionRequested, server.get(),
             [&server](const QString &id) { server->denyConnectionFromPeer(id); });
-    TcpPeerTransport client(QStringLiteral("Sender"));
+    PeerTransport client(QStringLiteral("Sender"));
     QSignalSpy failures(&client, &PeerSession::connectionWithPeerFailed);
     client.connectToPeer(QStringLiteral("127.0.0.1:%1").arg(server->serverPort()));
     QVERIFY(failures.wait());
@@ -281,6 +287,71 @@ void PeerSessionTest::deniedAndUnreachablePeersFail()
     client.connectToPeer(QStringLiteral("no address here"));
     QCOMPARE(failures.count(), 3);
     QCOMPARE(failures.last().at(1).toString(), L("KPeerBadAddress").arg(QStringLiteral("no address here")));
+}
+
+void PeerSessionTest::silentPeerIsDropped_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("half a hello") << PeerFraming::frame(PeerFraming::hello(QStringLiteral("x"))).left(9);
+}
+
+void PeerSessionTest::silentPeerIsDropped()
+{
+    QFETCH(QByteArray, sent);
+    auto session = listeningSession();
+    session->setHandshakeTimeouts(100, 100);
+    QSignalSpy requests(session.get(), &PeerSession::connectionRequested);
+    RawPeer peer(session->serverPort());
+    if (!sent.isEmpty())
+        peer.sendRaw(sent);
+    QVERIFY(peer.waitForClose());
+    QCOMPARE(requests.count(), 0);
+    // Nothing of it is left to hold up the next sender.
+    RawPeer next(session->serverPort());
+    next.sendMessage(PeerFraming::hello(QStringLiteral("next")));
+    QVERIFY(requests.wait());
+}
+
+void PeerSessionTest::userDecisionIsNotTimed()
+{
+    auto session = listeningSession();
+    session->setHandshakeTimeouts(50, 50);
+    QSignalSpy requests(session.get(), &PeerSession::connectionRequested);
+    RawPeer peer(session->serverPort());
+    peer.sendMessage(PeerFraming::hello(QStringLiteral("Phone")));
+    QVERIFY(requests.wait());
+    QTest::qWait(200);
+    session->acceptConnectionFromPeer(requests.first().first().toString());
+    QVERIFY(peer.waitForMessages(1));
+    QCOMPARE(peer.messages.first(), QByteArray(1, '\1'));
+}
+
+void PeerSessionTest::silentReceiverFailsTheConnection()
+{
+    // Takes the connection and never answers the hello.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    PeerTransport client(QStringLiteral("Sender"));
+    client.setHandshakeTimeouts(100, 100);
+    QSignalSpy failures(&client, &PeerSession::connectionWithPeerFailed);
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+    client.connectToPeer(address);
+    QVERIFY(failures.wait());
+    QCOMPARE(failures.first(), (QList<QVariant>{address, L("KPeerNoAnswer")}));
+    QVERIFY(silent.hasPendingConnections());
+    QTcpSocket *accepted = silent.nextPendingConnection();
+    QTRY_COMPARE(accepted->state(), QAbstractSocket::UnconnectedState);
+}
+
+void PeerSessionTest::bluetoothPeerWithoutAdapterFails()
+{
+    // The tests see no adapter.
+    PeerTransport client(QStringLiteral("Sender"));
+    QSignalSpy failures(&client, &PeerSession::connectionWithPeerFailed);
+    client.connectToPeer(QStringLiteral("bt:00:1A:7D:DA:71:13"));
+    QCOMPARE(failures.count(), 1);
+    QCOMPARE(failures.first(), (QList<QVariant>{QStringLiteral("bt:00:1A:7D:DA:71:13"), L("KPeerNoBluetooth")}));
 }
 
 QTEST_GUILESS_MAIN(PeerSessionTest)
