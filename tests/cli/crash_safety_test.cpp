@@ -86,6 +86,14 @@ bool copyBook(const QString &from, const TestEnvironment &to)
     return QFile::copy(from, to.addressBookPath());
 }
 
+// A vCard carries the second it was written (REV); two complete runs may differ there only.
+QByteArray withoutRevisionTimes(const QByteArray &bytes)
+{
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.removeIf([](const QByteArray &line) { return line.startsWith("REV:"); });
+    return lines.join('\n');
+}
+
 } // namespace
 
 class CrashSafetyTest : public QObject {
@@ -172,13 +180,13 @@ private Q_SLOTS:
         const QString path = env.documents() + QLatin1Char('/') + file;
         const qint64 fullMs = timedRun(env, exportAll);
         QVERIFY(fullMs > 0);
-        const QByteArray complete = readAll(path);
+        const QByteArray complete = withoutRevisionTimes(readAll(path));
         const QByteArray earlier("the earlier file of this name\n");
 
         for (double point : kKillPoints) {
             QVERIFY(writeAll(path, earlier));
             const bool killed = runKilledAfter(env, exportAll, qint64(point * double(fullMs)));
-            const QByteArray now = readAll(path);
+            const QByteArray now = withoutRevisionTimes(readAll(path));
             qInfo("export %s stopped at %.0f%% of %lld ms: %s, file: %s", qPrintable(format), point * 100, fullMs,
                   killed ? "killed" : "had ended", now == earlier ? "earlier" : now == complete ? "complete" : "DAMAGED");
             QVERIFY2(now == earlier || now == complete, qPrintable(QString::number(now.size())));
