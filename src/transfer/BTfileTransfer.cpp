@@ -174,11 +174,13 @@ void BTfileTransfer::sendFile()
     }
     const qint64 count = _fh.read(m_readBuffer.data(), _blockSize);
     if (count > 0) {
+        // The block leaves first; the checksum and the progress texts are worked out while it
+        // travels and its answer comes back.
         const QByteArrayView block(m_readBuffer.constData(), count);
-        _crc32 = updateCrc32(_crc32, block);
         ++_sequence;
-        showProgress(int(_sequence));
         sendNetworkPacket(PeerPacket::PacketData, _sequence, block);
+        _crc32 = updateCrc32(_crc32, block);
+        showProgress(int(_sequence));
     } else if (count == 0 && _fh.atEnd()) {
         _delegate->setFTStatus(L("KFinished"));
         showFinalTimes();
@@ -243,16 +245,19 @@ void BTfileTransfer::receiveFileHeader(const Checked &packet)
 
 void BTfileTransfer::receiveBlock(const Checked &packet)
 {
-    showProgress(int(packet.sequence));
-    _crc32 = updateCrc32(_crc32, packet.data);
     const qint64 written = packet.data.isEmpty() ? 0 : _fh.write(packet.data.data(), packet.data.size());
     _lastpacket = now();
     // A short write is no success either: the file would differ from what the CRC covers.
     if (written != packet.data.size()) {
         DevLog::log(QStringLiteral("-[BTfileTransfer saveFile:andData:dataSize:] ERROR fwrite %1").arg(written));
+        showProgress(int(packet.sequence));
         return;
     }
+    // Stored, so answered at once; the checksum and the progress texts follow while the next
+    // block is on its way.
     sendNetworkPacket(PeerPacket::PacketAck, packet.sequence);
+    _crc32 = updateCrc32(_crc32, packet.data);
+    showProgress(int(packet.sequence));
 }
 
 void BTfileTransfer::receiveEnd(const Checked &packet)
