@@ -21,7 +21,8 @@ bool wants(uint32_t mask, uint32_t bit)
 QList<ContactCard::Value> valuesOf(const ABRecord &person, ABPropertyID property, Family family)
 {
     QList<ContactCard::Value> values;
-    for (const ABMultiValue::Entry &entry : person.copyMultiValue(property).entries()) {
+    const ABMultiValue multiValue = person.copyMultiValue(property);
+    for (const ABMultiValue::Entry &entry : multiValue.entries()) {
         const QString text = entry.value.toString();
         if (text.isEmpty())
             continue;
@@ -34,7 +35,8 @@ QList<ContactCard::Value> valuesOf(const ABRecord &person, ABPropertyID property
 QList<ContactCard::Address> addressesOf(const ABRecord &person)
 {
     QList<ContactCard::Address> addresses;
-    for (const ABMultiValue::Entry &entry : person.copyMultiValue(kABPersonAddressProperty).entries()) {
+    const ABMultiValue multiValue = person.copyMultiValue(kABPersonAddressProperty);
+    for (const ABMultiValue::Entry &entry : multiValue.entries()) {
         const QVariantMap map = entry.value.toMap();
         const ContactLabels::Outgoing labels = ContactLabels::toCard(Family::Address, entry.label);
         addresses.append({map.value(kABPersonAddressStreetKey).toString(), map.value(kABPersonAddressCityKey).toString(),
@@ -47,7 +49,8 @@ QList<ContactCard::Address> addressesOf(const ABRecord &person)
 QList<ContactCard::Message> messagesOf(const ABRecord &person)
 {
     QList<ContactCard::Message> messages;
-    for (const ABMultiValue::Entry &entry : person.copyMultiValue(kABPersonInstantMessageProperty).entries()) {
+    const ABMultiValue multiValue = person.copyMultiValue(kABPersonInstantMessageProperty);
+    for (const ABMultiValue::Entry &entry : multiValue.entries()) {
         const QVariantMap map = entry.value.toMap();
         const QString service = map.value(kABPersonInstantMessageServiceKey).toString();
         const QString user = map.value(kABPersonInstantMessageUsernameKey).toString();

@@ -71,7 +71,8 @@ std::optional<QString> exchanged(const std::optional<QString> &label)
 QStringList exchangedValues(const ABRecord &person, ABPropertyID property, bool original)
 {
     QStringList values;
-    for (const ABMultiValue::Entry &entry : person.copyMultiValue(property).entries()) {
+    const ABMultiValue multiValue = person.copyMultiValue(property);
+    for (const ABMultiValue::Entry &entry : multiValue.entries()) {
         const QVariantMap map = entry.value.toMap();
         QString text = entry.value.toString();
         for (auto it = map.cbegin(); it != map.cend(); ++it)

@@ -42,7 +42,8 @@ QStringList addressLines(const QStringList &parts)
 QList<std::pair<QString, QString>> entries(const ABRecord &person, ABPropertyID property)
 {
     QList<std::pair<QString, QString>> list;
-    for (const ABMultiValue::Entry &entry : person.copyMultiValue(property).entries())
+    const ABMultiValue multiValue = person.copyMultiValue(property);
+    for (const ABMultiValue::Entry &entry : multiValue.entries())
         list.append({entry.label.value_or(QString()), entry.value.toString()});
     return list;
 }
