@@ -102,7 +102,7 @@ std::optional<QString> DuplicateSearch::personKey(const ABRecord &person, int cr
     }
 }
 
-QList<ABRecordID> DuplicateSearch::duplicateIDs(ABAddressBook &book, int criterion, int sortOrdering)
+QList<ABRecordRef> DuplicateSearch::duplicatePeople(ABAddressBook &book, int criterion, int sortOrdering)
 {
     // One walk groups the working set by key; only the identifiers stay.
     struct Candidate {
@@ -136,7 +136,8 @@ QList<ABRecordID> DuplicateSearch::duplicateIDs(ABAddressBook &book, int criteri
     const QCollator collator = ABPersonNameCollator();
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(candidates.size());
-    for (const ABRecordRef &person : book.peopleWithRecordIDs(walked))
+    const QList<ABRecordRef> people = book.peopleWithRecordIDs(walked);
+    for (const ABRecordRef &person : people)
         sortKeys.push_back(collator.sortKey(person ? ABPersonSortName(*person, sortOrdering) : QString()));
     std::vector<size_t> order(candidates.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -144,11 +145,11 @@ QList<ABRecordID> DuplicateSearch::duplicateIDs(ABAddressBook &book, int criteri
 
     // The pairwise walk meets a group first at its first member, adds that member and then
     // every other member in list order; later members find themselves already listed.
-    QHash<int, QList<ABRecordID>> members;
+    QHash<int, QList<ABRecordRef>> members;
     for (size_t index : order)
-        members[candidates[index].group].append(candidates[index].id);
-    QList<ABRecordID> listed;
-    listed.reserve(walked.size());
+        members[candidates[index].group].append(people.at(qsizetype(index)));
+    QList<ABRecordRef> listed;
+    listed.reserve(people.size());
     for (size_t index : order)
         listed.append(members.take(candidates[index].group));  // empty once the group is listed
     return listed;
@@ -164,7 +165,7 @@ Result<DuplicateSearch::Found> DuplicateSearch::search(int criterion)
     DevLog::log(QStringLiteral("%1 records").arg(book->personCount()));
     Found found;
     found.sortOrdering = book->sortOrdering();
-    for (const ABRecordRef &person : book->peopleWithRecordIDs(duplicateIDs(*book, criterion, found.sortOrdering))) {
+    for (const ABRecordRef &person : duplicatePeople(*book, criterion, found.sortOrdering)) {
         if (person)
             EntryData::appendRow(found.rows, person, person->recordID(), false);
     }

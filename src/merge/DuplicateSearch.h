@@ -33,8 +33,9 @@ bool namesEqual(const QString &a, const QString &b);
 std::optional<QString> personKey(const ABRecord &person, int criterion);
 
 // The people of the working set that have a partner by `criterion`, in the order the list
-// shows them. Walks the book without holding every record.
-QList<ABRecordID> duplicateIDs(ABAddressBook &book, int criterion, int sortOrdering);
+// shows them (none where a person went missing meanwhile). Walks the book holding only
+// identifiers; just the people with a partner are read again.
+QList<ABRecordRef> duplicatePeople(ABAddressBook &book, int criterion, int sortOrdering);
 
 struct Found {
     EntryList rows;
