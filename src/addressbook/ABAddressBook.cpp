@@ -228,6 +228,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
         record->m_memberIDSet = QSet<ABRecordID>(record->m_memberIDs.begin(), record->m_memberIDs.end());
     }
     m_loaded.insert(id, record);
+    m_releaseCandidates.append(id);
     return record;
 }
 
@@ -293,8 +294,10 @@ void ABAddressBook::forEachPerson(const ABRecordRef &source, const std::function
 {
     constexpr qint64 kBlockSize = 1000;
     const ABRecordID sourceID = source ? source->recordID() : kABRecordInvalidID;
+    // Without a source, the type index would make each block sort every person again: the rows
+    // are read in identifier order instead, skipping the few groups and sources.
     const char *sql = source ? "SELECT id, source, vals FROM records WHERE type = 0 AND source = ?3 AND id > ?1 ORDER BY id LIMIT ?2"
-                             : "SELECT id, source, vals FROM records WHERE type = 0 AND id > ?1 ORDER BY id LIMIT ?2";
+                             : "SELECT id, source, vals FROM records WHERE +type = 0 AND id > ?1 ORDER BY id LIMIT ?2";
     QList<ABRecordRef> block;
     block.reserve(kBlockSize);
     qint64 after = -1;
@@ -374,24 +377,26 @@ QList<ABRecordRef> ABAddressBook::peopleWithRecordIDs(const QList<ABRecordID> &i
 
 void ABAddressBook::releaseUnusedRecords()
 {
-    for (auto it = m_loaded.begin(); it != m_loaded.end();) {
-        const ABRecordRef &record = it.value();
-        if (record.use_count() > 1) {
-            ++it;
+    QList<ABRecordID> stillHeld;
+    for (ABRecordID id : std::as_const(m_releaseCandidates)) {
+        auto it = m_loaded.find(id);
+        if (it == m_loaded.end())
+            continue;
+        ABRecord &record = **it;
+        if (it->use_count() > 1) {
+            stillHeld.append(id);
             continue;
         }
-        const bool otherChanges = record->m_imageChanged || record->m_membersChanged
-                                  || record->m_change != ABRecord::Change::None || !record->m_pendingMembers.isEmpty();
-        if (otherChanges) {
-            ++it;
-        } else if (record->m_valuesChanged) {
-            // Kept for the save, in the stored form: a walk that changes most people stays small.
-            record->packValues();
-            ++it;
-        } else {
-            it = m_loaded.erase(it);
-        }
+        const bool otherChanges = record.m_imageChanged || record.m_membersChanged
+                                  || record.m_change != ABRecord::Change::None || !record.m_pendingMembers.isEmpty();
+        if (otherChanges)
+            continue;
+        if (record.m_valuesChanged)
+            record.packValues(); // kept for the save, in the stored form: a walk that changes most people stays small
+        else
+            m_loaded.erase(it);
     }
+    m_releaseCandidates = std::move(stillHeld);
 }
 
 QList<ABRecordRef> ABAddressBook::copyArrayOfAllGroups()
@@ -521,6 +526,7 @@ void ABAddressBook::revert()
     m_added.clear();
     m_removed.clear();
     m_loaded.clear();
+    m_releaseCandidates.clear();
 }
 
 bool ABAddressBook::save(QString *error)
@@ -562,6 +568,8 @@ bool ABAddressBook::save(QString *error)
         }
         m_added.clear();
         m_removed.clear();
+        // Saved, every loaded record may be let go again.
+        m_releaseCandidates = m_loaded.keys();
         return true;
     }
     if (error && error->isEmpty())
@@ -586,8 +594,8 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement insert(db, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
     for (const ABRecordRef &record : std::as_const(m_added)) {
         if (record->isPerson()) {
-            record->values().insert(kABPersonCreationDateProperty, now);
-            record->values().insert(kABPersonModificationDateProperty, now);
+            record->setKeptValue(kABPersonCreationDateProperty, now);
+            record->setKeptValue(kABPersonModificationDateProperty, now);
         }
         insert.reset();
         insert.bind(1, qint64(record->recordType()));
@@ -620,7 +628,7 @@ bool ABAddressBook::writeChanges(QString *error)
         bool isNew = record->m_change == ABRecord::Change::Added;
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
-                record->values().insert(kABPersonModificationDateProperty, now);
+                record->setKeptValue(kABPersonModificationDateProperty, now);
             update.reset();
             record->packValues();
             update.bind(1, record->m_stored);

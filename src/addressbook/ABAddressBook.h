@@ -106,6 +106,10 @@ private:
 
     std::shared_ptr<ABConnection> m_connection;
     QHash<ABRecordID, ABRecordRef> m_loaded;
+    // The loaded records releaseUnusedRecords has yet to look at: those read since it last ran
+    // and those held outside then. A walk that keeps most records it changes does not look at
+    // each of them again after every block.
+    QList<ABRecordID> m_releaseCandidates;
     QList<ABRecordRef> m_added;
     QList<ABRecordRef> m_removed;
     int m_nameFormat = -1;

@@ -88,6 +88,19 @@ void ABRecord::packValues()
     m_values.clear();
 }
 
+void ABRecord::setKeptValue(ABPropertyID property, const QVariant &value)
+{
+    if (!m_stored.isEmpty()) {
+        QByteArray patched = ABRecordCodec::withValue(m_stored, property, value);
+        if (!patched.isEmpty()) {
+            m_stored = std::move(patched);
+            m_values.remove(property);
+            return;
+        }
+    }
+    values().insert(property, value);
+}
+
 ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const
 {
     QVariant value = copyValue(property);

@@ -77,6 +77,9 @@ private:
     // Puts the values back into the stored form (a changed record waiting for the save that
     // nothing outside the handle holds); they are decoded again when next asked for.
     void packValues();
+    // Sets a scalar value the handle keeps up to date (the dates of the save) without
+    // decoding a record that waits in the stored form.
+    void setKeptValue(ABPropertyID property, const QVariant &value);
     mutable QHash<ABPropertyID, QVariant> m_values;
     QByteArray m_stored;
     bool m_valuesChanged = false;

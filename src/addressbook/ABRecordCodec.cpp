@@ -39,6 +39,7 @@ class Reader {
 public:
     explicit Reader(const QByteArray &in) : m_p(in.constData()), m_end(in.constData() + in.size()) {}
     bool ok() const { return m_ok; }
+    const char *position() const { return m_p; }
     template <typename T>
     T get()
     {
@@ -273,4 +274,39 @@ QVariant ABRecordCodec::decodeOne(const QByteArray &bytes, ABPropertyID wanted)
         skipValue(in, tag);
     }
     return QVariant();
+}
+
+QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted, const QVariant &value)
+{
+    Reader in(bytes);
+    if (in.get<quint8>() != kFormatVersion)
+        return QByteArray();
+    const quint32 count = in.get<quint32>();
+    QByteArray out;
+    out.reserve(bytes.size() + 16);
+    Writer writer(out);
+    writer.put(kFormatVersion);
+    writer.put(quint32(0)); // the count, known at the end
+    quint32 written = 0;
+    for (quint32 i = 0; i < count && in.ok(); ++i) {
+        const char *start = in.position();
+        const qint32 property = in.get<qint32>();
+        skipValue(in, in.get<quint8>());
+        if (property != wanted && in.ok()) {
+            out.append(start, in.position() - start);
+            ++written;
+        }
+    }
+    if (!in.ok())
+        return QByteArray();
+    if (value.isValid()) {
+        const quint8 tag = tagOf(value);
+        writer.put(qint32(wanted));
+        writer.put(tag);
+        writeScalar(writer, tag, value);
+        ++written;
+    }
+    const quint32 little = qToLittleEndian(written);
+    std::memcpy(out.data() + 1, &little, sizeof little);
+    return out;
 }

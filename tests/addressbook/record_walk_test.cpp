@@ -61,6 +61,9 @@ void RecordWalkTest::releaseKeepsUnsavedChangesAndHeldRecords()
 
     ABAddressBookRef walker = environment.open();
     ABRecordRef held = walker->personWithRecordID(ids[0]);
+    const QDateTime savedAt = walker->personWithRecordID(ids[1])->copyValue(kABPersonModificationDateProperty).toDateTime();
+    QVERIFY(savedAt.isValid());
+    QTest::qSleep(5);
     walker->personWithRecordID(ids[1])->setValue(kABPersonLastNameProperty, QStringLiteral("Changed"));
     walker->personWithRecordID(ids[2]);
     walker->releaseUnusedRecords();
@@ -70,9 +73,22 @@ void RecordWalkTest::releaseKeepsUnsavedChangesAndHeldRecords()
     QVERIFY(walker->hasUnsavedChanges());
     QCOMPARE(walker->personWithRecordID(ids[1])->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
     QCOMPARE(walker->personWithRecordID(ids[1])->copyText(kABPersonFirstNameProperty), QStringLiteral("P1"));
+    walker->releaseUnusedRecords();
+    QCOMPARE(walker->personWithRecordID(ids[1])->copyValue(kABPersonModificationDateProperty).toDateTime(), savedAt);
     QVERIFY(walker->save());
+    // The save dates the packed record without unpacking it; what it answers is the new date.
+    const QDateTime changedAt = walker->personWithRecordID(ids[1])->copyValue(kABPersonModificationDateProperty).toDateTime();
+    QVERIFY(changedAt > savedAt);
+    // Let go of, the held record is released by a later call.
+    std::weak_ptr<ABRecord> wasHeld = held;
+    held.reset();
+    walker->releaseUnusedRecords();
+    QVERIFY(wasHeld.expired());
     walker.reset();
-    QCOMPARE(environment.open()->personWithRecordID(ids[1])->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+    ABRecordRef reread = environment.open()->personWithRecordID(ids[1]);
+    QCOMPARE(reread->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+    QCOMPARE(reread->copyText(kABPersonFirstNameProperty), QStringLiteral("P1"));
+    QCOMPARE(reread->copyValue(kABPersonModificationDateProperty).toDateTime(), changedAt);
 }
 
 void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
