@@ -57,24 +57,17 @@ ABPropertyType ABRecord::typeOfProperty(ABPropertyID property)
 
 QVariant ABRecord::copyValue(ABPropertyID property) const
 {
-    auto it = m_values.constFind(property);
-    if (it != m_values.constEnd())
-        return *it;
-    if (m_stored.isEmpty())
-        return QVariant();
-    QVariant value = ABRecordCodec::decodeOne(m_stored, property);
-    if (value.isValid())
-        m_values.insert(property, value);
-    return value;
+    // Read from the stored form each time: cheaper than keeping a decoded copy per record.
+    if (!m_stored.isEmpty())
+        return ABRecordCodec::decodeOne(m_stored, property);
+    return m_values.value(property);
 }
 
 QHash<ABPropertyID, QVariant> &ABRecord::values()
 {
     if (!m_stored.isEmpty()) {
-        QHash<ABPropertyID, QVariant> all;
-        ABRecordCodec::decode(m_stored, all);
-        all.insert(m_values); // decoded values are the same; keep them
-        m_values = std::move(all);
+        m_values.clear();
+        ABRecordCodec::decode(m_stored, m_values);
         m_stored.clear();
     }
     return m_values;
@@ -94,7 +87,6 @@ void ABRecord::setKeptValue(ABPropertyID property, const QVariant &value)
         QByteArray patched = ABRecordCodec::withValue(m_stored, property, value);
         if (!patched.isEmpty()) {
             m_stored = std::move(patched);
-            m_values.remove(property);
             return;
         }
     }

@@ -70,9 +70,9 @@ private:
     ABRecordType m_type;
     ABRecordID m_id = kABRecordInvalidID;
     ABRecordID m_sourceID = kABRecordInvalidID;
-    // Values loaded from the database stay in their stored form until asked for, so that a
-    // list of many people costs little more than the bytes read. m_values holds what has been
-    // decoded; once the record changes, every value is decoded and m_stored is dropped.
+    // Values loaded from the database stay in their stored form (m_stored), so that a list of
+    // many people costs little more than the bytes read; a value asked for is decoded from it.
+    // Once the record changes, every value is decoded into m_values and m_stored is dropped.
     QHash<ABPropertyID, QVariant> &values();
     // Puts the values back into the stored form (a changed record waiting for the save that
     // nothing outside the handle holds); they are decoded again when next asked for.
@@ -80,7 +80,7 @@ private:
     // Sets a scalar value the handle keeps up to date (the dates of the save) without
     // decoding a record that waits in the stored form.
     void setKeptValue(ABPropertyID property, const QVariant &value);
-    mutable QHash<ABPropertyID, QVariant> m_values;
+    QHash<ABPropertyID, QVariant> m_values;
     QByteArray m_stored;
     bool m_valuesChanged = false;
 
