@@ -1,7 +1,10 @@
 #include "DocumentPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,6 +32,27 @@ QString realLocation(const QString &path)
     }
 }
 
+// Whether every part of `path` below `root` exists and none is a symbolic link: then the
+// path cannot lead out of `root`, and resolving every link of both (a dozen system calls per
+// request) is not needed.
+bool existsWithoutLinksBelow(const QString &root, const QString &path)
+{
+    if (path.size() <= root.size() + 1)
+        return false;
+    const QByteArray encoded = QFile::encodeName(path);
+    const qsizetype rootBytes = QFile::encodeName(root).size();
+    QByteArray prefix;
+    for (qsizetype end = rootBytes + 1; end <= encoded.size(); ++end) {
+        if (end < encoded.size() && encoded.at(end) != '/')
+            continue;
+        prefix = encoded.left(end);
+        struct stat status {};
+        if (lstat(prefix.constData(), &status) != 0 || S_ISLNK(status.st_mode))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<QString> DocumentPaths::within(const QString &root, const QString &relative)
@@ -37,7 +61,9 @@ std::optional<QString> DocumentPaths::within(const QString &root, const QString 
         return std::nullopt;
     const QString cleanRoot = QDir::cleanPath(root);
     const QString path = QDir::cleanPath(cleanRoot + QLatin1Char('/') + relative);
-    if (!isAtOrBelow(path, cleanRoot) || !staysWithin(cleanRoot, path))
+    if (!isAtOrBelow(path, cleanRoot))
+        return std::nullopt;
+    if (!existsWithoutLinksBelow(cleanRoot, path) && !staysWithin(cleanRoot, path))
         return std::nullopt;
     return path;
 }

@@ -4,7 +4,8 @@
 
 HTTPFileResponse::HTTPFileResponse(const QString &filePath) : m_filePath(filePath), m_fileHandle(filePath)
 {
-    if (m_fileHandle.open(QIODevice::ReadOnly))
+    // Unbuffered: each piece is one read straight into the answer's bytes.
+    if (m_fileHandle.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         m_length = m_fileHandle.size();
 }
 
