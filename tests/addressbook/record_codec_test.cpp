@@ -1,0 +1,92 @@
+// The stored form of a record: values read back at their slots, one value replaced in place,
+// and damaged bytes answering nothing rather than reading past their end.
+
+#include "addressbook/ABMultiValue.h"
+#include "addressbook/ABRecordCodec.h"
+
+#include <QDateTime>
+#include <QtTest>
+
+class RecordCodecTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyValueReadsBackAtItsSlot();
+    void withValueReplacesAddsAndRemovesOneProperty();
+    void damagedBytesAnswerNothing();
+};
+
+namespace {
+
+QHash<ABPropertyID, QVariant> sampleValues()
+{
+    ABMultiValue phones(kABMultiStringPropertyType);
+    phones.addValueAndLabel(QStringLiteral("+351 21 000 0000"), kABPersonPhoneMobileLabel);
+    phones.addValueAndLabel(QStringLiteral("no label"), std::nullopt);
+    ABMultiValue addresses(kABMultiDictionaryPropertyType);
+    addresses.addValueAndLabel(QVariantMap{{QStringLiteral("City"), QStringLiteral("Lisboa")}}, QStringLiteral("home"));
+    return {
+        {kABPersonFirstNameProperty, QStringLiteral("Zoë")},
+        {kABPersonKindProperty, qint64(1)},
+        {kABPersonBirthdayProperty, QDateTime(QDate(1980, 2, 29), QTime(12, 0), Qt::UTC)},
+        {kABPersonPhoneProperty, QVariant::fromValue(phones)},
+        {kABPersonAddressProperty, QVariant::fromValue(addresses)},
+    };
+}
+
+QVariant valueAt(const QByteArray &bytes, ABPropertyID property)
+{
+    for (const ABRecordCodec::Slot &slot : ABRecordCodec::slotsOf(bytes)) {
+        if (slot.property == property)
+            return ABRecordCodec::decodeAt(bytes, slot);
+    }
+    return QVariant();
+}
+
+} // namespace
+
+void RecordCodecTest::everyValueReadsBackAtItsSlot()
+{
+    const QHash<ABPropertyID, QVariant> values = sampleValues();
+    const QByteArray bytes = ABRecordCodec::encode(values);
+    QCOMPARE(ABRecordCodec::slotsOf(bytes).size(), size_t(values.size()));
+    for (auto it = values.begin(); it != values.end(); ++it)
+        QCOMPARE(valueAt(bytes, it.key()), it.value());
+    QVERIFY(!valueAt(bytes, kABPersonNoteProperty).isValid());
+}
+
+void RecordCodecTest::withValueReplacesAddsAndRemovesOneProperty()
+{
+    QHash<ABPropertyID, QVariant> values = sampleValues();
+    const QByteArray bytes = ABRecordCodec::encode(values);
+    const QDateTime now(QDate(2026, 12, 9), QTime(5, 0), Qt::UTC);
+
+    QByteArray changed = ABRecordCodec::withValue(bytes, kABPersonModificationDateProperty, now);
+    changed = ABRecordCodec::withValue(changed, kABPersonFirstNameProperty, QStringLiteral("Ana"));
+    changed = ABRecordCodec::withValue(changed, kABPersonKindProperty, QVariant());
+    values.insert(kABPersonModificationDateProperty, now);
+    values.insert(kABPersonFirstNameProperty, QStringLiteral("Ana"));
+    values.remove(kABPersonKindProperty);
+
+    QHash<ABPropertyID, QVariant> decoded;
+    QVERIFY(ABRecordCodec::decode(changed, decoded));
+    QCOMPARE(decoded, values);
+    QVERIFY(ABRecordCodec::withValue(QByteArray("not a record"), kABPersonNoteProperty, QStringLiteral("x")).isEmpty());
+}
+
+void RecordCodecTest::damagedBytesAnswerNothing()
+{
+    const QByteArray bytes = ABRecordCodec::encode(sampleValues());
+    for (qsizetype cut = 0; cut < bytes.size(); ++cut) {
+        const QByteArray truncated = bytes.left(cut);
+        QHash<ABPropertyID, QVariant> decoded;
+        QVERIFY(!ABRecordCodec::decode(truncated, decoded));
+        // Every slot found lies wholly inside the bytes; the last value may be the one cut.
+        for (const ABRecordCodec::Slot &slot : ABRecordCodec::slotsOf(truncated))
+            QVERIFY(ABRecordCodec::decodeAt(truncated, slot).isValid());
+        QVERIFY(ABRecordCodec::withValue(truncated, kABPersonNoteProperty, QStringLiteral("x")).isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(RecordCodecTest)
+#include "record_codec_test.moc"
