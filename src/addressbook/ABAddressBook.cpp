@@ -214,7 +214,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
         return known;
     ABRecordRef record(new ABRecord(type, sourceID));
     record->m_id = id;
-    record->setStored(values);
+    record->m_stored = values;
     record->m_connection = m_connection;
     record->m_book = weak_from_this();
     record->m_nameFormat = compositeNameFormat();

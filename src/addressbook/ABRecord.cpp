@@ -57,25 +57,10 @@ ABPropertyType ABRecord::typeOfProperty(ABPropertyID property)
 
 QVariant ABRecord::copyValue(ABPropertyID property) const
 {
-    if (m_stored.isEmpty())
-        return m_values.value(property);
     // Read from the stored form each time: cheaper than keeping a decoded copy per record.
-    if (!m_slotsFound) {
-        m_slots = ABRecordCodec::slotsOf(m_stored);
-        m_slotsFound = true;
-    }
-    for (const ABRecordCodec::Slot &slot : m_slots) {
-        if (slot.property == property)
-            return ABRecordCodec::decodeAt(m_stored, slot);
-    }
-    return QVariant();
-}
-
-void ABRecord::setStored(QByteArray stored)
-{
-    m_stored = std::move(stored);
-    m_slots.clear();
-    m_slotsFound = false;
+    if (!m_stored.isEmpty())
+        return ABRecordCodec::decodeOne(m_stored, property);
+    return m_values.value(property);
 }
 
 QHash<ABPropertyID, QVariant> &ABRecord::values()
@@ -83,7 +68,7 @@ QHash<ABPropertyID, QVariant> &ABRecord::values()
     if (!m_stored.isEmpty()) {
         m_values.clear();
         ABRecordCodec::decode(m_stored, m_values);
-        setStored(QByteArray());
+        m_stored.clear();
     }
     return m_values;
 }
@@ -92,7 +77,7 @@ void ABRecord::packValues()
 {
     if (!m_stored.isEmpty())
         return;
-    setStored(ABRecordCodec::encode(m_values));
+    m_stored = ABRecordCodec::encode(m_values);
     m_values.clear();
 }
 
@@ -101,7 +86,7 @@ void ABRecord::setKeptValue(ABPropertyID property, const QVariant &value)
     if (!m_stored.isEmpty()) {
         QByteArray patched = ABRecordCodec::withValue(m_stored, property, value);
         if (!patched.isEmpty()) {
-            setStored(std::move(patched));
+            m_stored = std::move(patched);
             return;
         }
     }

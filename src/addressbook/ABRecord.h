@@ -2,7 +2,6 @@
 
 #include "ABConstants.h"
 #include "ABMultiValue.h"
-#include "ABRecordCodec.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -83,10 +82,6 @@ private:
     void setKeptValue(ABPropertyID property, const QVariant &value);
     QHash<ABPropertyID, QVariant> m_values;
     QByteArray m_stored;
-    // Where each value starts in m_stored, found on the first read (a writer asks for most).
-    void setStored(QByteArray stored);
-    mutable std::vector<ABRecordCodec::Slot> m_slots;
-    mutable bool m_slotsFound = false;
     bool m_valuesChanged = false;
 
     // Image bytes are read from the database on first use.

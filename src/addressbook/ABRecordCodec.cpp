@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QtEndian>
 
-#include <algorithm>
 #include <cstring>
 
 // A flat little-endian layout read and written with plain copies: loading every person of a
@@ -38,10 +37,7 @@ private:
 
 class Reader {
 public:
-    explicit Reader(const QByteArray &in, qsizetype from = 0)
-        : m_p(in.constData() + std::min(from, in.size())), m_end(in.constData() + in.size())
-    {
-    }
+    explicit Reader(const QByteArray &in) : m_p(in.constData()), m_end(in.constData() + in.size()) {}
     bool ok() const { return m_ok; }
     const char *position() const { return m_p; }
     template <typename T>
@@ -262,6 +258,24 @@ bool ABRecordCodec::decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant
     return in.ok();
 }
 
+QVariant ABRecordCodec::decodeOne(const QByteArray &bytes, ABPropertyID wanted)
+{
+    Reader in(bytes);
+    if (in.get<quint8>() != kFormatVersion)
+        return QVariant();
+    quint32 count = in.get<quint32>();
+    for (quint32 i = 0; i < count && in.ok(); ++i) {
+        qint32 property = in.get<qint32>();
+        quint8 tag = in.get<quint8>();
+        if (property == wanted) {
+            QVariant value = readValue(in, tag);
+            return in.ok() ? value : QVariant();
+        }
+        skipValue(in, tag);
+    }
+    return QVariant();
+}
+
 QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted, const QVariant &value)
 {
     Reader in(bytes);
@@ -295,30 +309,4 @@ QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted
     const quint32 little = qToLittleEndian(written);
     std::memcpy(out.data() + 1, &little, sizeof little);
     return out;
-}
-
-std::vector<ABRecordCodec::Slot> ABRecordCodec::slotsOf(const QByteArray &bytes)
-{
-    std::vector<Slot> found;
-    Reader in(bytes);
-    if (in.get<quint8>() != kFormatVersion)
-        return found;
-    const quint32 count = in.get<quint32>();
-    found.reserve(qMin<quint32>(count, 64));
-    for (quint32 i = 0; i < count && in.ok(); ++i) {
-        const qint32 property = in.get<qint32>();
-        const auto offset = quint32(in.position() - bytes.constData());
-        skipValue(in, in.get<quint8>());
-        if (in.ok())
-            found.push_back({property, offset});
-    }
-    return found;
-}
-
-QVariant ABRecordCodec::decodeAt(const QByteArray &bytes, const Slot &slot)
-{
-    Reader in(bytes, qsizetype(slot.offset));
-    const quint8 tag = in.get<quint8>();
-    QVariant value = readValue(in, tag);
-    return in.ok() ? value : QVariant();
 }
