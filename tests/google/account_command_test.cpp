@@ -23,7 +23,7 @@ private Q_SLOTS:
         {
             TestEnvironment env;
             SampleContacts::fill(*env.open()); // the working set: the three people with a name
-            QCOMPARE(env.runProgram(QStringList{u"account"_s, u"export"_s} + account, &out, &err), 0);
+            QVERIFY2(env.runProgram(QStringList{u"account"_s, u"export"_s} + account, &out, &err) == 0, qPrintable(err));
             QCOMPARE(out, u"3 contacts created, 0 failed.\n"_s);
         }
         TestEnvironment env;
