@@ -75,11 +75,17 @@ bool MultipartParser::readPreamble()
             fail();
         return false;
     }
+    // The limit applies to the line as sent, blanks included, as it does to a line still
+    // arriving: a body must not be taken whole and refused in pieces.
+    if (end > kMaxDelimiterBytes) {
+        fail();
+        return false;
+    }
     const QByteArrayView line = rest.first(end).trimmed();
     m_used += end + 2;
     if (line.isEmpty())
         return true;
-    if (line.size() < 3 || line.size() > kMaxDelimiterBytes || !line.startsWith("--")) {
+    if (line.size() < 3 || !line.startsWith("--")) {
         fail();
         return false;
     }

@@ -101,6 +101,8 @@ private Q_SLOTS:
         QTest::newRow("first line no delimiter") << QByteArray("hello\r\n") << S::Bad;
         QTest::newRow("delimiter too long") << "--" + QByteArray(300, 'b') + "\r\n" << S::Bad;
         QTest::newRow("delimiter line without end") << QByteArray(400, '-') << S::Bad;
+        // Blanks count towards the limit: in pieces, the line is refused before its end arrives.
+        QTest::newRow("delimiter line padded past the limit") << "--b" + QByteArray(300, '\t') + "\r\n" << S::Bad;
         QTest::newRow("junk after delimiter") << QByteArray("--b\r\n\r\nv\r\n--bjunk\r\n") << S::Bad;
         QTest::newRow("header line too long") << "--b\r\n" + QByteArray(9000, 'h') << S::Bad;
         QByteArray manyHeaders = "--b\r\n";
