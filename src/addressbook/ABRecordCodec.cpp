@@ -175,6 +175,27 @@ ABPropertyType multiTypeOfTag(quint8 tag)
     }
 }
 
+// One property: its identifier, its tag and its value.
+void writeProperty(Writer &out, ABPropertyID property, const QVariant &value)
+{
+    out.put(qint32(property));
+    if (isMultiValue(value)) {
+        const ABMultiValue multi = value.value<ABMultiValue>();
+        const quint8 base = baseTagOfMulti(multi.propertyType());
+        out.put(quint8(TagMulti | base));
+        out.put(quint32(multi.count()));
+        for (const ABMultiValue::Entry &entry : multi.entries()) {
+            out.put(quint8(entry.label.has_value()));
+            out.put(entry.label.value_or(QString()));
+            writeScalar(out, base, entry.value);
+        }
+    } else {
+        const quint8 tag = tagOf(value);
+        out.put(tag);
+        writeScalar(out, tag, value);
+    }
+}
+
 } // namespace
 
 QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
@@ -184,24 +205,8 @@ QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
     Writer out(bytes);
     out.put(kFormatVersion);
     out.put(quint32(values.size()));
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        out.put(qint32(it.key()));
-        if (isMultiValue(it.value())) {
-            const ABMultiValue multi = it.value().value<ABMultiValue>();
-            quint8 base = baseTagOfMulti(multi.propertyType());
-            out.put(quint8(TagMulti | base));
-            out.put(quint32(multi.count()));
-            for (const ABMultiValue::Entry &entry : multi.entries()) {
-                out.put(quint8(entry.label.has_value()));
-                out.put(entry.label.value_or(QString()));
-                writeScalar(out, base, entry.value);
-            }
-        } else {
-            quint8 tag = tagOf(it.value());
-            out.put(tag);
-            writeScalar(out, tag, it.value());
-        }
-    }
+    for (auto it = values.begin(); it != values.end(); ++it)
+        writeProperty(out, it.key(), it.value());
     return bytes;
 }
 
@@ -300,10 +305,7 @@ QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted
     if (!in.ok())
         return QByteArray();
     if (value.isValid()) {
-        const quint8 tag = tagOf(value);
-        writer.put(qint32(wanted));
-        writer.put(tag);
-        writeScalar(writer, tag, value);
+        writeProperty(writer, wanted, value);
         ++written;
     }
     const quint32 little = qToLittleEndian(written);

@@ -248,15 +248,14 @@ void BTfileTransfer::receiveBlock(const Checked &packet)
     const qint64 written = packet.data.isEmpty() ? 0 : _fh.write(packet.data.data(), packet.data.size());
     _lastpacket = now();
     // A short write is no success either: the file would differ from what the CRC covers.
-    if (written != packet.data.size()) {
+    if (written == packet.data.size()) {
+        // Stored, so answered at once; the checksum and the progress texts follow while the
+        // next block is on its way.
+        sendNetworkPacket(PeerPacket::PacketAck, packet.sequence);
+        _crc32 = updateCrc32(_crc32, packet.data);
+    } else {
         DevLog::log(QStringLiteral("-[BTfileTransfer saveFile:andData:dataSize:] ERROR fwrite %1").arg(written));
-        showProgress(int(packet.sequence));
-        return;
     }
-    // Stored, so answered at once; the checksum and the progress texts follow while the next
-    // block is on its way.
-    sendNetworkPacket(PeerPacket::PacketAck, packet.sequence);
-    _crc32 = updateCrc32(_crc32, packet.data);
     showProgress(int(packet.sequence));
 }
 

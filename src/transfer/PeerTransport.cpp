@@ -8,9 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QtEndian>
-
-#include <cstring>
 
 namespace {
 const qsizetype kMostWaitingBytes = 4 * (4 + qsizetype(PeerFraming::kMaxMessage));
@@ -323,12 +320,9 @@ void PeerTransport::write(PeerLink *link, const QByteArray &message)
 {
     if (!link)
         return;
-    // Length and message in one buffer leave in one send: written apart, the four length bytes
-    // went out as a segment of their own and woke the peer for nothing.
-    QByteArray framed(4 + message.size(), Qt::Uninitialized);
-    qToBigEndian<quint32>(quint32(message.size()), framed.data());
-    std::memcpy(framed.data() + 4, message.constData(), size_t(message.size()));
-    link->stream()->write(framed);
+    // Length and message leave in one send: written apart, the four length bytes went out as
+    // a segment of their own and woke the peer for nothing.
+    link->stream()->write(PeerFraming::frame(message));
     link->flush();
 }
 
