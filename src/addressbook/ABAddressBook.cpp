@@ -85,7 +85,12 @@ ABAddressBookRef ABAddressBook::open(const QString &path, QString *error)
     return book;
 }
 
-ABAddressBook::~ABAddressBook() = default;
+ABAddressBook::~ABAddressBook()
+{
+    // Records may keep the connection open after the handle: its transaction must not outlive it.
+    if (m_earlyWrites == EarlyWrites::Open)
+        m_connection->exec("ROLLBACK");
+}
 
 Result<void> ABAddressBook::prepare(bool created)
 {
@@ -378,25 +383,34 @@ QList<ABRecordRef> ABAddressBook::peopleWithRecordIDs(const QList<ABRecordID> &i
 void ABAddressBook::releaseUnusedRecords()
 {
     QList<ABRecordID> stillHeld;
-    for (ABRecordID id : std::as_const(m_releaseCandidates)) {
+    auto release = [this, &stillHeld](ABRecordID id) {
         auto it = m_loaded.find(id);
         if (it == m_loaded.end())
-            continue;
+            return;
         ABRecord &record = **it;
         if (it->use_count() > 1) {
             stillHeld.append(id);
-            continue;
+            return;
         }
         const bool otherChanges = record.m_imageChanged || record.m_membersChanged
                                   || record.m_change != ABRecord::Change::None || !record.m_pendingMembers.isEmpty();
         if (otherChanges)
-            continue;
+            return;
         if (record.m_valuesChanged)
             record.packValues(); // kept for the save, in the stored form: a walk that changes most people stays small
         else
             m_loaded.erase(it);
+    };
+    for (ABRecordID id : std::as_const(m_releaseCandidates))
+        release(id);
+    m_candidatesSinceHeldLook += m_releaseCandidates.size();
+    m_releaseCandidates.clear();
+    if (m_candidatesSinceHeldLook >= m_heldRecords.size() / 2) {
+        for (ABRecordID id : std::exchange(m_heldRecords, {}))
+            release(id);
+        m_candidatesSinceHeldLook = 0;
     }
-    m_releaseCandidates = std::move(stillHeld);
+    m_heldRecords += stillHeld;
 }
 
 QList<ABRecordRef> ABAddressBook::copyArrayOfAllGroups()
@@ -472,14 +486,73 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     record->m_nameFormat = compositeNameFormat();
     record->m_change = ABRecord::Change::Added;
     m_added.append(record);
-    // Unsaved additions wait in the compact stored form, a block at a time, so that an import
-    // of a large file does not hold every person decoded until its save.
-    constexpr qsizetype kPackBlock = 1000;
-    if (m_added.size() % kPackBlock == 0) {
-        for (qsizetype i = m_added.size() - kPackBlock; i < m_added.size(); ++i)
+    // An import of a large file must not hold every person until its save: each block of
+    // additions goes to the database at once, or, when that cannot be, waits in the compact
+    // stored form.
+    constexpr qsizetype kAddBlock = 1000;
+    if (m_added.size() % kAddBlock == 0) {
+        if (m_earlyWrites == EarlyWrites::None || m_earlyWrites == EarlyWrites::Open)
+            writeAdditionsEarly();
+        for (qsizetype i = qMax<qsizetype>(0, m_added.size() - kAddBlock); i < m_added.size(); ++i)
             m_added[i]->packValues();
     }
     return true;
+}
+
+void ABAddressBook::writeAdditionsEarly()
+{
+    if (m_earlyWrites == EarlyWrites::None) {
+        if (!m_connection->exec("BEGIN IMMEDIATE")) {
+            m_earlyWrites = EarlyWrites::Refused;
+            return;
+        }
+        m_earlyWrites = EarlyWrites::Open;
+    }
+    const QVariant now = QDateTime::currentDateTimeUtc();
+    ABConnection::Statement insert(*m_connection, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
+    for (const ABRecordRef &record : std::as_const(m_added)) {
+        QString error;
+        if (!insertAdded(insert, record, now, &error)) {
+            m_connection->exec("ROLLBACK");
+            for (const ABRecordRef &added : std::as_const(m_added))
+                added->m_id = kABRecordInvalidID;
+            forgetEarlyWrites();
+            m_earlyWrites = EarlyWrites::Lost;
+            m_lostError = error;
+            return;
+        }
+    }
+    if (m_firstEarlyID == kABRecordInvalidID)
+        m_firstEarlyID = m_added.constFirst()->recordID();
+    // Written, each record is one of the transaction's like any loaded one; what it still
+    // carries (image, members) is written by the save.
+    for (const ABRecordRef &record : std::as_const(m_added)) {
+        record->m_change = ABRecord::Change::None;
+        record->m_valuesChanged = false;
+        m_loaded.insert(record->recordID(), record);
+        m_releaseCandidates.append(record->recordID());
+    }
+    m_added.clear();
+    releaseUnusedRecords();
+}
+
+// After a rollback: the records written ahead no longer exist.
+void ABAddressBook::forgetEarlyWrites()
+{
+    if (m_firstEarlyID != kABRecordInvalidID) {
+        for (auto it = m_loaded.begin(); it != m_loaded.end();) {
+            if (it.key() >= m_firstEarlyID) {
+                (*it)->m_id = kABRecordInvalidID;
+                it = m_loaded.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        m_releaseCandidates.removeIf([this](ABRecordID id) { return id >= m_firstEarlyID; });
+        m_heldRecords.removeIf([this](ABRecordID id) { return id >= m_firstEarlyID; });
+    }
+    m_firstEarlyID = kABRecordInvalidID;
+    m_earlyWrites = EarlyWrites::None;
 }
 
 bool ABAddressBook::removeRecord(const ABRecordRef &record, QString *error)
@@ -508,7 +581,7 @@ bool ABAddressBook::removeRecord(const ABRecordRef &record, QString *error)
 
 bool ABAddressBook::hasUnsavedChanges() const
 {
-    if (!m_added.isEmpty() || !m_removed.isEmpty())
+    if (!m_added.isEmpty() || !m_removed.isEmpty() || m_earlyWrites == EarlyWrites::Open || m_earlyWrites == EarlyWrites::Lost)
         return true;
     for (const ABRecordRef &record : m_loaded) {
         if (record->m_valuesChanged || record->m_imageChanged || record->m_membersChanged)
@@ -519,6 +592,10 @@ bool ABAddressBook::hasUnsavedChanges() const
 
 void ABAddressBook::revert()
 {
+    if (m_earlyWrites == EarlyWrites::Open)
+        m_connection->exec("ROLLBACK");
+    forgetEarlyWrites();
+    m_lostError.clear();
     for (const ABRecordRef &record : std::as_const(m_added))
         record->m_change = ABRecord::Change::None;
     for (const ABRecordRef &record : std::as_const(m_removed))
@@ -527,18 +604,26 @@ void ABAddressBook::revert()
     m_removed.clear();
     m_loaded.clear();
     m_releaseCandidates.clear();
+    m_heldRecords.clear();
 }
 
 bool ABAddressBook::save(QString *error)
 {
     if (!hasUnsavedChanges())
         return true;
-    if (!m_connection->exec("BEGIN IMMEDIATE")) {
+    if (m_earlyWrites == EarlyWrites::Lost) {
+        if (error)
+            *error = m_lostError;
+        return false;
+    }
+    if (m_earlyWrites != EarlyWrites::Open && !m_connection->exec("BEGIN IMMEDIATE")) {
         if (error)
             *error = m_connection->error();
         return false;
     }
     if (writeChanges(error) && m_connection->exec("COMMIT")) {
+        m_firstEarlyID = kABRecordInvalidID;
+        m_earlyWrites = EarlyWrites::None;
         for (const ABRecordRef &record : std::as_const(m_added))
             m_loaded.insert(record->recordID(), record);
         for (const ABRecordRef &record : std::as_const(m_loaded)) {
@@ -570,6 +655,7 @@ bool ABAddressBook::save(QString *error)
         m_removed.clear();
         // Saved, every loaded record may be let go again.
         m_releaseCandidates = m_loaded.keys();
+        m_heldRecords.clear();
         return true;
     }
     if (error && error->isEmpty())
@@ -578,7 +664,38 @@ bool ABAddressBook::save(QString *error)
     // New records keep no identifier from the failed attempt.
     for (const ABRecordRef &record : std::as_const(m_added))
         record->m_id = kABRecordInvalidID;
+    if (m_earlyWrites == EarlyWrites::Open) {
+        forgetEarlyWrites();
+        m_earlyWrites = EarlyWrites::Lost;
+        m_lostError = error ? *error : m_connection->error();
+    }
     return false;
+}
+
+bool ABAddressBook::insertAdded(ABConnection::Statement &insert, const ABRecordRef &record, const QVariant &now, QString *error)
+{
+    if (record->isPerson()) {
+        record->setKeptValue(kABPersonCreationDateProperty, now);
+        record->setKeptValue(kABPersonModificationDateProperty, now);
+    }
+    insert.reset();
+    insert.bind(1, qint64(record->recordType()));
+    if (record->sourceID() == kABRecordInvalidID)
+        insert.bindNull(2);
+    else
+        insert.bind(2, qint64(record->sourceID()));
+    // Written from, and kept in, the compact stored form: a save of many records does not
+    // end with all of them decoded.
+    record->packValues();
+    insert.bind(3, record->m_stored);
+    insert.step();
+    if (insert.failed()) {
+        if (error)
+            *error = m_connection->error();
+        return false;
+    }
+    record->m_id = ABRecordID(m_connection->lastInsertRowID());
+    return true;
 }
 
 bool ABAddressBook::writeChanges(QString *error)
@@ -593,24 +710,8 @@ bool ABAddressBook::writeChanges(QString *error)
 
     ABConnection::Statement insert(db, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
     for (const ABRecordRef &record : std::as_const(m_added)) {
-        if (record->isPerson()) {
-            record->setKeptValue(kABPersonCreationDateProperty, now);
-            record->setKeptValue(kABPersonModificationDateProperty, now);
-        }
-        insert.reset();
-        insert.bind(1, qint64(record->recordType()));
-        if (record->sourceID() == kABRecordInvalidID)
-            insert.bindNull(2);
-        else
-            insert.bind(2, qint64(record->sourceID()));
-        // Written from, and kept in, the compact stored form: a save of many records does not
-        // end with all of them decoded.
-        record->packValues();
-        insert.bind(3, record->m_stored);
-        insert.step();
-        if (fail(insert))
+        if (!insertAdded(insert, record, now, error))
             return false;
-        record->m_id = ABRecordID(db.lastInsertRowID());
     }
 
     QList<ABRecordRef> touched = m_loaded.values();

@@ -75,7 +75,8 @@ public:
     bool removeRecord(const ABRecordRef &record, QString *error = nullptr);
     bool hasUnsavedChanges() const;
     // Commits every change in one transaction. On failure nothing is written and the changes
-    // stay in the handle.
+    // stay in the handle, except that a large addition (over a thousand records, written ahead
+    // in that transaction) is dropped: the handle's later saves fail too, until revert().
     bool save(QString *error = nullptr);
     void revert();
 
@@ -102,15 +103,31 @@ private:
     QString meta(const char *key);
     bool setMeta(const char *key, const QString &value, QString *error);
     bool writeChanges(QString *error);
+    bool insertAdded(ABConnection::Statement &insert, const ABRecordRef &record, const QVariant &now, QString *error);
+    void writeAdditionsEarly();
+    void forgetEarlyWrites();
     bool isPending(const ABRecordRef &record) const;
 
     std::shared_ptr<ABConnection> m_connection;
     QHash<ABRecordID, ABRecordRef> m_loaded;
-    // The loaded records releaseUnusedRecords has yet to look at: those read since it last ran
-    // and those held outside then. A walk that keeps most records it changes does not look at
-    // each of them again after every block.
+    // The loaded records releaseUnusedRecords has yet to look at: those read or written since
+    // it last ran, and those held outside at an earlier run. A caller that keeps most records
+    // (a walk that changes them, an import that links them) must not make every run look at
+    // all of them again: the held ones are looked at once half as many new ones came since.
     QList<ABRecordID> m_releaseCandidates;
+    QList<ABRecordID> m_heldRecords;
+    qsizetype m_candidatesSinceHeldLook = 0;
     QList<ABRecordRef> m_added;
     QList<ABRecordRef> m_removed;
     int m_nameFormat = -1;
+
+    // Many additions (an import) are written as they come, inside the transaction the save
+    // then commits, so that they need not all wait in memory. Open: that transaction holds
+    // records from m_firstEarlyID on. Refused: the database was busy; additions wait in memory
+    // as usual. Lost: an early write failed and was rolled back, so the save can only fail
+    // (with m_lostError) until revert().
+    enum class EarlyWrites { None, Open, Refused, Lost };
+    EarlyWrites m_earlyWrites = EarlyWrites::None;
+    ABRecordID m_firstEarlyID = kABRecordInvalidID;
+    QString m_lostError;
 };

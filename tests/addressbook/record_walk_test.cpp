@@ -11,7 +11,30 @@ private Q_SLOTS:
     void blockReadKeepsOrderAndMarksMissing();
     void releaseKeepsUnsavedChangesAndHeldRecords();
     void personWalkMatchesTheWholeListAcrossBlocks();
+    void largeAdditionIsWrittenAheadAndCommittedOnlyBySave();
+    void largeAdditionLeavesNothingWhenDroppedRevertedOrFailed();
 };
+
+namespace {
+
+ABRecordRef addPerson(ABAddressBook &book, const QString &name)
+{
+    ABRecordRef person = ABRecord::createPerson(book.copyDefaultSource());
+    person->setValue(kABPersonFirstNameProperty, name);
+    book.addRecord(person);
+    return person;
+}
+
+// Adds `count` people named N0, N1 … that only the handle holds.
+QList<std::weak_ptr<ABRecord>> addPeople(ABAddressBook &book, int count)
+{
+    QList<std::weak_ptr<ABRecord>> people;
+    for (int i = 0; i < count; ++i)
+        people.append(addPerson(book, QStringLiteral("N%1").arg(i)));
+    return people;
+}
+
+} // namespace
 
 void RecordWalkTest::blockReadKeepsOrderAndMarksMissing()
 {
@@ -140,6 +163,91 @@ void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
     QVERIFY(first.expired());
     QVERIFY(walker->save());
     QCOMPARE(environment.open()->personWithRecordID(changed->recordID())->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+}
+
+void RecordWalkTest::largeAdditionIsWrittenAheadAndCommittedOnlyBySave()
+{
+    TestEnvironment environment;
+    ABAddressBookRef book = environment.open();
+    ABRecordRef group = ABRecord::createGroup(book->copyDefaultSource());
+    group->setValue(kABGroupNameProperty, QStringLiteral("Early"));
+    book->addRecord(group);
+    // Kept by the caller: a member, an image and a change made after its block was written.
+    ABRecordRef kept = addPerson(*book, QStringLiteral("Kept"));
+    const QList<std::weak_ptr<ABRecord>> others = addPeople(*book, 2499);
+    QVERIFY(others.first().expired()); // written with the first block, held by nobody
+    QVERIFY(kept->recordID() != kABRecordInvalidID);
+    QVERIFY(group->addMember(kept));
+    QVERIFY(kept->setImageData("image bytes"));
+    QVERIFY(kept->setValue(kABPersonLastNameProperty, QStringLiteral("Later")));
+
+    // This handle sees all of them, another one none until the save, and is not kept waiting.
+    QCOMPARE(book->personCount(), 2500);
+    int walked = 0;
+    book->forEachPerson(nullptr, [&walked](const ABRecordRef &) { ++walked; });
+    QCOMPARE(walked, 2500);
+    QCOMPARE(environment.open()->personCount(), 0);
+    QVERIFY(book->hasUnsavedChanges());
+    QVERIFY(book->save());
+    QVERIFY(!book->hasUnsavedChanges());
+
+    ABAddressBookRef fresh = environment.open();
+    QCOMPARE(fresh->personCount(), 2500);
+    ABRecordRef reread = fresh->personWithRecordID(kept->recordID());
+    QCOMPARE(reread->copyText(kABPersonFirstNameProperty), QStringLiteral("Kept"));
+    QCOMPARE(reread->copyText(kABPersonLastNameProperty), QStringLiteral("Later"));
+    QCOMPARE(reread->copyImageData(), QByteArray("image bytes"));
+    QVERIFY(reread->copyValue(kABPersonCreationDateProperty).toDateTime().isValid());
+    QCOMPARE(fresh->groupWithRecordID(group->recordID())->copyArrayOfAllMemberIDs(), QList<ABRecordID>{kept->recordID()});
+}
+
+void RecordWalkTest::largeAdditionLeavesNothingWhenDroppedRevertedOrFailed()
+{
+    TestEnvironment environment;
+    ABConnection::setBusyTimeoutMs(200);
+    // Dropped without a save while one of its records lives on: nothing stays, nothing is locked.
+    ABAddressBookRef book = environment.open();
+    ABRecordRef survivor = addPerson(*book, QStringLiteral("Survivor"));
+    addPeople(*book, 1500);
+    book.reset();
+    ABAddressBookRef other = environment.open();
+    QCOMPARE(other->personCount(), 0);
+    addPerson(*other, QStringLiteral("One"));
+    QVERIFY(other->save());
+    other.reset();
+
+    // Reverted: the handle forgets the written records and works on.
+    book = environment.open();
+    ABRecordRef reverted = addPerson(*book, QStringLiteral("Reverted"));
+    addPeople(*book, 1500);
+    book->revert();
+    QCOMPARE(reverted->recordID(), kABRecordInvalidID);
+    QCOMPARE(book->personCount(), 1);
+    addPeople(*book, 1200);
+    QVERIFY(book->save());
+    QCOMPARE(environment.open()->personCount(), 1201);
+
+    // A save that fails after records were written ahead loses the whole addition: no later
+    // save may commit only the rest of it.
+    ABRecordRef stranger = ABRecord::createPerson(book->copyDefaultSource());
+    ABRecordRef group = ABRecord::createGroup(book->copyDefaultSource());
+    group->setValue(kABGroupNameProperty, QStringLiteral("Broken"));
+    QVERIFY(book->addRecord(group));
+    QVERIFY(group->addMember(stranger)); // never added: the save fails
+    addPeople(*book, 1100);
+    QString error;
+    QVERIFY(!book->save(&error));
+    QVERIFY(!error.isEmpty());
+    QString again;
+    QVERIFY(!book->save(&again));
+    QCOMPARE(again, error);
+    QCOMPARE(environment.open()->personCount(), 1201);
+    book->revert();
+    addPeople(*book, 2);
+    QVERIFY(book->save());
+    QCOMPARE(environment.open()->personCount(), 1203);
+    QVERIFY(survivor);
+    ABConnection::setBusyTimeoutMs(5000);
 }
 
 QTEST_GUILESS_MAIN(RecordWalkTest)
