@@ -38,6 +38,8 @@ BTfileTransfer::BTfileTransfer(BTfileTransferDelegate *delegate, bool isServer, 
     if (!m_clock)
         m_clock = [] { return QDateTime::currentSecsSinceEpoch(); };
     m_sendBuffer.reserve(PeerPacket::kHeaderLength + PeerPacket::kMaxBlockSize);
+    if (!_isServer)
+        m_nextPacket.reserve(PeerPacket::kHeaderLength + PeerPacket::kMaxBlockSize);
     _timer.setInterval(kWatchDogInterval * 1000);
     connect(&_timer, &QTimer::timeout, this, &BTfileTransfer::watchDog);
     _timer.start();
@@ -160,7 +162,7 @@ void BTfileTransfer::sendFile()
         _crc32 = 0;
         _sequence = 0;
         _fh.setFileName(_filename);
-        if (!_fh.open(QIODevice::ReadOnly)) {
+        if (!_fh.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
             m_sendState = SendState::Stalled;
             showError(L("KErrOpenFile"));
             return;
@@ -171,17 +173,17 @@ void BTfileTransfer::sendFile()
         _delegate->setFTRate(kBlank);
         _delegate->setFTTime(kBlank);
         _delegate->setFTProgress(0, 0);
+        readNextBlock();
     }
-    const qint64 count = _fh.read(m_readBuffer.data(), _blockSize);
-    if (count > 0) {
-        // The block leaves first; the checksum and the progress texts are worked out while it
-        // travels and its answer comes back.
-        const QByteArrayView block(m_readBuffer.constData(), count);
+    if (m_nextCount > 0) {
+        // The block leaves first; its checksum, the progress texts and the next read are done
+        // while it travels and its answer comes back.
         ++_sequence;
-        sendNetworkPacket(PeerPacket::PacketData, _sequence, block);
-        _crc32 = updateCrc32(_crc32, block);
+        _delegate->sendData(m_nextPacket);
+        _crc32 = updateCrc32(_crc32, QByteArrayView(m_readBuffer.constData(), m_nextCount));
         showProgress(int(_sequence));
-    } else if (count == 0 && _fh.atEnd()) {
+        readNextBlock();
+    } else if (m_nextCount == 0) {
         _delegate->setFTStatus(L("KFinished"));
         showFinalTimes();
         m_sendState = SendState::EndSent;
@@ -193,6 +195,16 @@ void BTfileTransfer::sendFile()
         _delegate->setFTStatus(L("KError"));
         closeFile();
     }
+}
+
+void BTfileTransfer::readNextBlock()
+{
+    m_nextCount = _fh.read(m_readBuffer.data(), _blockSize);
+    // Nothing read before the end is a read error too.
+    if (m_nextCount == 0 && !_fh.atEnd())
+        m_nextCount = -1;
+    if (m_nextCount > 0)
+        PeerPacket::build(m_nextPacket, PeerPacket::PacketData, _sequence + 1, QByteArrayView(m_readBuffer.constData(), m_nextCount));
 }
 
 void BTfileTransfer::srvReceiveData(const Checked &packet)
@@ -233,6 +245,7 @@ void BTfileTransfer::receiveFileHeader(const Checked &packet)
     _fileSize = header->fileSize;
     _blockSize = header->blockSize;
     _crc32 = 0;
+    m_writeFailed = false;
     _filename = Documents::filePath(header->name + kPartSuffix);
     _fh.setFileName(_filename);
     // Unbuffered: a failed write shows at once, not at a later flush.
@@ -245,22 +258,35 @@ void BTfileTransfer::receiveFileHeader(const Checked &packet)
 
 void BTfileTransfer::receiveBlock(const Checked &packet)
 {
-    const qint64 written = packet.data.isEmpty() ? 0 : _fh.write(packet.data.data(), packet.data.size());
     _lastpacket = now();
+    // A file that lost a block gets no more answers: the transfer stalls and the watchdogs end
+    // it, as when the lost block itself goes unanswered.
+    if (m_writeFailed) {
+        DevLog::log(QStringLiteral("-[BTfileTransfer srvReceiveData:] block %1 dropped: an earlier block was not stored").arg(packet.sequence));
+        return;
+    }
+    // Answered before it is stored: the write, the checksum and the progress texts are done
+    // while the next block is on its way (the write is the slowest step of a block).
+    sendNetworkPacket(PeerPacket::PacketAck, packet.sequence);
+    const qint64 written = packet.data.isEmpty() ? 0 : _fh.write(packet.data.data(), packet.data.size());
     // A short write is no success either: the file would differ from what the CRC covers.
     if (written == packet.data.size()) {
-        // Stored, so answered at once; the checksum and the progress texts follow while the
-        // next block is on its way.
-        sendNetworkPacket(PeerPacket::PacketAck, packet.sequence);
         _crc32 = updateCrc32(_crc32, packet.data);
     } else {
         DevLog::log(QStringLiteral("-[BTfileTransfer saveFile:andData:dataSize:] ERROR fwrite %1").arg(written));
+        m_writeFailed = true;
     }
     showProgress(int(packet.sequence));
 }
 
 void BTfileTransfer::receiveEnd(const Checked &packet)
 {
+    // The end behind a block that was not stored: no answer, so that the sender never hears
+    // of success; the watchdog removes the partial file.
+    if (m_writeFailed) {
+        DevLog::log(QStringLiteral("-[BTfileTransfer srvReceiveData:] end dropped: a block was not stored"));
+        return;
+    }
     _lastpacket = 0;
     closeFile();
     if (packet.sequence != _crc32) {

@@ -99,4 +99,10 @@ private:
     Clock m_clock;
     QByteArray m_readBuffer;
     QByteArray m_sendBuffer;
+    // The sender reads each block while the one before it travels: the answer finds it ready.
+    void readNextBlock();
+    qint64 m_nextCount = 0;    // what the read gave: bytes, 0 at the end, -1 on an error
+    QByteArray m_nextPacket;   // the data packet of those bytes, built
+    // The receiver answers a block before storing it; one that could not be stored ends the answers.
+    bool m_writeFailed = false;
 };

@@ -1,5 +1,6 @@
 #include "PeerFraming.h"
 
+#include <QIODevice>
 #include <QtEndian>
 
 namespace PeerFraming {
@@ -17,18 +18,35 @@ QByteArray frame(QByteArrayView message)
     return framed;
 }
 
-void Reader::append(QByteArrayView bytes)
+// Drops what was handed out before the buffer grows, so it never holds more than a message
+// and whatever arrived behind it; an emptied buffer keeps its room for the next message.
+void Reader::dropHandedOut()
 {
-    // Drop what was handed out before the buffer grows, so it never holds more than a message
-    // and whatever arrived behind it.
     if (m_offset > 0 && m_offset == m_buffer.size()) {
-        m_buffer.clear();
+        m_buffer.resize(0);
         m_offset = 0;
     } else if (m_offset > kMaxMessage) {
         m_buffer.remove(0, m_offset);
         m_offset = 0;
     }
+}
+
+void Reader::append(QByteArrayView bytes)
+{
+    dropHandedOut();
     m_buffer.append(bytes.data(), bytes.size());
+}
+
+void Reader::appendFrom(QIODevice &device)
+{
+    dropHandedOut();
+    const qint64 available = device.bytesAvailable();
+    if (available <= 0)
+        return;
+    const qsizetype before = m_buffer.size();
+    m_buffer.resize(before + available);
+    const qint64 read = device.read(m_buffer.data() + before, available);
+    m_buffer.resize(before + qMax<qint64>(read, 0));
 }
 
 Reader::Next Reader::next(QByteArray &message)

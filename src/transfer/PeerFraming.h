@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QIODevice;
+
 // Messages on a peer session's byte stream: a 4-byte big-endian length N (1 ≤ N ≤ 65536),
 // then N bytes. Pure: the reader is fed whatever arrived and hands out whole messages.
 namespace PeerFraming {
@@ -20,12 +22,15 @@ public:
     enum class Next { Message, Incomplete, Bad };
 
     void append(QByteArrayView bytes);
+    // What the device has, read straight into the buffer.
+    void appendFrom(QIODevice &device);
     // The next whole message into `message`; Bad (for good: the stream cannot be trusted any
     // more) when a length is outside 1..65536.
     Next next(QByteArray &message);
     qsizetype buffered() const { return m_buffer.size() - m_offset; }
 
 private:
+    void dropHandedOut();
     QByteArray m_buffer;
     qsizetype m_offset = 0;
     bool m_bad = false;

@@ -201,7 +201,7 @@ void PeerTransport::readMessages(const QString &peerId)
     auto it = m_peers.find(peerId);
     if (it == m_peers.end() || !it->link)
         return;
-    it->reader.append(it->link->stream()->readAll());
+    it->reader.appendFrom(*it->link->stream());
     QByteArray message;
     for (;;) {
         it = m_peers.find(peerId);

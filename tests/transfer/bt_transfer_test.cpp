@@ -14,6 +14,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "RecordingUiHost.h"
 #include "TestEnvironment.h"
 
@@ -111,6 +114,8 @@ private Q_SLOTS:
     void existingFileReplacedOnlyAfterMatchingCrc();
     void senderWatchdogAfterUnansweredEnd();
     void receiverTimeoutDeletesPartialFile();
+    void blockNotStoredStallsTheTransfer_data();
+    void blockNotStoredStallsTheTransfer();
     void packetsWithNoFileOpenAreDropped();
     void unexpectedAcknowledgementStallsTheSender();
     void peerLeavingInterruptsTheReceiver();
@@ -262,6 +267,59 @@ void BTfileTransferTest::receiverTimeoutDeletesPartialFile()
     QVERIFY(!pair.receiver.fh());
     QVERIFY(!QFile::exists(partial));
     QVERIFY(!QFile::exists(env.documents() + QStringLiteral("/b.csv")));
+}
+
+void BTfileTransferTest::blockNotStoredStallsTheTransfer_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<QList<int>>("senderTypes");
+    QTest::addColumn<int>("answers");
+    // 100,000 bytes go in four blocks of 25,000; the third one passes the limit.
+    QTest::newRow("a middle block") << qint64(100000) << qint64(60000)
+                                    << QList<int>{PacketFileHeader, PacketData, PacketData, PacketData, PacketData} << 4;
+    QTest::newRow("the last block") << qint64(3) << qint64(2)
+                                    << QList<int>{PacketFileHeader, PacketData, PacketData, PacketData, PacketEnd} << 4;
+}
+
+void BTfileTransferTest::blockNotStoredStallsTheTransfer()
+{
+    QFETCH(qint64, size);
+    QFETCH(qint64, limit);
+    QFETCH(QList<int>, senderTypes);
+    QFETCH(int, answers);
+    TestEnvironment env;
+    QDir().mkpath(env.path(QStringLiteral("outbox")));
+    const QString source = env.path(QStringLiteral("outbox/c.bin"));
+    writeRandomFile(source, size);
+    Pair pair;
+    QVERIFY(pair.sender.setFile(source));
+    // Files of this process may not grow past `limit`: the receiver's write comes up short.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit lowered = saved;
+    lowered.rlim_cur = rlim_t(limit);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    DevLog::setConsoleEnabled(false);
+    pair.sender.sendFileHeader();
+    pair.run();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    DevLog::setConsoleEnabled(true);
+
+    // The block that was not stored was already answered; nothing after it is, not even an end.
+    QCOMPARE(pair.senderSide.types(), senderTypes);
+    QCOMPARE(pair.receiverSide.types(), QList<int>(answers, PacketAck));
+    QVERIFY(!pair.senderSide.statuses.contains(L("KbtTXok")));
+    QVERIFY(!pair.receiverSide.statuses.contains(L("KbtFileReceived")));
+    const QString partial = env.documents() + QStringLiteral("/c.bin.part");
+    QVERIFY(QFile::exists(partial));
+    pair.now += BTfileTransfer::kPacketTimeout + 1;
+    pair.receiver.watchDog();
+    QCOMPARE(pair.receiverSide.statuses.last(), L("KTimeout"));
+    QVERIFY(!QFile::exists(partial));
+    QVERIFY(!QFile::exists(env.documents() + QStringLiteral("/c.bin")));
 }
 
 void BTfileTransferTest::packetsWithNoFileOpenAreDropped()
