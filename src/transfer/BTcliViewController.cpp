@@ -1,6 +1,5 @@
 #include "BTcliViewController.h"
 
-#include "PeerDirectory.h"
 #include "PeerTransport.h"
 #include "platform/DeviceFacts.h"
 #include "platform/Localization.h"
@@ -47,7 +46,7 @@ void BTcliViewController::showPicker()
             return;
         }
     }
-    const std::optional<QString> address = pickAddress();
+    const std::optional<QString> address = pickAddress(m_directory->entries());
     if (!address || address->trimmed().isEmpty()) {
         leave();
         return;
@@ -58,12 +57,11 @@ void BTcliViewController::showPicker()
     session->connectToPeer(_peerId);
 }
 
-std::optional<QString> BTcliViewController::pickAddress()
+std::optional<QString> BTcliViewController::pickAddress(const QList<PeerDirectory::Entry> &found)
 {
     UiHost *host = UiHost::current();
     if (!host)
         return std::nullopt;
-    const QList<PeerDirectory::Entry> found = m_directory->entries();
     if (!found.isEmpty()) {
         QStringList rows;
         for (const PeerDirectory::Entry &entry : found)

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "BTTransferScreen.h"
+#include "PeerDirectory.h"
 #include "shell/ScreenInterfaces.h"
-
-class PeerDirectory;
 
 // The sending screen (screen 14, "BT client"): the user picks the peer (one that the directory
 // found, or a typed "host[:port]"), and once the peer accepted, the one file handed over by the file list is
@@ -24,15 +23,15 @@ public:
     // answers) and "Connect to address…"; connects to the chosen one. Cancelled, it leaves the
     // screen.
     void showPicker();
+    // The picker's questions: the peers found, "Connect to address…" and Cancel, then the
+    // typed address if asked for. The chosen peer's address; none when the user cancelled.
+    static std::optional<QString> pickAddress(const QList<PeerDirectory::Entry> &found);
 
 protected:
     void peerConnected() override;
     void connectionWithPeerFailed(const QString &peerId, const QString &message) override;
 
 private:
-    // The chosen peer's address; none when the user cancelled.
-    std::optional<QString> pickAddress();
-
     bool m_pickerShown = false;
     PeerDirectory *m_directory = nullptr;
 };

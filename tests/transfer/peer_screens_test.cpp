@@ -98,6 +98,7 @@ private Q_SLOTS:
     void leavingTheSenderInterruptsTheReceiver();
     void portInUseShowsErrorAndLeaves();
     void cancelledPickerLeaves();
+    void pickerOffersThePeersFound();
     void withoutDaemonOrAdapterOnlyTheAddressIsOffered_data();
     void withoutDaemonOrAdapterOnlyTheAddressIsOffered();
     void fileListSendsThroughTheSendingScreen();
@@ -278,6 +279,28 @@ void PeerScreensTest::cancelledPickerLeaves()
     QCOMPARE(host.lastText(), L("KPeerConnectToAddress"));
     QVERIFY(!sending->conSession());
     delete sending;
+}
+
+void PeerScreensTest::pickerOffersThePeersFound()
+{
+    RecordingUiHost host;
+    const QList<PeerDirectory::Entry> found{{QStringLiteral("Vennaro (192.168.1.20:8090)"), QStringLiteral("192.168.1.20:8090")},
+                                            {QStringLiteral("Ana's laptop (Bluetooth)"), QStringLiteral("bt:00:1A:7D:DA:71:13")}};
+    host.answers.enqueue(1);
+    QCOMPARE(BTcliViewController::pickAddress(found), QStringLiteral("bt:00:1A:7D:DA:71:13"));
+    QCOMPARE(host.alerts.last().buttons, (QStringList{found[0].label, found[1].label, L("KPeerConnectToAddress"), L("KCancel")}));
+    QCOMPARE(host.lastText(), L("KPeerChoose"));
+    // "Connect to address…" asks for one; Cancel, on either question, chooses nothing.
+    host.answers.enqueue(2);
+    host.textAnswers.enqueue(QStringLiteral("10.0.0.5:9000"));
+    QCOMPARE(BTcliViewController::pickAddress(found), QStringLiteral("10.0.0.5:9000"));
+    host.answers.enqueue(2);
+    host.textAnswers.enqueue(std::nullopt);
+    QCOMPARE(BTcliViewController::pickAddress(found), std::nullopt);
+    host.answers.enqueue(3);
+    const qsizetype asked = host.alerts.size();
+    QCOMPARE(BTcliViewController::pickAddress(found), std::nullopt);
+    QCOMPARE(host.alerts.size(), asked + 1);
 }
 
 void PeerScreensTest::withoutDaemonOrAdapterOnlyTheAddressIsOffered_data()
