@@ -9,11 +9,28 @@ void ImportGroups::add(const ABRecordRef &person, const QString &name)
 {
     if (name.isEmpty() || ABSources::selectedSourceIsExchange())
         return;
-    if (!m_seen.contains(name)) {
-        m_seen.insert(name);
+    auto seen = m_seen.constFind(name);
+    if (seen == m_seen.cend()) {
+        seen = m_seen.insert(name);
         m_names.append(name);
     }
-    m_members.append({person, name});
+    // The name text is shared with the group's entry, not held once per member.
+    m_members.append({person, kABRecordInvalidID, *seen});
+    constexpr qsizetype kBlock = 1000;
+    if (m_members.size() % kBlock == 0)
+        keepWrittenByIdentifier();
+}
+
+void ImportGroups::keepWrittenByIdentifier()
+{
+    // The book writes additions in the order they were made: the written ones come first.
+    for (; m_firstHeld < m_members.size(); ++m_firstHeld) {
+        Member &member = m_members[m_firstHeld];
+        if (member.person->recordID() == kABRecordInvalidID)
+            return;
+        member.id = member.person->recordID();
+        member.person.reset();
+    }
 }
 
 void ImportGroups::createMissingGroups(ABAddressBook &book) const
@@ -35,14 +52,17 @@ void ImportGroups::addMembers(const char *operation) const
     QHash<QString, ABRecordRef> groups;
     for (const QString &name : m_names)
         groups.insert(name, ABSources::findGroupByName(*book, name));
-    for (const auto &[person, name] : m_members) {
-        ABRecordRef group = groups.value(name);
-        // A saved person joins by its identifier: it need not be loaded into this handle again.
+    for (const Member &member : m_members) {
+        ABRecordRef group = groups.value(member.name);
+        ABRecordRef person = member.person ? member.person : book->personWithRecordID(member.id);
         QString error;
         if (!group)
-            DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(name));
-        else if (person->recordID() == kABRecordInvalidID || !group->addMember(person, &error))
+            DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(member.name));
+        else if (!person || person->recordID() == kABRecordInvalidID || !group->addMember(person, &error))
             DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
+        // A member joins by its identifier: the records read for it are let go again.
+        if (!member.person)
+            book->releaseUnusedRecords();
     }
     QString error;
     if (!book->save(&error))

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <utility>
-
 // The group pass of a reader: group names met while reading and the (person, group) pairs,
 // applied after the people are saved, because a person gets its identifier only then.
 class ImportGroups {
@@ -25,7 +23,17 @@ public:
     void addMembers(const char *operation) const;
 
 private:
+    // A member is held as a record until the address book wrote it (a large import writes as
+    // it reads), then by its identifier only, so that the import does not keep every person.
+    struct Member {
+        ABRecordRef person;
+        ABRecordID id = kABRecordInvalidID;
+        QString name;
+    };
+    void keepWrittenByIdentifier();
+
     QStringList m_names;
     QSet<QString> m_seen;
-    QList<std::pair<ABRecordRef, QString>> m_members;
+    QList<Member> m_members;
+    qsizetype m_firstHeld = 0; // members before it are kept by identifier
 };

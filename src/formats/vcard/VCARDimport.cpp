@@ -124,18 +124,21 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             *error = QStringLiteral("A line is longer than %1 bytes.").arg(FileLines::maxLineBytes());
         return -1;
     }
-    const QByteArray bytes = file.readAll();
     QString text;
-    if (charSet == 0) {
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        text = decoder(bytes);
-        if (decoder.hasError()) {
-            if (error)
-                *error = QStringLiteral("The file is not UTF-8 text.");
-            return -2;
+    {
+        // The bytes are let go once decoded: the lines built below are the larger part.
+        const QByteArray bytes = file.readAll();
+        if (charSet == 0) {
+            QStringDecoder decoder(QStringDecoder::Utf8);
+            text = decoder(bytes);
+            if (decoder.hasError()) {
+                if (error)
+                    *error = QStringLiteral("The file is not UTF-8 text.");
+                return -2;
+            }
+        } else {
+            text = QString::fromLatin1(bytes);
         }
-    } else {
-        text = QString::fromLatin1(bytes);
     }
 
     const qsizetype begins = VCardLines::countMarkers(text, QStringLiteral("BEGIN:"), kMaxCards);

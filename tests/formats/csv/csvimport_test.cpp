@@ -182,6 +182,29 @@ private Q_SLOTS:
         QVERIFY(noLast->copyMultiValue(kABPersonPhoneProperty).isEmpty());
     }
 
+    void manyRowsJoinTheirGroupsInOrder()
+    {
+        TestEnvironment env;
+        // More rows than the address book holds back before writing them: members written
+        // early join by identifier, the rest as records, all in row order.
+        QByteArray csv("lastname,group\n");
+        for (int i = 0; i < 2500; ++i)
+            csv += "P" + QByteArray::number(i) + (i % 2 ? ",Odd\n" : ",Even\n");
+        std::shared_ptr<CSVimport> importer = importerFor(env, csv);
+        QVERIFY(importer);
+        QCOMPARE(importer->importWithTagert(nullptr, FieldFilter::Default), 2500);
+        ABAddressBookRef book = env.open();
+        for (const ABRecordRef &group : book->copyArrayOfAllGroups()) {
+            const QList<ABRecordRef> members = group->copyArrayOfAllMembers();
+            QCOMPARE(members.size(), 1250);
+            const int first = group->copyText(kABGroupNameProperty) == QLatin1String("Odd") ? 1 : 0;
+            for (int i = 0; i < members.size(); i += 211)
+                QCOMPARE(members[i]->copyText(kABPersonLastNameProperty), QStringLiteral("P%1").arg(first + 2 * i));
+            QCOMPARE(members.last()->copyText(kABPersonLastNameProperty), QStringLiteral("P%1").arg(first + 2498));
+        }
+        QCOMPARE(book->copyArrayOfAllGroups().size(), 2);
+    }
+
     void failedSaveIsAnError()
     {
         TestEnvironment env;
