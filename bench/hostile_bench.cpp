@@ -82,6 +82,8 @@ Outcome runImport(const BenchScratch &scratch, const QString &path)
     QFile::remove(scratch.addressBook());
     QElapsedTimer clock;
     clock.start();
+    // Unflushed lines would be written once more by the child.
+    std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
         freopen("/dev/null", "w", stdout);
