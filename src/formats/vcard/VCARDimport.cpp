@@ -124,25 +124,21 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             *error = QStringLiteral("A line is longer than %1 bytes.").arg(FileLines::maxLineBytes());
         return -1;
     }
-    QString text;
-    {
-        // The bytes are let go once decoded: the lines built below are the larger part.
-        const QByteArray bytes = file.readAll();
-        if (charSet == 0) {
-            QStringDecoder decoder(QStringDecoder::Utf8);
-            text = decoder(bytes);
-            if (decoder.hasError()) {
-                if (error)
-                    *error = QStringLiteral("The file is not UTF-8 text.");
-                return -2;
-            }
-        } else {
-            text = QString::fromLatin1(bytes);
+    // The file stays in its bytes: lines are decoded one at a time as they are read.
+    QByteArray text = file.readAll();
+    if (charSet == 0) {
+        if (!text.isValidUtf8()) {
+            if (error)
+                *error = QStringLiteral("The file is not UTF-8 text.");
+            return -2;
         }
+        // As a decoder of the whole text would, the byte order mark is dropped.
+        if (text.startsWith("\xEF\xBB\xBF"))
+            text.remove(0, 3);
     }
 
-    const qsizetype begins = VCardLines::countMarkers(text, QStringLiteral("BEGIN:"), kMaxCards);
-    const qsizetype ends = VCardLines::countMarkers(text, QStringLiteral("END:"), kMaxCards);
+    const qsizetype begins = VCardLines::countMarkers(text, "BEGIN:", kMaxCards);
+    const qsizetype ends = VCardLines::countMarkers(text, "END:", kMaxCards);
     if (begins < 0 || ends < 0) {
         DevLog::log(QStringLiteral("FAILSAFE more than %1 cards?").arg(kMaxCards));
         if (error)
@@ -155,8 +151,8 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             *error = QStringLiteral("The numbers of BEGIN: and END: lines differ.");
         return -1;
     }
-    text.remove(QLatin1Char('\r'));
-    std::optional<QStringList> lines = VCardLines::logicalLines(text, FileLines::maxLineBytes());
+    text.removeIf([](char c) { return c == '\r'; });
+    std::optional<VCardLines::LineTable> lines = VCardLines::logicalLines(std::move(text), FileLines::maxLineBytes());
     if (!lines) {
         if (error)
             *error = QStringLiteral("A folded line is longer than %1 bytes.").arg(FileLines::maxLineBytes());
@@ -188,8 +184,8 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     m_book = ABSources::openAddressBook("importIt", &error);
     if (!m_book)
         return ImportOutcome::failure(error);
-    for (const QString &line : std::as_const(m_lines))
-        processLine(line);
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        processLine(m_encoding == 0 ? QString::fromUtf8(m_lines.at(i)) : QString::fromLatin1(m_lines.at(i)));
     // A card left open at the end of the file is dropped.
     m_person.reset();
     int result = m_records;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VCardLines.h"
+
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABMultiValue.h"
 
@@ -59,7 +61,7 @@ private:
     bool wants(uint32_t bit) const { return (m_mask & bit) != 0; }
 
     int m_encoding = 0;            // 0 UTF-8, else ISO 8859-1
-    QStringList m_lines;           // logical lines after unfolding
+    VCardLines::LineTable m_lines; // logical lines after unfolding
     int m_numitems = 0;            // cards counted when loading
     uint32_t m_mask = 0;
     ProgressTarget *m_target = nullptr;

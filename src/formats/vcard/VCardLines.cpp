@@ -2,25 +2,25 @@
 
 namespace {
 
-bool endsWithSingleBackslash(const QString &line)
+bool endsWithSingleBackslash(QByteArrayView line)
 {
     const qsizetype n = line.size();
-    return n > 0 && line[n - 1] == QLatin1Char('\\') && (n == 1 || line[n - 2] != QLatin1Char('\\'));
+    return n > 0 && line[n - 1] == '\\' && (n == 1 || line[n - 2] != '\\');
 }
 
 // vCard 2.1 writers break long quoted-printable values with "=" at the end of a line and go on
 // at the start of the next line, without the blank that folding needs.
-bool isQuotedPrintableSoftBreak(const QString &line)
+bool isQuotedPrintableSoftBreak(QByteArrayView line)
 {
-    if (!line.endsWith(QLatin1Char('=')))
+    if (!line.endsWith('='))
         return false;
-    const qsizetype colon = line.indexOf(QLatin1Char(':'));
-    return colon > 0 && QStringView(line).left(colon).contains(QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive);
+    const qsizetype colon = line.indexOf(':');
+    return colon > 0 && line.first(colon).toByteArray().toUpper().contains("QUOTED-PRINTABLE");
 }
 
 } // namespace
 
-qsizetype VCardLines::countMarkers(const QString &text, const QString &marker, qsizetype maxCards)
+qsizetype VCardLines::countMarkers(QByteArrayView text, QByteArrayView marker, qsizetype maxCards)
 {
     // Markers count at the start of a line only, in any letter case ("begin:vcard" of some
     // mail programs), so that a value holding "end:" does not unbalance the count.
@@ -28,9 +28,9 @@ qsizetype VCardLines::countMarkers(const QString &text, const QString &marker, q
     qsizetype at = 0;
     const qsizetype size = text.size();
     while (at < size) {
-        if (QStringView(text).mid(at, marker.size()).compare(marker, Qt::CaseInsensitive) == 0 && ++count >= maxCards)
+        if (text.sliced(at, qMin(marker.size(), size - at)).compare(marker, Qt::CaseInsensitive) == 0 && ++count >= maxCards)
             return -1;
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), at);
+        const qsizetype end = text.indexOf('\n', at);
         if (end < 0)
             break;
         at = end + 1;
@@ -38,38 +38,68 @@ qsizetype VCardLines::countMarkers(const QString &text, const QString &marker, q
     return count;
 }
 
-std::optional<QStringList> VCardLines::logicalLines(const QString &text, qsizetype maxChars)
+std::optional<VCardLines::LineTable> VCardLines::logicalLines(QByteArray text, qsizetype maxBytes)
 {
-    const QList<QStringView> physical = QStringView(text).split(QLatin1Char('\n'));
-    QStringList lines;
-    qsizetype next = 0;
-    while (next < physical.size()) {
-        QString line = physical[next++].toString();
-        line.replace(QLatin1String("\\,"), QLatin1String(","));
-        if (line.isEmpty())
+    // Every logical line is as long as its physical lines or shorter, so the lines are written
+    // over the text from its start: `write` never passes `read`.
+    char *chars = text.data();
+    const qsizetype size = text.size();
+    qsizetype read = 0;
+    qsizetype write = 0;
+    // The physical lines: each up to the next LF; the text after the last LF is one too.
+    auto nextPhysical = [&](qsizetype &from, qsizetype &to) {
+        from = read;
+        const qsizetype lf = text.indexOf('\n', read);
+        to = lf < 0 ? size : lf;
+        read = to + 1;
+    };
+    auto copy = [&](qsizetype from, qsizetype to, bool unescapeCommas) {
+        for (qsizetype i = from; i < to; ++i) {
+            if (unescapeCommas && chars[i] == '\\' && i + 1 < to && chars[i + 1] == ',') {
+                chars[write++] = ',';
+                ++i;
+            } else {
+                chars[write++] = chars[i];
+            }
+        }
+    };
+    LineTable table;
+    qsizetype lineStart = 0;
+    bool haveLine = false;
+    while (read <= size) {
+        qsizetype from = 0, to = 0;
+        nextPhysical(from, to);
+        if (from == to)
             continue;
-        const bool folded = line[0] == QLatin1Char(' ') || line[0] == QLatin1Char('\t');
-        if (!lines.isEmpty() && folded) {
-            QString &current = lines.last();
-            if (current.endsWith(QLatin1Char('=')))
-                current.chop(1);
-            current += QStringView(line).mid(1);
-        } else if (!lines.isEmpty() && isQuotedPrintableSoftBreak(lines.last())) {
-            lines.last().chop(1);
-            lines.last() += line;
+        const QByteArrayView current(chars + lineStart, write - lineStart);
+        const bool folded = chars[from] == ' ' || chars[from] == '\t';
+        if (haveLine && folded) {
+            if (current.endsWith('='))
+                --write;
+            copy(from + 1, to, true);
+        } else if (haveLine && isQuotedPrintableSoftBreak(current)) {
+            --write;
+            copy(from, to, true);
         } else {
-            lines.append(line);
+            if (haveLine)
+                table.m_ends.append(write);
+            lineStart = write;
+            haveLine = true;
+            copy(from, to, true);
         }
-        QString &current = lines.last();
-        while (endsWithSingleBackslash(current) && next < physical.size()) {
-            current.chop(1);
-            current += QLatin1Char('\n');
-            current += physical[next++];
+        while (endsWithSingleBackslash(QByteArrayView(chars + lineStart, write - lineStart)) && read <= size) {
+            chars[write - 1] = '\n';
+            nextPhysical(from, to);
+            copy(from, to, false);
         }
-        if (current.size() > maxChars)
+        if (write - lineStart > maxBytes)
             return std::nullopt;
     }
-    return lines;
+    if (haveLine)
+        table.m_ends.append(write);
+    text.truncate(write);
+    table.m_text = std::move(text);
+    return table;
 }
 
 QStringList VCardLines::splitValue(const QString &value, bool split)

@@ -63,11 +63,25 @@ private Q_SLOTS:
                                             "next line\\, raw\n"
                                             "D:two\\\\\n"
                                             "E:end");
-        QCOMPARE(VCardLines::logicalLines(text, 100),
+        auto lines = [](const QString &text, qsizetype maxChars) -> std::optional<QStringList> {
+            const std::optional<VCardLines::LineTable> table = VCardLines::logicalLines(text.toUtf8(), maxChars);
+            if (!table)
+                return std::nullopt;
+            QStringList list;
+            for (qsizetype i = 0; i < table->size(); ++i)
+                list.append(QString::fromUtf8(table->at(i)));
+            return list;
+        };
+        QCOMPARE(lines(text, 100),
                  (std::optional<QStringList>{{QStringLiteral("A:12"), QStringLiteral("B;ENCODING=QUOTED-PRINTABLE:xyz"),
                               QStringLiteral("C:a, b\nnext line\\, raw"), QStringLiteral("D:two\\\\"),
                               QStringLiteral("E:end")}}));
-        QCOMPARE(VCardLines::logicalLines(text, 30), std::nullopt);
+        QCOMPARE(lines(text, 30), std::nullopt);
+        // A backslash at the very end takes the empty text after the last LF; a fold at the
+        // start has no line to continue and starts one.
+        QCOMPARE(lines(QStringLiteral("X:a\\\n"), 100), (std::optional<QStringList>{{QStringLiteral("X:a\n")}}));
+        QCOMPARE(lines(QStringLiteral(" F:1\n\\,"), 100), (std::optional<QStringList>{{QStringLiteral(" F:1"), QStringLiteral(",")}}));
+        QCOMPARE(lines(QString(), 100), (std::optional<QStringList>{QStringList()}));
     }
 
     void quotedPrintableDecoding_data()
