@@ -485,6 +485,8 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     record->m_connection = m_connection;
     record->m_nameFormat = compositeNameFormat();
     record->m_change = ABRecord::Change::Added;
+    if (!record->m_pendingMembers.isEmpty())
+        m_groupsWithPendingMembers.append(record);
     m_added.append(record);
     // An import of a large file must not hold every person until its save: each block of
     // additions goes to the database at once, or, when that cannot be, waits in the compact
@@ -533,6 +535,12 @@ void ABAddressBook::writeAdditionsEarly()
         m_releaseCandidates.append(record->recordID());
     }
     m_added.clear();
+    m_groupsWithPendingMembers.removeIf([](const std::weak_ptr<ABRecord> &weak) {
+        const ABRecordRef group = weak.lock();
+        if (group)
+            group->keepWrittenMembersByID();
+        return !group || group->m_pendingMembers.isEmpty();
+    });
     releaseUnusedRecords();
 }
 
@@ -605,6 +613,7 @@ void ABAddressBook::revert()
     m_loaded.clear();
     m_releaseCandidates.clear();
     m_heldRecords.clear();
+    m_groupsWithPendingMembers.clear();
 }
 
 bool ABAddressBook::save(QString *error)

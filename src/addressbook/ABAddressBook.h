@@ -128,6 +128,8 @@ private:
     // (with m_lostError) until revert().
     enum class EarlyWrites { None, Open, Refused, Lost };
     EarlyWrites m_earlyWrites = EarlyWrites::None;
+    // Groups that were given members without an identifier, to be told once those are written.
+    QList<std::weak_ptr<ABRecord>> m_groupsWithPendingMembers;
     ABRecordID m_firstEarlyID = kABRecordInvalidID;
     QString m_lostError;
 };

@@ -240,6 +240,10 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
         if (!m_pendingMemberSet.contains(person.get())) {
             m_pendingMemberSet.insert(person.get());
             m_pendingMembers.append(person);
+            if (m_pendingMembers.size() == 1) {
+                if (ABAddressBookRef book = m_book.lock())
+                    book->m_groupsWithPendingMembers.append(weak_from_this());
+            }
         }
     } else if (!m_memberIDSet.contains(person->recordID())) {
         m_memberIDSet.insert(person->recordID());
@@ -247,6 +251,21 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
     }
     m_membersChanged = true;
     return true;
+}
+
+void ABRecord::keepWrittenMembersByID()
+{
+    // Only the written start of the list moves, so that the members keep their order.
+    qsizetype written = 0;
+    for (; written < m_pendingMembers.size() && m_pendingMembers[written]->recordID() != kABRecordInvalidID; ++written) {
+        const ABRecord *member = m_pendingMembers[written].get();
+        m_pendingMemberSet.remove(member);
+        if (!m_memberIDSet.contains(member->recordID())) {
+            m_memberIDSet.insert(member->recordID());
+            m_memberIDs.append(member->recordID());
+        }
+    }
+    m_pendingMembers.remove(0, written);
 }
 
 bool ABRecord::removeMember(const ABRecordRef &person, QString *error)

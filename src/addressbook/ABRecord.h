@@ -80,6 +80,9 @@ private:
     // Sets a scalar value the handle keeps up to date (the dates of the save) without
     // decoding a record that waits in the stored form.
     void setKeptValue(ABPropertyID property, const QVariant &value);
+    // Members added before they had an identifier and written since are kept by identifier:
+    // a group of a large import does not hold all its people.
+    void keepWrittenMembersByID();
     QHash<ABPropertyID, QVariant> m_values;
     QByteArray m_stored;
     bool m_valuesChanged = false;
