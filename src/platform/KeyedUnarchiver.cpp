@@ -258,7 +258,7 @@ Result<QVariant> GraphReader::decodeInstance(plist_t object, int depth)
 
 } // namespace
 
-Result<QVariant> KeyedUnarchiver::unarchive(const QByteArray &bytes)
+Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
 {
     if (bytes.size() < 8 || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max()
         || std::memcmp(bytes.constData(), "bplist00", 8) != 0)
@@ -267,6 +267,8 @@ Result<QVariant> KeyedUnarchiver::unarchive(const QByteArray &bytes)
         return Error{sound.error()};
     plist_t parsed = nullptr;
     plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &parsed);
+    // The parsed tree holds all it needs: a large archive does not keep its bytes as well.
+    bytes = QByteArray();
     if (!parsed)
         return bad("a damaged binary property list");
     PlistPtr root(parsed);

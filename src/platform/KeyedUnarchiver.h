@@ -15,5 +15,5 @@
 // KeyedArchive::kMaxDepth, unknown classes, key and value lists of different lengths. Work
 // and memory stay proportional to the input: each object is decoded once and shared.
 namespace KeyedUnarchiver {
-Result<QVariant> unarchive(const QByteArray &bytes);
+Result<QVariant> unarchive(QByteArray bytes);
 }
