@@ -515,12 +515,7 @@ void ABAddressBook::writeAdditionsEarly()
     for (const ABRecordRef &record : std::as_const(m_added)) {
         QString error;
         if (!insertAdded(insert, record, now, &error)) {
-            m_connection->exec("ROLLBACK");
-            for (const ABRecordRef &added : std::as_const(m_added))
-                added->m_id = kABRecordInvalidID;
-            forgetEarlyWrites();
-            m_earlyWrites = EarlyWrites::Lost;
-            m_lostError = error;
+            rollBack(error);
             return;
         }
     }
@@ -667,8 +662,17 @@ bool ABAddressBook::save(QString *error)
         m_heldRecords.clear();
         return true;
     }
-    if (error && error->isEmpty())
-        *error = m_connection->error();
+    const QString failure = error && !error->isEmpty() ? *error : m_connection->error();
+    if (error)
+        *error = failure;
+    rollBack(failure);
+    return false;
+}
+
+// After a failed write: nothing of the transaction stays. Additions written ahead are gone
+// with it, so the handle's saves fail with `failure` until revert().
+void ABAddressBook::rollBack(const QString &failure)
+{
     m_connection->exec("ROLLBACK");
     // New records keep no identifier from the failed attempt.
     for (const ABRecordRef &record : std::as_const(m_added))
@@ -676,9 +680,8 @@ bool ABAddressBook::save(QString *error)
     if (m_earlyWrites == EarlyWrites::Open) {
         forgetEarlyWrites();
         m_earlyWrites = EarlyWrites::Lost;
-        m_lostError = error ? *error : m_connection->error();
+        m_lostError = failure;
     }
-    return false;
 }
 
 bool ABAddressBook::insertAdded(ABConnection::Statement &insert, const ABRecordRef &record, const QVariant &now, QString *error)

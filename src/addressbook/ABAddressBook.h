@@ -106,6 +106,7 @@ private:
     bool insertAdded(ABConnection::Statement &insert, const ABRecordRef &record, const QVariant &now, QString *error);
     void writeAdditionsEarly();
     void forgetEarlyWrites();
+    void rollBack(const QString &failure);
     bool isPending(const ABRecordRef &record) const;
 
     std::shared_ptr<ABConnection> m_connection;

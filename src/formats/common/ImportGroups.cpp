@@ -5,6 +5,11 @@
 
 #include <QHash>
 
+namespace {
+// Members are looked at in blocks of the size the address book writes additions in.
+constexpr qsizetype kBlock = 1000;
+}
+
 void ImportGroups::add(const ABRecordRef &person, const QString &name)
 {
     if (name.isEmpty() || ABSources::selectedSourceIsExchange())
@@ -16,7 +21,6 @@ void ImportGroups::add(const ABRecordRef &person, const QString &name)
     }
     // The name text is shared with the group's entry, not held once per member.
     m_members.append({person, kABRecordInvalidID, *seen});
-    constexpr qsizetype kBlock = 1000;
     if (m_members.size() % kBlock == 0)
         keepWrittenByIdentifier();
 }
@@ -52,17 +56,24 @@ void ImportGroups::addMembers(const char *operation) const
     QHash<QString, ABRecordRef> groups;
     for (const QString &name : m_names)
         groups.insert(name, ABSources::findGroupByName(*book, name));
-    for (const Member &member : m_members) {
-        ABRecordRef group = groups.value(member.name);
-        ABRecordRef person = member.person ? member.person : book->personWithRecordID(member.id);
-        QString error;
-        if (!group)
-            DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(member.name));
-        else if (!person || person->recordID() == kABRecordInvalidID || !group->addMember(person, &error))
-            DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
-        // A member joins by its identifier: the records read for it are let go again.
-        if (!member.person)
-            book->releaseUnusedRecords();
+    // Members kept by identifier are read a block at a time, in one pass each, and let go again.
+    for (qsizetype first = 0; first < m_members.size(); first += kBlock) {
+        book->releaseUnusedRecords();
+        const QList<Member> block = m_members.mid(first, kBlock);
+        QList<ABRecordID> ids;
+        for (const Member &member : block)
+            ids.append(member.person ? kABRecordInvalidID : member.id);
+        const QList<ABRecordRef> read = book->peopleWithRecordIDs(ids);
+        for (qsizetype i = 0; i < block.size(); ++i) {
+            const Member &member = block[i];
+            ABRecordRef group = groups.value(member.name);
+            const ABRecordRef &person = member.person ? member.person : read[i];
+            QString error;
+            if (!group)
+                DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(member.name));
+            else if (!person || person->recordID() == kABRecordInvalidID || !group->addMember(person, &error))
+                DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
+        }
     }
     QString error;
     if (!book->save(&error))
