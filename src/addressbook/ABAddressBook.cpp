@@ -219,7 +219,7 @@ ABRecordRef ABAddressBook::adopt(ABRecordType type, ABRecordID id, ABRecordID so
         return known;
     ABRecordRef record(new ABRecord(type, sourceID));
     record->m_id = id;
-    record->m_stored = values;
+    record->m_stored.assign(values);
     record->m_connection = m_connection;
     record->m_book = weak_from_this();
     record->m_nameFormat = compositeNameFormat();
@@ -333,6 +333,72 @@ void ABAddressBook::forEachPerson(const ABRecordRef &source, const std::function
         if (record->isPerson() && (!source || record->sourceID() == sourceID))
             visit(record);
     }
+}
+
+void ABAddressBook::readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace)
+{
+    if (!passing.m_connection) {
+        passing.m_connection = m_connection;
+        passing.m_book = weak_from_this();
+        passing.m_nameFormat = compositeNameFormat();
+    }
+    passing.m_id = id;
+    passing.m_sourceID = sourceID;
+    passing.m_stored.assign(storedInPlace);
+    passing.m_imageLoaded = false;
+    passing.m_image.reset();
+}
+
+void ABAddressBook::forEachPersonToRead(const ABRecordRef &source, const std::function<void(const ABRecord &person)> &visit)
+{
+    const ABRecordID sourceID = source ? source->recordID() : kABRecordInvalidID;
+    {
+        ABRecord passing(kABPersonType, kABRecordInvalidID);
+        ABConnection::Statement st(*m_connection, source ? "SELECT id, source, vals FROM records WHERE type = 0 AND source = ? ORDER BY id"
+                                                         : "SELECT id, source, vals FROM records WHERE +type = 0 ORDER BY id");
+        if (source)
+            st.bind(1, qint64(sourceID));
+        while (st.step()) {
+            const ABRecordID id = ABRecordID(st.columnInt(0));
+            if (const ABRecordRef known = m_loaded.value(id)) {
+                if (!isPending(known))
+                    visit(*known);
+                continue;
+            }
+            readInPassing(passing, id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)), st.columnBlobInPlace(2));
+            visit(passing);
+        }
+    }
+    for (const ABRecordRef &record : std::as_const(m_added)) {
+        if (record->isPerson() && (!source || record->sourceID() == sourceID))
+            visit(*record);
+    }
+}
+
+void ABAddressBook::forEachPersonToRead(const QList<ABRecordID> &ids, const std::function<void(const ABRecord &person)> &visit)
+{
+    ABRecord passing(kABPersonType, kABRecordInvalidID);
+    ABConnection::Statement st(*m_connection, "SELECT source, vals FROM records WHERE id = ? AND type = 0");
+    // One read transaction for the whole list: the reads see one state of the book.
+    const bool inTransaction = bool(m_connection->exec("BEGIN"));
+    for (ABRecordID id : ids) {
+        if (id < 0)
+            continue;
+        if (const ABRecordRef known = m_loaded.value(id)) {
+            if (known->isPerson() && !isPending(known))
+                visit(*known);
+            continue;
+        }
+        st.reset();
+        st.bind(1, qint64(id));
+        if (st.step()) {
+            readInPassing(passing, id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)), st.columnBlobInPlace(1));
+            visit(passing);
+        }
+    }
+    st.reset();
+    if (inTransaction)
+        m_connection->exec("COMMIT");
 }
 
 int ABAddressBook::personCount(const ABRecordRef &source)
@@ -699,7 +765,7 @@ bool ABAddressBook::insertAdded(ABConnection::Statement &insert, const ABRecordR
     // Written from, and kept in, the compact stored form: a save of many records does not
     // end with all of them decoded.
     record->packValues();
-    insert.bind(3, record->m_stored);
+    insert.bind(3, record->m_stored.bytes());
     insert.step();
     if (insert.failed()) {
         if (error)
@@ -744,7 +810,7 @@ bool ABAddressBook::writeChanges(QString *error)
                 record->setKeptValue(kABPersonModificationDateProperty, now);
             update.reset();
             record->packValues();
-            update.bind(1, record->m_stored);
+            update.bind(1, record->m_stored.bytes());
             update.bind(2, qint64(record->recordID()));
             update.step();
             if (fail(update))

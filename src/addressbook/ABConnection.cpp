@@ -154,6 +154,12 @@ QByteArray ABConnection::Statement::columnBlob(int column) const
     return QByteArray(static_cast<const char *>(data), size);
 }
 
+QByteArray ABConnection::Statement::columnBlobInPlace(int column) const
+{
+    const void *data = sqlite3_column_blob(m_stmt, column);
+    return QByteArray::fromRawData(static_cast<const char *>(data), sqlite3_column_bytes(m_stmt, column));
+}
+
 QString ABConnection::Statement::columnText(int column) const
 {
     const unsigned char *text = sqlite3_column_text(m_stmt, column);

@@ -44,6 +44,8 @@ public:
         void reset();
         qint64 columnInt(int column) const;
         QByteArray columnBlob(int column) const;
+        // The same bytes without a copy: valid until the next step or reset.
+        QByteArray columnBlobInPlace(int column) const;
         QString columnText(int column) const;
         bool columnIsNull(int column) const;
 

@@ -28,19 +28,22 @@ QCollator ABPersonNameCollator()
 
 QString ABPersonSortName(const ABRecord &person, int ordering)
 {
+    return ABPersonSortName(person.copyNames(), ordering);
+}
+
+QString ABPersonSortName(const ABRecord::Names &names, int ordering)
+{
     const bool byLast = ordering == kABPersonSortByLastName;
-    const ABPropertyID order[] = {byLast ? kABPersonLastNameProperty : kABPersonFirstNameProperty,
-                                  byLast ? kABPersonFirstNameProperty : kABPersonLastNameProperty,
-                                  kABPersonMiddleNameProperty};
-    QStringList parts;
-    for (ABPropertyID property : order) {
-        QString part = person.copyText(property);
-        if (!part.isEmpty())
-            parts.append(part);
+    const QString *order[] = {byLast ? &names.last : &names.first, byLast ? &names.first : &names.last, &names.middle};
+    QString sortName;
+    for (const QString *part : order) {
+        if (part->isEmpty())
+            continue;
+        if (!sortName.isEmpty())
+            sortName += QLatin1Char('\t');
+        sortName += *part;
     }
-    if (parts.isEmpty())
-        return person.copyText(kABPersonOrganizationProperty);
-    return parts.join(QLatin1Char('\t'));
+    return sortName.isEmpty() ? names.organization : sortName;
 }
 
 int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int ordering)

@@ -18,6 +18,7 @@ QCollator ABPersonNameCollator();
 // which collates before every letter and digit so that "Anna" < "Anna Berg" < "Annabel"; a
 // person without name parts sorts by organization. Empty when there is nothing to sort by.
 QString ABPersonSortName(const ABRecord &person, int ordering);
+QString ABPersonSortName(const ABRecord::Names &names, int ordering);
 
 // Negative, zero or positive as `a` sorts before, with or after `b`.
 int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int ordering);

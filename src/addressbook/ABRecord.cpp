@@ -59,7 +59,7 @@ QVariant ABRecord::copyValue(ABPropertyID property) const
 {
     // Read from the stored form each time: cheaper than keeping a decoded copy per record.
     if (!m_stored.isEmpty())
-        return ABRecordCodec::decodeOne(m_stored, property);
+        return m_stored.value(property);
     return m_values.value(property);
 }
 
@@ -67,7 +67,7 @@ QHash<ABPropertyID, QVariant> &ABRecord::values()
 {
     if (!m_stored.isEmpty()) {
         m_values.clear();
-        ABRecordCodec::decode(m_stored, m_values);
+        ABRecordCodec::decode(m_stored.bytes(), m_values);
         m_stored.clear();
     }
     return m_values;
@@ -77,16 +77,16 @@ void ABRecord::packValues()
 {
     if (!m_stored.isEmpty())
         return;
-    m_stored = ABRecordCodec::encode(m_values);
+    m_stored.assign(ABRecordCodec::encode(m_values));
     m_values.clear();
 }
 
 void ABRecord::setKeptValue(ABPropertyID property, const QVariant &value)
 {
     if (!m_stored.isEmpty()) {
-        QByteArray patched = ABRecordCodec::withValue(m_stored, property, value);
+        QByteArray patched = ABRecordCodec::withValue(m_stored.bytes(), property, value);
         if (!patched.isEmpty()) {
-            m_stored = std::move(patched);
+            m_stored.assign(std::move(patched));
             return;
         }
     }
@@ -148,22 +148,31 @@ QString ABRecord::copyCompositeName() const
         return copyText(kABGroupNameProperty);
     if (m_type == kABSourceType)
         return copyText(kABSourceNameProperty);
-    const ABPropertyID firstFirst[] = {kABPersonPrefixProperty, kABPersonFirstNameProperty, kABPersonMiddleNameProperty,
-                                       kABPersonLastNameProperty, kABPersonSuffixProperty};
-    const ABPropertyID lastFirst[] = {kABPersonPrefixProperty, kABPersonLastNameProperty, kABPersonFirstNameProperty,
-                                      kABPersonMiddleNameProperty, kABPersonSuffixProperty};
+    return compositeName(copyNames());
+}
+
+ABRecord::Names ABRecord::copyNames() const
+{
+    return {copyText(kABPersonPrefixProperty), copyText(kABPersonFirstNameProperty), copyText(kABPersonMiddleNameProperty),
+            copyText(kABPersonLastNameProperty), copyText(kABPersonSuffixProperty), copyText(kABPersonOrganizationProperty)};
+}
+
+QString ABRecord::compositeName(const Names &names) const
+{
+    const QString *firstFirst[] = {&names.prefix, &names.first, &names.middle, &names.last, &names.suffix};
+    const QString *lastFirst[] = {&names.prefix, &names.last, &names.first, &names.middle, &names.suffix};
     const auto &order = m_nameFormat == kABPersonCompositeNameFormatLastNameFirst ? lastFirst : firstFirst;
-    QStringList parts;
-    for (ABPropertyID property : order) {
-        QString part = copyText(property);
-        if (!part.isEmpty())
-            parts.append(part);
+    QString composite;
+    for (const QString *part : order) {
+        if (part->isEmpty())
+            continue;
+        if (!composite.isEmpty())
+            composite += QLatin1Char(' ');
+        composite += *part;
     }
-    if (parts.isEmpty()) {
-        QString organization = copyText(kABPersonOrganizationProperty);
-        return organization.isEmpty() ? QString() : organization;
-    }
-    return parts.join(QLatin1Char(' '));
+    if (composite.isEmpty())
+        return names.organization.isEmpty() ? QString() : names.organization;
+    return composite;
 }
 
 bool ABRecord::hasImageData() const

@@ -2,6 +2,7 @@
 
 #include "ABConstants.h"
 #include "ABMultiValue.h"
+#include "ABRecordCodec.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -42,6 +43,14 @@ public:
     // The display name: name parts in the book's composite-name format, else the organization
     // (people); the group or source name otherwise. A null QString when there is none.
     QString copyCompositeName() const;
+    // A person's name parts, read together for the callers that need most of them (a list
+    // row, its sort name); null where the person has none.
+    struct Names {
+        QString prefix, first, middle, last, suffix, organization;
+    };
+    Names copyNames() const;
+    // copyCompositeName of a person with these names.
+    QString compositeName(const Names &names) const;
 
     // Person image: the stored bytes come back unchanged.
     bool hasImageData() const;
@@ -84,7 +93,7 @@ private:
     // a group of a large import does not hold all its people.
     void keepWrittenMembersByID();
     QHash<ABPropertyID, QVariant> m_values;
-    QByteArray m_stored;
+    ABRecordCodec::Stored m_stored;
     bool m_valuesChanged = false;
 
     // Image bytes are read from the database on first use.

@@ -37,7 +37,7 @@ private:
 
 class Reader {
 public:
-    explicit Reader(const QByteArray &in) : m_p(in.constData()), m_end(in.constData() + in.size()) {}
+    explicit Reader(const QByteArray &in, qsizetype from = 0) : m_p(in.constData() + from), m_end(in.constData() + in.size()) {}
     bool ok() const { return m_ok; }
     const char *position() const { return m_p; }
     template <typename T>
@@ -263,20 +263,35 @@ bool ABRecordCodec::decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant
     return in.ok();
 }
 
-QVariant ABRecordCodec::decodeOne(const QByteArray &bytes, ABPropertyID wanted)
+void ABRecordCodec::Stored::assign(QByteArray bytes)
 {
-    Reader in(bytes);
-    if (in.get<quint8>() != kFormatVersion)
-        return QVariant();
-    quint32 count = in.get<quint32>();
-    for (quint32 i = 0; i < count && in.ok(); ++i) {
-        qint32 property = in.get<qint32>();
-        quint8 tag = in.get<quint8>();
-        if (property == wanted) {
-            QVariant value = readValue(in, tag);
-            return in.ok() ? value : QVariant();
+    m_bytes = std::move(bytes);
+    m_places.clear();
+    m_placed = false;
+}
+
+QVariant ABRecordCodec::Stored::value(ABPropertyID wanted) const
+{
+    if (!m_placed) {
+        m_placed = true;
+        Reader in(m_bytes);
+        if (in.get<quint8>() != kFormatVersion)
+            return QVariant();
+        const quint32 count = in.get<quint32>();
+        m_places.reserve(qMin<quint32>(count, 64));
+        for (quint32 i = 0; i < count && in.ok(); ++i) {
+            const qint32 property = in.get<qint32>();
+            const quint32 offset = quint32(in.position() - m_bytes.constData());
+            skipValue(in, in.get<quint8>());
+            if (in.ok())
+                m_places.push_back({property, offset});
         }
-        skipValue(in, tag);
+    }
+    for (const Place &place : m_places) {
+        if (place.property == wanted) {
+            Reader in(m_bytes, place.offset);
+            return readValue(in, in.get<quint8>());
+        }
     }
     return QVariant();
 }

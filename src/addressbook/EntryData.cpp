@@ -2,18 +2,24 @@
 
 #include "platform/DevLog.h"
 
-void EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecordRef &person, int32_t recID, bool selected)
+void EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, int32_t recID, bool selected)
+{
+    appendRow(rows, person, person.copyNames(), recID, selected);
+}
+
+bool EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, const ABRecord::Names &names,
+                          int32_t recID, bool selected)
 {
     QString name;
     QString lastname;
-    const QString composite = person->copyCompositeName();
-    const QString last = person->copyText(kABPersonLastNameProperty);
+    const QString composite = person.compositeName(names);
+    const QString &last = names.last;
     if (!composite.isNull()) {
         name = composite;
         lastname = last.isNull() ? composite : last;
     } else {
-        const QString first = person->copyText(kABPersonFirstNameProperty);
-        const QString organization = person->copyText(kABPersonOrganizationProperty);
+        const QString &first = names.first;
+        const QString &organization = names.organization;
         if (!first.isNull() && !last.isNull())
             name = QStringLiteral("%1 %2").arg(first, last);
         else
@@ -22,7 +28,7 @@ void EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecor
     }
     if (name.isEmpty() || lastname.isEmpty()) {
         DevLog::log(QStringLiteral("EMPTY"));
-        return;
+        return false;
     }
     auto row = std::make_shared<EntryData>();
     row->name = name;
@@ -30,4 +36,5 @@ void EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecor
     row->recID = recID;
     row->selected = selected;
     rows.append(row);
+    return true;
 }

@@ -22,7 +22,10 @@ struct EntryData {
 
     // The list-row rule: appends a row for `person` to `rows` when it has a name, or logs
     // "EMPTY" and appends nothing.
-    static void appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecordRef &person, int32_t recID, bool selected);
+    static void appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, int32_t recID, bool selected);
+    // The same with the person's names already read; true when a row was appended.
+    static bool appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, const ABRecord::Names &names,
+                          int32_t recID, bool selected);
 };
 
 using EntryDataRef = std::shared_ptr<EntryData>;

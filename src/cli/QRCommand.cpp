@@ -67,7 +67,7 @@ int runQr(const Arguments &args)
     QString name = args.value(QStringLiteral("name"));
     if (name.isEmpty()) {
         EntryList rows;
-        EntryData::appendRow(rows, person, id, true);
+        EntryData::appendRow(rows, *person, id, true);
         if (rows.isEmpty() || rows.first()->name.isEmpty())
             return Commands::fail(QStringLiteral("qr: the person has no name; give the file a --name"));
         name = rows.first()->name;

@@ -65,11 +65,11 @@ int exportData(const ExportRequest &request)
 
     if (printer->needsCountingPass()) {
         SelectionWalk::forEachSelectedPerson(*book, request.entries, nullptr,
-                                             [&](const ABRecordRef &person) { run.writeRecord(*person, ExportRun::CountingPass); });
+                                             [&](const ABRecord &person) { run.writeRecord(person, ExportRun::CountingPass); });
     }
     printer->prologue();
     SelectionWalk::forEachSelectedPerson(*book, request.entries, request.progress,
-                                         [&](const ABRecordRef &person) { run.writeRecord(*person, ExportRun::WritingPass); });
+                                         [&](const ABRecord &person) { run.writeRecord(person, ExportRun::WritingPass); });
     printer->epilogue();
     book.reset();
     // QSaveFile::commit does not report a failed flush of its own buffer: flush first.

@@ -44,7 +44,7 @@ void appendRows(EntryList &rows, QList<ABRecordRef> people, int sortOrdering, co
     for (const ABRecordRef &person : std::as_const(people)) {
         const qsizetype before = rows.size();
         const bool member = members.contains(person->recordID());
-        EntryData::appendRow(rows, person, person->recordID(), member);
+        EntryData::appendRow(rows, *person, person->recordID(), member);
         if (rows.size() == before)
             continue;
         EntryData &row = *rows.last();

@@ -167,7 +167,7 @@ Result<DuplicateSearch::Found> DuplicateSearch::search(int criterion)
     found.sortOrdering = book->sortOrdering();
     for (const ABRecordRef &person : duplicatePeople(*book, criterion, found.sortOrdering)) {
         if (person)
-            EntryData::appendRow(found.rows, person, person->recordID(), false);
+            EntryData::appendRow(found.rows, *person, person->recordID(), false);
     }
     return found;
 }

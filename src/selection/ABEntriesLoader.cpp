@@ -19,12 +19,11 @@ class SortedRows {
 public:
     SortedRows(int sortOrdering, bool ticked) : m_collator(ABPersonNameCollator()), m_sortOrdering(sortOrdering), m_ticked(ticked) {}
 
-    void add(const ABRecordRef &person)
+    void add(const ABRecord &person)
     {
-        const qsizetype before = m_rows.size();
-        EntryData::appendRow(m_rows, person, person->recordID(), m_ticked);
-        if (m_rows.size() > before)
-            m_keys.push_back(m_collator.sortKey(ABPersonSortName(*person, m_sortOrdering)));
+        const ABRecord::Names names = person.copyNames();
+        if (EntryData::appendRow(m_rows, person, names, person.recordID(), m_ticked))
+            m_keys.push_back(m_collator.sortKey(ABPersonSortName(names, m_sortOrdering)));
     }
 
     // Rows of people that compare equal keep the order they came in.
@@ -72,7 +71,7 @@ Result<ABEntriesLoader::Loaded> ABEntriesLoader::loadWorkingSet(bool ticked)
 EntryList ABEntriesLoader::rowsForWorkingSet(ABAddressBook &book, int sortOrdering, bool ticked)
 {
     SortedRows rows(sortOrdering, ticked);
-    ABSources::forEachPersonToWorkOn(book, [&rows](const ABRecordRef &person) { rows.add(person); });
+    book.forEachPersonToRead(ABSources::selectedSource(book), [&rows](const ABRecord &person) { rows.add(person); });
     return rows.take();
 }
 

@@ -71,6 +71,19 @@ void RecordWalkTest::blockReadKeepsOrderAndMarksMissing()
     QVERIFY(!found[1]); // deleted
     QVERIFY(!found[2]); // a group, not a person
     QCOMPARE(found[3]->copyText(kABPersonFirstNameProperty), QStringLiteral("Ana"));
+
+    // Read in passing: the same people, the missing ones passed over; each person's image is
+    // its own although one record stands for all of them.
+    QVERIFY(found[0]->setImageData(QByteArray("caio's picture")));
+    QVERIFY(fresh->save());
+    QStringList names;
+    QList<QByteArray> images;
+    environment.open()->forEachPersonToRead(ids + QList<ABRecordID>{ids[0], -1}, [&](const ABRecord &person) {
+        names.append(person.copyCompositeName());
+        images.append(person.hasImageData() ? person.copyImageData() : QByteArray("none"));
+    });
+    QCOMPARE(names, (QStringList{QStringLiteral("Caio"), QStringLiteral("Ana"), QStringLiteral("Caio")}));
+    QCOMPARE(images, (QList<QByteArray>{"caio's picture", "none", "caio's picture"}));
 }
 
 void RecordWalkTest::releaseKeepsUnsavedChangesAndHeldRecords()
@@ -155,6 +168,18 @@ void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
         QCOMPARE(walked, listed);
         QCOMPARE(walker->personCount(source), int(listed.size()));
         QVERIFY(walked.contains(unsaved));
+        // Read in passing: the same people with the handle's unsaved changes.
+        QList<ABRecordID> read;
+        QStringList lastNames;
+        walker->forEachPersonToRead(source, [&](const ABRecord &person) {
+            read.append(person.recordID());
+            lastNames.append(person.copyText(kABPersonLastNameProperty));
+        });
+        QList<ABRecordID> walkedIDs;
+        for (const ABRecordRef &person : std::as_const(walked))
+            walkedIDs.append(person->recordID());
+        QCOMPARE(read, walkedIDs);
+        QCOMPARE(lastNames.count(QStringLiteral("Changed")), source ? 0 : 1);
     }
     QCOMPARE(walker->personCount(), 2600 - 2 + 1);
 

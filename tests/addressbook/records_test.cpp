@@ -37,17 +37,17 @@ private Q_SLOTS:
     {
         LogCapture log;
         EntryList rows;
-        EntryData::appendRow(rows, person(QString(), QString(), QStringLiteral("Acme")), 1, true);
+        EntryData::appendRow(rows, *person(QString(), QString(), QStringLiteral("Acme")), 1, true);
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0]->name, QStringLiteral("Acme"));
         QCOMPARE(rows[0]->lastname, QStringLiteral("Acme"));
 
-        EntryData::appendRow(rows, person(QStringLiteral("Anna"), QString()), 2, false);
+        EntryData::appendRow(rows, *person(QStringLiteral("Anna"), QString()), 2, false);
         QCOMPARE(rows[1]->lastname, QStringLiteral("Anna"));
         QCOMPARE(rows[1]->selected, false);
         QCOMPARE(rows[1]->recID, 2);
 
-        EntryData::appendRow(rows, person(QString(), QString()), 3, true);
+        EntryData::appendRow(rows, *person(QString(), QString()), 3, true);
         QCOMPARE(rows.size(), 2);
         QVERIFY(log.lines.contains(QStringLiteral("EMPTY")));
         QCOMPARE(rows[0]->description(), QStringLiteral("Name: Acme lName: Acme"));

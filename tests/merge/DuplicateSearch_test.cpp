@@ -115,7 +115,7 @@ EntryList quadraticRows(const QList<ABRecordRef> &people, int criterion)
                 continue;
             for (const ABRecordRef &person : {people.at(j), people.at(k)}) {
                 if (!listed(person->recordID()))
-                    EntryData::appendRow(rows, person, person->recordID(), false);
+                    EntryData::appendRow(rows, *person, person->recordID(), false);
             }
         }
     }

@@ -248,15 +248,15 @@ void ABRecordSerializer::copyProperty(ABPropertyID property, const ABRecord &per
     }
 }
 
-std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecordRef &person, const QStringList &groups)
+std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecord &person, const QStringList &groups)
 {
     KeyedDictionary dictionary;
     for (ABPropertyID property : kProperties)
-        copyProperty(property, *person, dictionary);
+        copyProperty(property, person, dictionary);
     if (DeviceFacts::systemVersionAtLeast(QStringLiteral("5")))
-        copyProperty(kABPersonSocialProfileProperty, *person, dictionary);
-    if (person->hasImageData())
-        dictionary.insert(qint64(kImageKey), person->copyImageData());
+        copyProperty(kABPersonSocialProfileProperty, person, dictionary);
+    if (person.hasImageData())
+        dictionary.insert(qint64(kImageKey), person.copyImageData());
     dictionary.insert(qint64(kGroupsKey), groups);
     Result<QByteArray> data = KeyedArchiver::archivedData(QVariant::fromValue(dictionary));
     if (!data) {

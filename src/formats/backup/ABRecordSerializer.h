@@ -19,7 +19,7 @@ public:
 
     // The person's blob with `groups` as its group list; none when it cannot be archived
     // (logged). Export filters do not apply: every property with a value is written.
-    static std::optional<QByteArray> personToData(const ABRecordRef &person, const QStringList &groups);
+    static std::optional<QByteArray> personToData(const ABRecord &person, const QStringList &groups);
 
     // A new person (not added to any address book) in `source`, or in none; `retGroups`
     // gets the stored group names. None, with a log line, when the blob is not a person

@@ -86,9 +86,9 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
 
     QVariantList blobs;
     QList<ABRecordID> written;
-    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecordRef &person) {
-        const ABRecordID id = person->recordID();
-        DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person->copyCompositeName()));
+    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) {
+        const ABRecordID id = person.recordID();
+        DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
         const QStringList groups = groupsOf.value(id);
         for (const QString &name : groups)
             DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));

@@ -20,7 +20,7 @@ int SelectionWalk::countSelected(const EntryList &rows)
 }
 
 void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, ProgressTarget *progress,
-                                          const std::function<void(const ABRecordRef &person)> &visit)
+                                          const std::function<void(const ABRecord &person)> &visit)
 {
     const int total = progress ? countSelected(rows) : 0;
     int done = 0;
@@ -28,17 +28,14 @@ void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const EntryList &
     QList<ABRecordID> ids;
     ids.reserve(kBlockSize);
     auto readBlock = [&] {
-        for (const ABRecordRef &person : book.peopleWithRecordIDs(ids)) {
-            if (!person)
-                continue;
+        book.forEachPersonToRead(ids, [&](const ABRecord &person) {
             ++done;
             const double value = double(done) / double(total);
             if (progress && steps.moves(value))
                 MainThread::callOnMainAndWait([progress, value] { progress->setProgress(value); });
             visit(person);
-        }
+        });
         ids.clear();
-        book.releaseUnusedRecords();
     };
     for (const EntryDataRef &row : rows) {
         if (!row || !row->selected)

@@ -13,12 +13,12 @@ namespace SelectionWalk {
 
 int countSelected(const EntryList &rows);
 
-// Calls `visit` with the person of each selected row whose person still exists. Rows are read
-// in blocks, one query per block, and the records of a finished block are let go, so memory
-// stays flat however many rows there are. When `progress` is given, each visit is first
+// Calls `visit` with the person of each selected row whose person still exists, valid during
+// its visit only (ABAddressBook::forEachPersonToRead). Rows are read in blocks, each in one read
+// transaction, and nothing is kept, so memory stays flat however many rows there are. When `progress` is given, each visit is first
 // reported to it, on the main thread and waiting, as visited / countSelected(rows), leaving
 // out values a progress bar cannot show (ProgressSteps).
 void forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, ProgressTarget *progress,
-                           const std::function<void(const ABRecordRef &person)> &visit);
+                           const std::function<void(const ABRecord &person)> &visit);
 
 }

@@ -32,7 +32,7 @@ int walkCards(const EntryList &rows, uint32_t mask, int charSet, ProgressTarget 
     const VCardComposer composer(mask, charSet,
                                  (mask & FieldFilter::Groups) ? GroupNames::byPerson(*book)
                                                               : QHash<ABRecordID, QStringList>());
-    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecordRef &person) { sink(*person, composer); });
+    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) { sink(person, composer); });
     return total;
 }
 

@@ -19,10 +19,10 @@ int WinContactWriter::exportDataWin(const QString &folderPath, const EntryList &
         return -1;
     const WinContactDocument document(mask, charSet);
     RecordFile files(folderPath, QStringLiteral(".contact"));
-    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecordRef &person) {
-        const QString name = person->copyCompositeName();
+    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) {
+        const QString name = person.copyCompositeName();
         if (!name.isEmpty())
-            files.write(name, document.compose(*person, QDateTime::currentDateTimeUtc()), "writeRecord");
+            files.write(name, document.compose(person, QDateTime::currentDateTimeUtc()), "writeRecord");
     });
     return files.answer();
 }
