@@ -1,5 +1,7 @@
 #include "BinaryPlistWriter.h"
 
+#include <QIODevice>
+
 #include <cstring>
 
 namespace {
@@ -120,6 +122,63 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addDictionary(const std::vector<std::p
     return add({Kind::Dictionary, 0, first, quint32(entries.size())});
 }
 
+void BinaryPlistWriter::appendObject(QByteArray &out, const Object &object, int refSize) const
+{
+    switch (object.kind) {
+    case Kind::Ascii:
+        appendMarker(out, 0x5, object.count);
+        out.append(m_payloads[object.number]);
+        break;
+    case Kind::Utf16:
+        appendMarker(out, 0x6, object.count);
+        out.append(m_payloads[object.number]);
+        break;
+    case Kind::Data:
+        appendMarker(out, 0x4, quint64(m_payloads[object.number].size()));
+        out.append(m_payloads[object.number]);
+        break;
+    case Kind::Integer:
+        appendInteger(out, qint64(object.number));
+        break;
+    case Kind::Real:
+        out.append(char(0x23));
+        appendBigEndian(out, object.number, 8);
+        break;
+    case Kind::Bool:
+        out.append(char(object.number ? 0x09 : 0x08));
+        break;
+    case Kind::Uid: {
+        const int width = bytesFor(object.number);
+        out.append(char(0x80 | (width - 1)));
+        appendBigEndian(out, object.number, width);
+        break;
+    }
+    case Kind::Array:
+    case Kind::Dictionary: {
+        const bool dictionary = object.kind == Kind::Dictionary;
+        appendMarker(out, dictionary ? 0xD : 0xA, object.count);
+        const quint32 refs = dictionary ? object.count * 2 : object.count;
+        for (quint32 i = 0; i < refs; ++i)
+            appendBigEndian(out, m_children[object.first + i], refSize);
+        break;
+    }
+    }
+}
+
+void BinaryPlistWriter::appendTrailer(QByteArray &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize,
+                                      Ref top)
+{
+    const int offsetSize = bytesFor(tableOffset);
+    for (quint64 offset : offsets)
+        appendBigEndian(out, offset, offsetSize);
+    out.append(QByteArray(6, '\0'));
+    out.append(char(offsetSize));
+    out.append(char(refSize));
+    appendBigEndian(out, offsets.size(), 8);
+    appendBigEndian(out, top, 8);
+    appendBigEndian(out, tableOffset, 8);
+}
+
 QByteArray BinaryPlistWriter::finish(Ref top) const
 {
     const int refSize = bytesFor(m_objects.size());
@@ -133,55 +192,43 @@ QByteArray BinaryPlistWriter::finish(Ref top) const
     offsets.reserve(m_objects.size());
     for (const Object &object : m_objects) {
         offsets.push_back(quint64(out.size()));
-        switch (object.kind) {
-        case Kind::Ascii:
-            appendMarker(out, 0x5, object.count);
-            out.append(m_payloads[object.number]);
-            break;
-        case Kind::Utf16:
-            appendMarker(out, 0x6, object.count);
-            out.append(m_payloads[object.number]);
-            break;
-        case Kind::Data:
-            appendMarker(out, 0x4, quint64(m_payloads[object.number].size()));
-            out.append(m_payloads[object.number]);
-            break;
-        case Kind::Integer:
-            appendInteger(out, qint64(object.number));
-            break;
-        case Kind::Real:
-            out.append(char(0x23));
-            appendBigEndian(out, object.number, 8);
-            break;
-        case Kind::Bool:
-            out.append(char(object.number ? 0x09 : 0x08));
-            break;
-        case Kind::Uid: {
-            const int width = bytesFor(object.number);
-            out.append(char(0x80 | (width - 1)));
-            appendBigEndian(out, object.number, width);
-            break;
-        }
-        case Kind::Array:
-        case Kind::Dictionary: {
-            const bool dictionary = object.kind == Kind::Dictionary;
-            appendMarker(out, dictionary ? 0xD : 0xA, object.count);
-            const quint32 refs = dictionary ? object.count * 2 : object.count;
-            for (quint32 i = 0; i < refs; ++i)
-                appendBigEndian(out, m_children[object.first + i], refSize);
-            break;
-        }
-        }
+        appendObject(out, object, refSize);
     }
-    const quint64 tableOffset = quint64(out.size());
-    const int offsetSize = bytesFor(tableOffset);
-    for (quint64 offset : offsets)
-        appendBigEndian(out, offset, offsetSize);
-    out.append(QByteArray(6, '\0'));
-    out.append(char(offsetSize));
-    out.append(char(refSize));
-    appendBigEndian(out, m_objects.size(), 8);
-    appendBigEndian(out, top, 8);
-    appendBigEndian(out, tableOffset, 8);
+    appendTrailer(out, offsets, quint64(out.size()), refSize, top);
     return out;
+}
+
+bool BinaryPlistWriter::writeObjects(QIODevice &out, QByteArray &bytes, int refSize)
+{
+    if (m_written == 0 && m_laidOut == 0)
+        bytes.prepend("bplist00", 8);
+    for (; m_laidOut < m_objects.size(); ++m_laidOut) {
+        const Object &object = m_objects[m_laidOut];
+        const bool container = object.kind == Kind::Array || object.kind == Kind::Dictionary;
+        if (container && refSize == 0)
+            break;
+        m_offsets.push_back(m_written + quint64(bytes.size()));
+        appendObject(bytes, object, refSize);
+        if (object.kind == Kind::Ascii || object.kind == Kind::Utf16 || object.kind == Kind::Data)
+            m_payloads[object.number] = QByteArray();
+    }
+    m_written += quint64(bytes.size());
+    return out.write(bytes) == bytes.size();
+}
+
+bool BinaryPlistWriter::writeReadyTo(QIODevice &out)
+{
+    QByteArray bytes;
+    return writeObjects(out, bytes, 0);
+}
+
+bool BinaryPlistWriter::finishTo(QIODevice &out, Ref top)
+{
+    const int refSize = bytesFor(m_objects.size());
+    QByteArray objects;
+    if (!writeObjects(out, objects, refSize))
+        return false;
+    QByteArray trailer;
+    appendTrailer(trailer, m_offsets, m_written, refSize, top);
+    return out.write(trailer) == trailer.size();
 }

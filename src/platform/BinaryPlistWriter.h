@@ -4,13 +4,16 @@
 #include <QHash>
 #include <QString>
 
+class QIODevice;
+
 #include <utility>
 #include <vector>
 
 // Builds a binary property list ("bplist00") object by object, children before their
 // containers, and lays it out in one pass at the end. Texts and UIDs are stored once
 // however often they are added. Data is kept by reference (Qt's implicit sharing) until
-// finish(), so large blobs are copied only into the output.
+// finish(), so large blobs are copied only into the output. A list too long to hold can be
+// written as it grows: writeReadyTo() sends out the objects that need no reference size.
 class BinaryPlistWriter {
 public:
     using Ref = quint32;
@@ -27,6 +30,13 @@ public:
     // The property list with `top` as its top object.
     QByteArray finish(Ref top) const;
 
+    // Writes the objects added since the last call, up to the first container (a container's
+    // references take a width only the final object count gives), and lets go of their
+    // payloads. The bytes are those finish() would give; end them with finishTo().
+    bool writeReadyTo(QIODevice &out);
+    // Writes the rest of the property list after writeReadyTo().
+    bool finishTo(QIODevice &out, Ref top);
+
 private:
     enum class Kind : quint8 { Ascii, Utf16, Integer, Real, Bool, Data, Uid, Array, Dictionary };
     struct Object {
@@ -37,10 +47,19 @@ private:
     };
 
     Ref add(const Object &object);
+    void appendObject(QByteArray &out, const Object &object, int refSize) const;
+    // Appends the objects not yet written to `bytes` (which go out after m_written bytes), up
+    // to the first container when `refSize` is 0, and writes `bytes` to `out`.
+    bool writeObjects(QIODevice &out, QByteArray &bytes, int refSize);
+    static void appendTrailer(QByteArray &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize, Ref top);
 
     std::vector<Object> m_objects;
     std::vector<Ref> m_children;
     std::vector<QByteArray> m_payloads; // texts (encoded) and data
     QHash<QString, Ref> m_strings;
     QHash<quint64, Ref> m_uids;
+    // Written by writeReadyTo: objects before m_laidOut, their offsets, the bytes so far.
+    size_t m_laidOut = 0;
+    std::vector<quint64> m_offsets;
+    quint64 m_written = 0;
 };

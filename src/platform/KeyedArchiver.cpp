@@ -26,7 +26,21 @@ public:
     }
 
     Result<void> encode(const QVariant &value, quint64 &uid, int depth);
-    QByteArray finish(quint64 rootUid);
+    QByteArray finish(quint64 rootUid) { return m_plist.finish(archive(rootUid)); }
+
+    // A root list of data that goes out to `out` as it grows, laid out as encode() lays out
+    // the same list.
+    quint64 beginDataList() { return reserveSlot(); }
+    bool appendToDataList(QIODevice &out, const QByteArray &data)
+    {
+        m_dataListMembers.push_back(m_plist.addUid(append(m_plist.addData(data))));
+        return m_plist.writeReadyTo(out);
+    }
+    bool finishDataList(QIODevice &out, quint64 listUid)
+    {
+        closeList(listUid, m_dataListMembers);
+        return m_plist.finishTo(out, archive(listUid));
+    }
 
 private:
     quint64 append(Ref ref)
@@ -38,6 +52,9 @@ private:
     quint64 classUid(const QString &name);
     quint64 stringUid(const QString &text);
     Result<void> encodeList(const QVariantList &list, quint64 uid, int depth);
+    void closeList(quint64 uid, const std::vector<Ref> &members);
+    // The archive's top dictionary.
+    Ref archive(quint64 rootUid);
     Result<void> encodeDictionary(const QList<KeyedDictionary::Entry> &entries, quint64 uid, int depth);
 
     BinaryPlistWriter m_plist;
@@ -48,6 +65,7 @@ private:
     QHash<QString, quint64> m_classes;
     // Equal texts are stored once, as other archivers do for their keys and labels.
     QHash<QString, quint64> m_strings;
+    std::vector<Ref> m_dataListMembers;
 };
 
 quint64 GraphWriter::classUid(const QString &name)
@@ -83,9 +101,14 @@ Result<void> GraphWriter::encodeList(const QVariantList &list, quint64 uid, int 
             return r;
         members.push_back(m_plist.addUid(member));
     }
+    closeList(uid, members);
+    return {};
+}
+
+void GraphWriter::closeList(quint64 uid, const std::vector<Ref> &members)
+{
     const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSArray")));
     m_objects[uid] = m_plist.addDictionary({{m_values, m_plist.addArray(members)}, {m_class, classRef}});
-    return {};
 }
 
 Result<void> GraphWriter::encodeDictionary(const QList<KeyedDictionary::Entry> &entries, quint64 uid, int depth)
@@ -178,19 +201,41 @@ Result<void> GraphWriter::encode(const QVariant &value, quint64 &uid, int depth)
     }
 }
 
-QByteArray GraphWriter::finish(quint64 rootUid)
+Ref GraphWriter::archive(quint64 rootUid)
 {
     const Ref top = m_plist.addDictionary({{m_plist.addString(QStringLiteral("root")), m_plist.addUid(rootUid)}});
-    const Ref archive = m_plist.addDictionary({
+    return m_plist.addDictionary({
         {m_plist.addString(QStringLiteral("$version")), m_plist.addInteger(qint64(KeyedArchive::kVersion))},
         {m_plist.addString(QStringLiteral("$archiver")), m_plist.addString(QStringLiteral("NSKeyedArchiver"))},
         {m_plist.addString(QStringLiteral("$top")), top},
         {m_plist.addString(QStringLiteral("$objects")), m_plist.addArray(m_objects)},
     });
-    return m_plist.finish(archive);
 }
 
 } // namespace
+
+struct KeyedArchiver::DataListWriter::Private {
+    QIODevice &out;
+    GraphWriter graph;
+    quint64 listUid = graph.beginDataList();
+    bool ok = true;
+};
+
+KeyedArchiver::DataListWriter::DataListWriter(QIODevice &out) : d(new Private{out, {}}) {}
+
+KeyedArchiver::DataListWriter::~DataListWriter() = default;
+
+bool KeyedArchiver::DataListWriter::append(const QByteArray &data)
+{
+    d->ok = d->ok && d->graph.appendToDataList(d->out, data);
+    return d->ok;
+}
+
+bool KeyedArchiver::DataListWriter::finish()
+{
+    d->ok = d->ok && d->graph.finishDataList(d->out, d->listUid);
+    return d->ok;
+}
 
 Result<QByteArray> KeyedArchiver::archivedData(const QVariant &root)
 {

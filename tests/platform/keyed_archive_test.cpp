@@ -3,6 +3,7 @@
 #include "platform/KeyedUnarchiver.h"
 #include "support/TestEnvironment.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QPoint>
@@ -94,6 +95,35 @@ private Q_SLOTS:
         QVERIFY2(back.ok(), qPrintable(back.ok() ? QString() : back.error()));
         QCOMPARE(back->metaType(), value.metaType());
         QCOMPARE(*back, value);
+    }
+
+    void dataListWrittenAsItGrowsIsTheWholeArchive()
+    {
+        // Counts either side of the widths a list changes at: one-byte UIDs and references
+        // (under 256 objects), two-byte offsets (under 64 KiB).
+        for (int count : {0, 1, 115, 116, 300, 2000}) {
+            QVariantList items;
+            QBuffer streamed;
+            streamed.open(QIODevice::WriteOnly);
+            KeyedArchiver::DataListWriter writer(streamed);
+            for (int i = 0; i < count; ++i) {
+                const QByteArray item = QByteArray::number(i).repeated(1 + i % 40);
+                items.append(item);
+                QVERIFY(writer.append(item));
+            }
+            QVERIFY(writer.finish());
+            QCOMPARE(streamed.data(), *KeyedArchiver::archivedData(items));
+            QCOMPARE(KeyedUnarchiver::unarchive(streamed.data())->toList(), items);
+        }
+        // A device that stops taking bytes (a full disk) fails the writer for good.
+        QByteArray room;
+        QBuffer small(&room);
+        small.open(QIODevice::WriteOnly);
+        KeyedArchiver::DataListWriter writer(small);
+        QVERIFY(writer.append(QByteArray("first")));
+        small.close();
+        QVERIFY(!writer.append(QByteArray("second")));
+        QVERIFY(!writer.finish());
     }
 
     void plainMapsComeBackAsDictionaries()

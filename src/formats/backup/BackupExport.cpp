@@ -63,17 +63,6 @@ std::optional<QString> keepEarlierRecoveryFile(const QString &path)
     return std::nullopt;
 }
 
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *progress, bool deleteMode, BinExportReport *report)
@@ -84,33 +73,43 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
         return 0;
     const QHash<ABRecordID, QStringList> groupsOf = deleteMode ? QHash<ABRecordID, QStringList>() : GroupNames::byPerson(*book);
 
-    QVariantList blobs;
+    // Written beside the target as it goes and renamed over it at the end: a failed export
+    // leaves the earlier file as it was.
+    QSaveFile file(path);
+    const bool opened = file.open(QIODevice::WriteOnly);
+    KeyedArchiver::DataListWriter archive(file);
+    bool writing = opened;
     QList<ABRecordID> written;
     SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) {
+        if (!writing)
+            return;
         const ABRecordID id = person.recordID();
         DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
         const QStringList groups = groupsOf.value(id);
         for (const QString &name : groups)
             DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
         if (std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups)) {
-            blobs.append(*blob);
+            writing = archive.append(*blob);
             written.append(id);
         }
     });
     book.reset();
 
-    Result<QByteArray> archive = KeyedArchiver::archivedData(blobs);
-    blobs.clear();
-    QString error;
+    auto failed = [&file] {
+        DevLog::log(QStringLiteral("%1 ERROR NSKeyedArchiver %2").arg(QLatin1String(kOperation), file.errorString()));
+        return -1;
+    };
+    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
+    if (!writing || !archive.finish() || !file.flush())
+        return failed();
     std::optional<QString> earlierKeptAs;
     if (deleteMode && !(earlierKeptAs = keepEarlierRecoveryFile(path)))
         return -1;
-    if (!archive || !writeAtomically(path, *archive, &error)) {
-        DevLog::log(QStringLiteral("%1 ERROR NSKeyedArchiver %2").arg(QLatin1String(kOperation), archive ? error : archive.error()));
+    if (!file.commit()) {
         // Nothing was deleted: the earlier recovery file is the latest one again.
         if (earlierKeptAs && !earlierKeptAs->isEmpty())
             QFile::rename(*earlierKeptAs, path);
-        return -1;
+        return failed();
     }
     if (report)
         report->written = int(written.size());
