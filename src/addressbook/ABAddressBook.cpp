@@ -1,6 +1,7 @@
 #include "ABAddressBook.h"
 
 #include "ABRecordCodec.h"
+#include "PeopleReadAhead.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -335,7 +336,8 @@ void ABAddressBook::forEachPerson(const ABRecordRef &source, const std::function
     }
 }
 
-void ABAddressBook::readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace)
+void ABAddressBook::readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace,
+                                  std::optional<bool> hasImage)
 {
     if (!passing.m_connection) {
         passing.m_connection = m_connection;
@@ -345,7 +347,7 @@ void ABAddressBook::readInPassing(ABRecord &passing, ABRecordID id, ABRecordID s
     passing.m_id = id;
     passing.m_sourceID = sourceID;
     passing.m_stored.assign(storedInPlace);
-    passing.m_imageLoaded = false;
+    passing.m_imageLoaded = hasImage == false; // loaded as "none"
     passing.m_image.reset();
 }
 
@@ -378,23 +380,42 @@ void ABAddressBook::forEachPersonToRead(const ABRecordRef &source, const std::fu
 void ABAddressBook::forEachPersonToRead(const QList<ABRecordID> &ids, const std::function<void(const ABRecord &person)> &visit)
 {
     ABRecord passing(kABPersonType, kABRecordInvalidID);
-    ABConnection::Statement st(*m_connection, "SELECT source, vals FROM records WHERE id = ? AND type = 0");
+    auto visitStored = [&](ABRecordID id, ABRecordID sourceID, const QByteArray &stored, bool hasImage) {
+        readInPassing(passing, id, sourceID, stored, hasImage);
+        visit(passing);
+    };
+    auto visitLoaded = [&](ABRecordID id) {
+        const ABRecordRef known = m_loaded.value(id);
+        if (known && known->isPerson() && !isPending(known))
+            visit(*known);
+        return bool(known);
+    };
+    qsizetype done = 0;
+    // Additions written ahead are seen by this connection only: then it reads them itself.
+    const QString path = m_connection->path();
+    if (ids.size() > 1 && m_earlyWrites != EarlyWrites::Open && !path.isEmpty()) {
+        PeopleReadAhead ahead(path, ids);
+        while (std::optional<QList<PeopleReadAhead::Person>> block = ahead.next()) {
+            for (const PeopleReadAhead::Person &person : std::as_const(*block)) {
+                if (!visitLoaded(person.id) && !person.stored.isEmpty())
+                    visitStored(person.id, person.sourceID, person.stored, person.hasImage);
+            }
+            done += block->size();
+        }
+    }
+    if (done == ids.size())
+        return;
+    ABConnection::Statement st(*m_connection, PeopleReadAhead::kPersonQuery);
     // One read transaction for the whole list: the reads see one state of the book.
     const bool inTransaction = bool(m_connection->exec("BEGIN"));
-    for (ABRecordID id : ids) {
-        if (id < 0)
+    for (ABRecordID id : ids.mid(done)) {
+        if (id < 0 || visitLoaded(id))
             continue;
-        if (const ABRecordRef known = m_loaded.value(id)) {
-            if (known->isPerson() && !isPending(known))
-                visit(*known);
-            continue;
-        }
         st.reset();
         st.bind(1, qint64(id));
-        if (st.step()) {
-            readInPassing(passing, id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)), st.columnBlobInPlace(1));
-            visit(passing);
-        }
+        if (st.step())
+            visitStored(id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)), st.columnBlobInPlace(1),
+                        st.columnInt(2) != 0);
     }
     st.reset();
     if (inTransaction)

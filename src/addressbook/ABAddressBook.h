@@ -51,7 +51,8 @@ public:
     // only and never part of the handle. Costs no allocation per person (a list of 100,000).
     void forEachPersonToRead(const ABRecordRef &source, const std::function<void(const ABRecord &person)> &visit);
     // The people with the given identifiers, in that order, read the same way; identifiers
-    // of no person are passed over.
+    // of no person are passed over. A long list is read a block ahead, on a second thread
+    // (PeopleReadAhead), while `visit` works on the block before.
     void forEachPersonToRead(const QList<ABRecordID> &ids, const std::function<void(const ABRecord &person)> &visit);
     // The number of people (of `source` when given), unsaved additions and removals counted.
     int personCount(const ABRecordRef &source = nullptr);
@@ -107,7 +108,9 @@ private:
     QList<ABRecordRef> loadRecords(ABRecordType type, ABRecordID sourceID);
     ABRecordRef loadRecord(ABRecordType type, ABRecordID id);
     // The record that stands for each person read in passing (forEachPersonToRead).
-    void readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace);
+    // `hasImage` when known: a record known to have none never asks.
+    void readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace,
+                       std::optional<bool> hasImage = std::nullopt);
     ABRecordRef adopt(ABRecordType type, ABRecordID id, ABRecordID sourceID, const QByteArray &values);
     QString meta(const char *key);
     bool setMeta(const char *key, const QString &value, QString *error);

@@ -57,6 +57,12 @@ qint64 ABConnection::lastInsertRowID() const
     return sqlite3_last_insert_rowid(m_db);
 }
 
+QString ABConnection::path() const
+{
+    const char *file = sqlite3_db_filename(m_db, "main");
+    return file ? QFile::decodeName(file) : QString();
+}
+
 QString ABConnection::lastError() const
 {
     // Another connection kept its lock past our wait: SQLite's own words mean nothing to a person.

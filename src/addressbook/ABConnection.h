@@ -57,6 +57,8 @@ public:
     };
 
     qint64 lastInsertRowID() const;
+    // The database file; empty for one that lives in memory only.
+    QString path() const;
     QString lastError() const;
     void noteError(const QString &error) { m_error = error; }
     const QString &error() const { return m_error; }

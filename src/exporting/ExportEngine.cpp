@@ -64,8 +64,8 @@ int exportData(const ExportRequest &request)
     ExportRun run(*book, *printer, context, logEnabled, dnSuffix);
 
     if (printer->needsCountingPass()) {
-        SelectionWalk::forEachSelectedPerson(*book, request.entries, nullptr,
-                                             [&](const ABRecord &person) { run.writeRecord(person, ExportRun::CountingPass); });
+        SelectionWalk::forEachSelectedPersonInAnyOrder(
+            *book, request.entries, [&](const ABRecord &person) { run.writeRecord(person, ExportRun::CountingPass); });
     }
     printer->prologue();
     SelectionWalk::forEachSelectedPerson(*book, request.entries, request.progress,

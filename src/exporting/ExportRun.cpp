@@ -10,11 +10,9 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <cstdio>
 
 ExportRun::ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix)
-    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix)),
-      m_timeZone(QTimeZone::systemTimeZone())
+    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix))
 {
 }
 
@@ -47,13 +45,8 @@ ExportText ExportRun::textValue(const ABRecord &person, ABPropertyID property) c
 
 ExportText ExportRun::dateText(const QVariant &value) const
 {
-    const QDateTime date = value.toDateTime();
-    if (!date.isValid())
-        return std::nullopt;
-    const QDate day = date.toTimeZone(m_timeZone).date();
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
-    return QByteArray(text);
+    const QByteArray day = m_days.digits(value.toDateTime(), "-");
+    return day.isEmpty() ? ExportText() : ExportText(day);
 }
 
 ExportText ExportRun::photo(const ABRecord &person) const

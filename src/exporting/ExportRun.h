@@ -1,11 +1,11 @@
 #pragma once
 
 #include "addressbook/ABAddressBook.h"
+#include "formats/common/LocalDays.h"
 #include "formats/common/RecordPrinter.h"
 
 #include <QHash>
 #include <QList>
-#include <QTimeZone>
 
 // One export from request to answer: the address book handle, the format's printers and the
 // state they share (character set, layout, CSV column maxima). writeRecord gathers one
@@ -57,7 +57,7 @@ private:
     ExportContext &m_context;
     bool m_log;
     ExportText m_dnSuffix;
-    QTimeZone m_timeZone; // the device's, looked up once: asking per date is slow
+    LocalDays m_days;
     QHash<ABPropertyID, ExportText> m_propertyNames;
     QHash<QString, ExportText> m_labelTexts;
     // Built at the first use: the converted names of the groups each person belongs to, in

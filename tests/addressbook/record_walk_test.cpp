@@ -220,6 +220,13 @@ void RecordWalkTest::largeAdditionIsWrittenAheadAndCommittedOnlyBySave()
     int walked = 0;
     book->forEachPerson(nullptr, [&walked](const ABRecordRef &) { ++walked; });
     QCOMPARE(walked, 2499);
+    // Read in passing by identifier, the people written ahead are there too, although only
+    // this handle's connection sees them.
+    const QList<ABRecordID> writtenAhead = everyone->copyArrayOfAllMemberIDs();
+    QVERIFY(writtenAhead.size() >= 1000);
+    int read = 0;
+    book->forEachPersonToRead(writtenAhead, [&read](const ABRecord &) { ++read; });
+    QCOMPARE(read, int(writtenAhead.size()));
     QCOMPARE(environment.open()->personCount(), 0);
     QVERIFY(book->hasUnsavedChanges());
     QVERIFY(book->save());

@@ -5,9 +5,7 @@
 
 #include "shell/MainThread.h"
 
-namespace {
-constexpr qsizetype kBlockSize = 1000;
-}
+#include <algorithm>
 
 int SelectionWalk::countSelected(const EntryList &rows)
 {
@@ -19,31 +17,41 @@ int SelectionWalk::countSelected(const EntryList &rows)
     return total;
 }
 
+namespace {
+
+QList<ABRecordID> selectedIDs(const EntryList &rows)
+{
+    QList<ABRecordID> ids;
+    ids.reserve(rows.size());
+    for (const EntryDataRef &row : rows) {
+        if (row && row->selected)
+            ids.append(row->recID);
+    }
+    return ids;
+}
+
+} // namespace
+
 void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, ProgressTarget *progress,
                                           const std::function<void(const ABRecord &person)> &visit)
 {
-    const int total = progress ? countSelected(rows) : 0;
+    const QList<ABRecordID> ids = selectedIDs(rows);
     int done = 0;
     ProgressSteps steps;
-    QList<ABRecordID> ids;
-    ids.reserve(kBlockSize);
-    auto readBlock = [&] {
-        book.forEachPersonToRead(ids, [&](const ABRecord &person) {
-            ++done;
-            const double value = double(done) / double(total);
-            if (progress && steps.moves(value))
-                MainThread::callOnMainAndWait([progress, value] { progress->setProgress(value); });
-            visit(person);
-        });
-        ids.clear();
-    };
-    for (const EntryDataRef &row : rows) {
-        if (!row || !row->selected)
-            continue;
-        ids.append(row->recID);
-        if (ids.size() == kBlockSize)
-            readBlock();
-    }
-    if (!ids.isEmpty())
-        readBlock();
+    book.forEachPersonToRead(ids, [&](const ABRecord &person) {
+        ++done;
+        const double value = double(done) / double(ids.size());
+        if (progress && steps.moves(value))
+            MainThread::callOnMainAndWait([progress, value] { progress->setProgress(value); });
+        visit(person);
+    });
+}
+
+void SelectionWalk::forEachSelectedPersonInAnyOrder(ABAddressBook &book, const EntryList &rows,
+                                                    const std::function<void(const ABRecord &person)> &visit)
+{
+    // In identifier order the reads go through the book's file from start to end.
+    QList<ABRecordID> ids = selectedIDs(rows);
+    std::sort(ids.begin(), ids.end());
+    book.forEachPersonToRead(ids, visit);
 }

@@ -63,7 +63,7 @@ QByteArray VCardComposer::compose(const ABRecord &person, const QDateTime &now) 
     if (has(FieldFilter::Dates)) {
         const QDateTime birthday = person.copyValue(kABPersonBirthdayProperty).toDateTime();
         if (birthday.isValid())
-            appendLine(card, "BDAY:" + birthday.toLocalTime().toString(QStringLiteral("yyyyMMdd")).toLatin1());
+            appendLine(card, "BDAY:" + m_days.digits(birthday, ""));
     }
     if (has(FieldFilter::Email))
         appendEmails(card, person);

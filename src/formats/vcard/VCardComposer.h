@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/ABAddressBook.h"
+#include "formats/common/LocalDays.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -42,4 +43,5 @@ private:
     int m_charSet;
     QByteArray m_charsetName;
     QHash<ABRecordID, QStringList> m_groupNames;
+    LocalDays m_days;
 };

@@ -239,7 +239,7 @@ void WinContactDocument::appendBirthday(QByteArray &xml, const ABRecord &person)
         return;
     line(xml, "<c:DateCollection>");
     line(xml, elementStart("Date"));
-    line(xml, "<c:Value>" + birthday.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")).toLatin1() +
+    line(xml, "<c:Value>" + m_days.digits(birthday, "-") +
                   "T00:00:00Z</c:Value>");
     line(xml, labels({"wab:Birthday"}));
     line(xml, "</c:Date>");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/ABRecord.h"
+#include "formats/common/LocalDays.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -37,4 +38,5 @@ private:
 
     uint32_t m_mask;
     int m_charSet;
+    LocalDays m_days;
 };

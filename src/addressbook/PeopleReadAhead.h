@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ABConstants.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// Reads the stored form of people by identifier, a block at a time, on a thread and a
+// connection of its own, one block ahead of the caller. A walk in list order reads the book
+// at random places; here those reads overlap the caller's work on the block before.
+// All reads are made in one read transaction, so the whole walk sees one state of the book.
+class PeopleReadAhead {
+public:
+    struct Person {
+        ABRecordID id;
+        ABRecordID sourceID;
+        QByteArray stored; // empty when the identifier is no person's
+        bool hasImage;
+    };
+    // What is read of one person (bound to the identifier): source, stored values, whether
+    // there is an image. Knowing the last here spares a query per person to writers that ask.
+    static constexpr const char *kPersonQuery =
+        "SELECT source, vals, EXISTS(SELECT 1 FROM images WHERE record = ?1) FROM records WHERE id = ?1 AND type = 0";
+
+    PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids);
+    ~PeopleReadAhead();
+    PeopleReadAhead(const PeopleReadAhead &) = delete;
+    PeopleReadAhead &operator=(const PeopleReadAhead &) = delete;
+
+    // The next block, one entry per identifier in the order given; none after the last, and
+    // none once a read failed: failed() then says so, and the blocks not handed on are the
+    // caller's to read.
+    std::optional<QList<Person>> next();
+    bool failed() const;
+
+private:
+    void read(const QString &databasePath);
+
+    const QList<ABRecordID> m_ids;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<QList<Person>> m_ready;
+    bool m_done = false;
+    bool m_failed = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
