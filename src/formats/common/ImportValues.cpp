@@ -37,9 +37,34 @@ std::optional<QVariantMap> ImportValues::parseInstantMessage(const QString &text
     return std::nullopt;
 }
 
+QDate ImportValues::dayFromText(const QString &text, bool dashes)
+{
+    const qsizetype monthAt = dashes ? 5 : 4;
+    const qsizetype dayAt = dashes ? 8 : 6;
+    auto number = [&text](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    if (text.size() == dayAt + 2 && (!dashes || (text[4] == u'-' && text[7] == u'-'))) {
+        const int year = number(0, 4);
+        const int month = number(monthAt, 2);
+        const int day = number(dayAt, 2);
+        // Year 0 does not exist; Qt's parser has its own view of it.
+        if (year > 0 && month >= 0 && day >= 0)
+            return QDate(year, month, day);
+    }
+    return QDate::fromString(text, dashes ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyyMMdd"));
+}
+
 std::optional<QDateTime> ImportValues::parseDate(const QString &text)
 {
-    QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    QDate date = dayFromText(text, true);
     if (!date.isValid())
         return std::nullopt;
     return QDateTime(date, QTime(12, 0), QTimeZone::utc());

@@ -456,9 +456,9 @@ std::optional<QDateTime> VCARDimport::parseDate(const QString &value)
     const QString text = timePart == 8 || timePart == 10 ? value.left(timePart) : value;
     QDate date;
     if (text.size() == 10)
-        date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        date = ImportValues::dayFromText(text, true);
     else if (text.size() == 8)
-        date = QDate::fromString(text, QStringLiteral("yyyyMMdd"));
+        date = ImportValues::dayFromText(text, false);
     else
         return std::nullopt;
     if (!date.isValid()) {
