@@ -1,4 +1,5 @@
 #include "platform/KeyedArchiver.h"
+#include "platform/KeyedDataListReader.h"
 #include "platform/KeyedDictionary.h"
 #include "platform/KeyedUnarchiver.h"
 #include "support/TestEnvironment.h"
@@ -124,6 +125,53 @@ private Q_SLOTS:
         small.close();
         QVERIFY(!writer.append(QByteArray("second")));
         QVERIFY(!writer.finish());
+    }
+
+    void dataListIsReadItemByItemFromItsFile()
+    {
+        TestEnvironment env;
+        auto write = [&env](const QString &name, const QByteArray &bytes) {
+            const QString path = env.path(name);
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+        };
+        QVariantList items;
+        for (int i = 0; i < 300; ++i)
+            items.append(QByteArray::number(i).repeated(1 + i % 50));
+        const QByteArray archive = *KeyedArchiver::archivedData(items);
+        std::unique_ptr<KeyedDataListReader> list = KeyedDataListReader::open(write(QStringLiteral("list.vnbin"), archive));
+        QVERIFY(list);
+        QCOMPARE(list->count(), items.size());
+        for (qsizetype i = 0; i < items.size(); ++i)
+            QCOMPARE(list->item(i), std::optional<QByteArray>(items[i].toByteArray()));
+        QVERIFY(!list->item(items.size()));
+        QVERIFY(KeyedDataListReader::open(write(QStringLiteral("empty.vnbin"), *KeyedArchiver::archivedData(QVariantList()))));
+
+        // Other archives are left to the general reader: an item that is no data, another root.
+        for (const QVariant &other : {QVariant(QVariantList{QByteArray("data"), QStringLiteral("text")}),
+                                      QVariant(QStringList{QStringLiteral("a")}), QVariant(QByteArray("data"))})
+            QVERIFY(!KeyedDataListReader::open(write(QStringLiteral("other.vnbin"), *KeyedArchiver::archivedData(other))));
+        QVERIFY(!KeyedDataListReader::open(env.path(QStringLiteral("missing.vnbin"))));
+
+        // Damaged files are refused or read within their bounds, never past them.
+        const QByteArray small = *KeyedArchiver::archivedData(QVariantList{QByteArray("one"), QByteArray("two")});
+        QList<QByteArray> damaged;
+        for (qsizetype cut = 0; cut < small.size(); ++cut)
+            damaged.append(small.left(cut));
+        for (qsizetype at = 0; at < small.size(); ++at) {
+            for (char value : {'\x00', '\x0f', '\x7f', '\xff'}) {
+                QByteArray changed = small;
+                changed[at] = value;
+                damaged.append(changed);
+            }
+        }
+        for (const QByteArray &bytes : std::as_const(damaged)) {
+            std::unique_ptr<KeyedDataListReader> read = KeyedDataListReader::open(write(QStringLiteral("damaged.vnbin"), bytes));
+            for (qsizetype i = 0; read && i < read->count(); ++i) {
+                const std::optional<QByteArray> item = read->item(i);
+                QVERIFY(!item || item->size() < bytes.size());
+            }
+        }
     }
 
     void plainMapsComeBackAsDictionaries()

@@ -6,11 +6,14 @@
 #include "formats/common/ImportOutcome.h"
 #include "formats/common/ImportValues.h"
 #include "platform/DevLog.h"
+#include "platform/KeyedDataListReader.h"
 #include "platform/KeyedUnarchiver.h"
 #include "shell/AppData.h"
 
 #include <QFile>
 
+#include <functional>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -36,22 +39,21 @@ Result<QVariantList> readBlobs(const QString &path)
     return root->toList();
 }
 
-int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progress)
+// `blobAt(i)` gives the i-th of `count` person blobs, none when it cannot be read.
+int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(qsizetype)> &blobAt, uint32_t importMask,
+                ProgressTarget *progress)
 {
     QString openError;
     ABAddressBookRef book = ABSources::openAddressBook(kOperation, &openError);
     if (!book)
         return ImportOutcome::failure(openError);
     const ABRecordRef source = ABSources::selectedSource(*book);
-    const qsizetype count = blobs.size();
     int created = 0;
     ImportGroups groups;
     for (qsizetype i = 0; i < count; ++i) {
         QStringList groupNames;
-        // Each blob is let go once read, so the file's contents and the new persons are
-        // not both held in full.
-        const QByteArray blob = std::exchange(blobs[i], QVariant()).toByteArray();
-        ABRecordRef person = ABRecordSerializer::createPersonFromData(blob, source, &groupNames);
+        const std::optional<QByteArray> blob = blobAt(i);
+        ABRecordRef person = blob ? ABRecordSerializer::createPersonFromData(*blob, source, &groupNames) : nullptr;
         QString error;
         if (!person) {
             log(QStringLiteral("newperson ERROR"));
@@ -89,12 +91,18 @@ int importBlobs(QVariantList &blobs, uint32_t importMask, ProgressTarget *progre
 int importDataBIN(const QString &path, uint32_t importMask, ProgressTarget *progress)
 {
     log(path);
-    Result<QVariantList> blobs = readBlobs(path);
     int result = -1;
-    if (!blobs)
+    // A plain list of blobs is read one blob at a time; any other archive is read whole.
+    if (std::unique_ptr<KeyedDataListReader> list = KeyedDataListReader::open(path)) {
+        result = importBlobs(list->count(), [&list](qsizetype i) { return list->item(i); }, importMask, progress);
+    } else if (Result<QVariantList> blobs = readBlobs(path); !blobs) {
         log(QStringLiteral("ERROR NSKeyedUnarchiver %1").arg(blobs.error()));
-    else
-        result = importBlobs(*blobs, importMask, progress);
+    } else {
+        // Each blob is let go once read, so the file's contents and the new persons are not
+        // both held in full.
+        result = importBlobs(blobs->size(), [&blobs](qsizetype i) { return std::exchange((*blobs)[i], QVariant()).toByteArray(); },
+                             importMask, progress);
+    }
     DevLog::log(QStringLiteral("%1 %2").arg(QLatin1String(kOperation)).arg(__LINE__));
     return result;
 }

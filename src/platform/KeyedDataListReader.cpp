@@ -1,0 +1,219 @@
+#include "KeyedDataListReader.h"
+
+namespace {
+
+quint64 bigEndian(const QByteArray &bytes, qsizetype from, int width)
+{
+    quint64 value = 0;
+    for (int i = 0; i < width; ++i)
+        value = (value << 8) | quint8(bytes[from + i]);
+    return value;
+}
+
+bool isWidth(int width)
+{
+    return width == 1 || width == 2 || width == 4 || width == 8;
+}
+
+constexpr quint64 kWindowSize = 256 * 1024;
+constexpr quint8 kData = 0x4;
+constexpr quint8 kAscii = 0x5;
+constexpr quint8 kUid = 0x8;
+constexpr quint8 kArray = 0xA;
+constexpr quint8 kDictionary = 0xD;
+
+} // namespace
+
+std::unique_ptr<KeyedDataListReader> KeyedDataListReader::open(const QString &path)
+{
+    std::unique_ptr<KeyedDataListReader> reader(new KeyedDataListReader(path));
+    if (!reader->m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !reader->readLayout())
+        return nullptr;
+    return reader;
+}
+
+std::optional<QByteArray> KeyedDataListReader::bytesAt(quint64 at, quint64 size)
+{
+    // Objects lie between the header and the offset table.
+    if (at < 8 || at > m_tableOffset || size > m_tableOffset - at)
+        return std::nullopt;
+    const bool inWindow = at >= m_windowAt && at + size <= m_windowAt + quint64(m_window.size());
+    if (!inWindow) {
+        // Items and their references follow one another: one read serves many of them.
+        m_window.clear();
+        const quint64 length = qMin(qMax(size, kWindowSize), m_tableOffset - at);
+        if (!m_file.seek(qint64(at)))
+            return std::nullopt;
+        m_window = m_file.read(qint64(length));
+        m_windowAt = at;
+        if (quint64(m_window.size()) != length)
+            return std::nullopt;
+    }
+    return m_window.sliced(qsizetype(at - m_windowAt), qsizetype(size));
+}
+
+std::optional<KeyedDataListReader::Object> KeyedDataListReader::objectAt(quint64 ref)
+{
+    if (ref >= m_offsets.size())
+        return std::nullopt;
+    const quint64 at = m_offsets[ref];
+    const std::optional<QByteArray> head = bytesAt(at, qMin<quint64>(10, m_tableOffset - qMin(at, m_tableOffset)));
+    if (!head || head->isEmpty())
+        return std::nullopt;
+    const quint8 marker = quint8(head->at(0));
+    Object object{quint8(marker >> 4), quint64(marker & 0x0F), at + 1};
+    if (object.kind == kUid) {
+        object.count = (marker & 0x0F) + 1; // the UID's width
+        return object;
+    }
+    if (object.count == 0x0F) {
+        // A count of 15 or more follows as an integer object.
+        if (head->size() < 2 || (quint8(head->at(1)) >> 4) != 0x1)
+            return std::nullopt;
+        const int width = 1 << (quint8(head->at(1)) & 0x0F);
+        if (width > 8 || head->size() < 2 + width)
+            return std::nullopt;
+        object.count = bigEndian(*head, 2, width);
+        object.contentAt = at + 2 + quint64(width);
+    }
+    return object;
+}
+
+std::optional<std::vector<quint64>> KeyedDataListReader::referencesOf(const Object &container, quint64 count)
+{
+    if (count > (m_tableOffset / quint64(m_refSize)))
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = bytesAt(container.contentAt, count * quint64(m_refSize));
+    if (!bytes)
+        return std::nullopt;
+    std::vector<quint64> references(count);
+    for (quint64 i = 0; i < count; ++i) {
+        references[i] = bigEndian(*bytes, qsizetype(i) * m_refSize, m_refSize);
+        if (references[i] >= m_offsets.size())
+            return std::nullopt;
+    }
+    return references;
+}
+
+std::optional<quint64> KeyedDataListReader::uidAt(quint64 ref)
+{
+    const std::optional<Object> object = objectAt(ref);
+    if (!object || object->kind != kUid)
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = bytesAt(object->contentAt, object->count);
+    if (!bytes)
+        return std::nullopt;
+    return bigEndian(*bytes, 0, int(object->count));
+}
+
+std::optional<QByteArray> KeyedDataListReader::asciiAt(quint64 ref)
+{
+    const std::optional<Object> object = objectAt(ref);
+    if (!object || object->kind != kAscii || object->count > 64)
+        return std::nullopt;
+    return bytesAt(object->contentAt, object->count);
+}
+
+std::optional<QHash<QByteArray, quint64>> KeyedDataListReader::dictionaryAt(quint64 ref)
+{
+    const std::optional<Object> object = objectAt(ref);
+    if (!object || object->kind != kDictionary || object->count > 16)
+        return std::nullopt;
+    const std::optional<std::vector<quint64>> references = referencesOf(*object, object->count * 2);
+    if (!references)
+        return std::nullopt;
+    QHash<QByteArray, quint64> entries;
+    for (quint64 i = 0; i < object->count; ++i) {
+        const std::optional<QByteArray> key = asciiAt((*references)[i]);
+        if (!key || entries.contains(*key))
+            return std::nullopt;
+        entries.insert(*key, (*references)[object->count + i]);
+    }
+    return entries;
+}
+
+std::optional<quint64> KeyedDataListReader::objectOfUid(quint64 uid) const
+{
+    if (uid >= m_objects.size())
+        return std::nullopt;
+    return m_objects[uid];
+}
+
+bool KeyedDataListReader::readLayout()
+{
+    const quint64 size = quint64(m_file.size());
+    if (size < 8 + 32 || m_file.read(8) != "bplist00" || !m_file.seek(qint64(size - 32)))
+        return false;
+    const QByteArray trailer = m_file.read(32);
+    if (trailer.size() != 32)
+        return false;
+    const int offsetSize = quint8(trailer[6]);
+    m_refSize = quint8(trailer[7]);
+    const quint64 objectCount = bigEndian(trailer, 8, 8);
+    const quint64 top = bigEndian(trailer, 16, 8);
+    m_tableOffset = bigEndian(trailer, 24, 8);
+    if (!isWidth(offsetSize) || !isWidth(m_refSize) || objectCount == 0 || top >= objectCount || m_tableOffset < 8
+        || m_tableOffset > size - 32 || objectCount > (size - 32 - m_tableOffset) / quint64(offsetSize)
+        || !m_file.seek(qint64(m_tableOffset)))
+        return false;
+    const QByteArray table = m_file.read(qint64(objectCount * quint64(offsetSize)));
+    if (quint64(table.size()) != objectCount * quint64(offsetSize))
+        return false;
+    m_offsets.resize(objectCount);
+    for (quint64 i = 0; i < objectCount; ++i)
+        m_offsets[i] = bigEndian(table, qsizetype(i) * offsetSize, offsetSize);
+
+    // {"$archiver": "NSKeyedArchiver", "$version": …, "$top": {"root": UID}, "$objects": […]}
+    const auto archive = dictionaryAt(top);
+    if (!archive || archive->size() != 4 || !archive->contains("$version") || asciiAt(archive->value("$archiver")) != "NSKeyedArchiver")
+        return false;
+    const std::optional<Object> version = objectAt(archive->value("$version"));
+    if (!version || version->kind != 0x1)
+        return false;
+    const std::optional<Object> objects = objectAt(archive->value("$objects"));
+    const auto topEntries = dictionaryAt(archive->value("$top"));
+    if (!objects || objects->kind != kArray || !topEntries || topEntries->size() != 1 || !topEntries->contains("root"))
+        return false;
+    const auto objectRefs = referencesOf(*objects, objects->count);
+    const std::optional<quint64> rootUid = uidAt(topEntries->value("root"));
+    if (!objectRefs || objectRefs->empty() || asciiAt(objectRefs->front()) != "$null" || !rootUid)
+        return false;
+    m_objects = std::move(*objectRefs);
+
+    // The root: {"NS.objects": [UID…], "$class": UID of {"$classname": "NSArray" or "NSMutableArray", …}}
+    const std::optional<quint64> rootRef = objectOfUid(*rootUid);
+    const auto root = rootRef ? dictionaryAt(*rootRef) : std::nullopt;
+    if (!root || root->size() != 2 || !root->contains("NS.objects") || !root->contains("$class"))
+        return false;
+    const std::optional<quint64> classUid = uidAt(root->value("$class"));
+    const std::optional<quint64> classRef = classUid ? objectOfUid(*classUid) : std::nullopt;
+    const auto classEntry = classRef ? dictionaryAt(*classRef) : std::nullopt;
+    if (!classEntry || !classEntry->contains("$classname"))
+        return false;
+    const std::optional<QByteArray> className = asciiAt(classEntry->value("$classname"));
+    if (className != "NSArray" && className != "NSMutableArray")
+        return false;
+    const std::optional<Object> list = objectAt(root->value("NS.objects"));
+    const auto members = list && list->kind == kArray ? referencesOf(*list, list->count) : std::nullopt;
+    if (!members)
+        return false;
+
+    // Every item is a UID of a data object: anything else is read the general way.
+    m_items.reserve(members->size());
+    for (quint64 member : *members) {
+        const std::optional<quint64> uid = uidAt(member);
+        const std::optional<quint64> ref = uid ? objectOfUid(*uid) : std::nullopt;
+        const std::optional<Object> data = ref ? objectAt(*ref) : std::nullopt;
+        if (!data || data->kind != kData || data->contentAt > m_tableOffset || data->count > m_tableOffset - data->contentAt)
+            return false;
+        m_items.push_back({data->contentAt, data->count});
+    }
+    return true;
+}
+
+std::optional<QByteArray> KeyedDataListReader::item(qsizetype index)
+{
+    if (index < 0 || index >= count())
+        return std::nullopt;
+    return bytesAt(m_items[size_t(index)].at, m_items[size_t(index)].size);
+}
