@@ -9,31 +9,47 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// Collects list rows with their collation keys as people come, then puts the rows in name
-// order: no record needs to stay loaded for the sort.
+// Collects list rows with their sort names as people come, then puts the rows in name order:
+// no record needs to stay loaded for the sort. Collation keys and the sort take as long as
+// reading the people; a large list has them made in two halves on two threads, then merged.
 class SortedRows {
 public:
-    SortedRows(int sortOrdering, bool ticked) : m_collator(ABPersonNameCollator()), m_sortOrdering(sortOrdering), m_ticked(ticked) {}
+    SortedRows(int sortOrdering, bool ticked) : m_sortOrdering(sortOrdering), m_ticked(ticked) {}
 
     void add(const ABRecord &person)
     {
         const ABRecord::Names names = person.copyNames();
         if (EntryData::appendRow(m_rows, person, names, person.recordID(), m_ticked))
-            m_keys.push_back(m_collator.sortKey(ABPersonSortName(names, m_sortOrdering)));
+            m_sortNames.push_back(ABPersonSortName(names, m_sortOrdering));
     }
 
     // Rows of people that compare equal keep the order they came in.
     EntryList take()
     {
-        std::vector<qsizetype> order(m_keys.size());
-        std::iota(order.begin(), order.end(), qsizetype(0));
-        std::stable_sort(order.begin(), order.end(),
-                         [this](qsizetype x, qsizetype y) { return m_keys[size_t(x)].compare(m_keys[size_t(y)]) < 0; });
-        m_keys.clear();
+        const qsizetype count = qsizetype(m_sortNames.size());
+        const qsizetype half = count >= kTwoThreadsFrom ? count / 2 : count;
+        SortedHalf second;
+        std::thread helper;
+        if (half < count)
+            helper = std::thread([&] { second.sort(m_sortNames, half, count); });
+        SortedHalf first;
+        first.sort(m_sortNames, 0, half);
+        if (helper.joinable())
+            helper.join();
+        m_sortNames.clear();
+        std::vector<qsizetype> order(static_cast<size_t>(count));
+        auto keyOf = [&](qsizetype row) -> const QCollatorSortKey & {
+            return row < half ? first.keyOf(row, 0) : second.keyOf(row, half);
+        };
+        // A stable merge: the first half's rows go first among equals.
+        std::merge(first.order.begin(), first.order.end(), second.order.begin(), second.order.end(), order.begin(),
+                   [&](qsizetype x, qsizetype y) { return keyOf(x).compare(keyOf(y)) < 0; });
         EntryList sorted;
         sorted.reserve(qMax<qsizetype>(50, m_rows.size()));
         for (qsizetype index : order)
@@ -43,11 +59,33 @@ public:
     }
 
 private:
-    QCollator m_collator;
+    static constexpr qsizetype kTwoThreadsFrom = 4096;
+
+    // The rows from..to in order of their collation keys, made with a collator of its own (one
+    // is not to be shared between threads).
+    struct SortedHalf {
+        std::vector<QCollatorSortKey> keys;
+        std::vector<qsizetype> order; // indexes of all rows
+
+        const QCollatorSortKey &keyOf(qsizetype row, qsizetype from) const { return keys[size_t(row - from)]; }
+
+        void sort(std::vector<QString> &names, qsizetype from, qsizetype to)
+        {
+            const QCollator collator = ABPersonNameCollator();
+            keys.reserve(size_t(to - from));
+            for (qsizetype row = from; row < to; ++row)
+                keys.push_back(collator.sortKey(std::exchange(names[size_t(row)], QString())));
+            order.resize(size_t(to - from));
+            std::iota(order.begin(), order.end(), from);
+            std::stable_sort(order.begin(), order.end(),
+                             [&](qsizetype x, qsizetype y) { return keyOf(x, from).compare(keyOf(y, from)) < 0; });
+        }
+    };
+
     int m_sortOrdering;
     bool m_ticked;
     EntryList m_rows;
-    std::vector<QCollatorSortKey> m_keys;
+    std::vector<QString> m_sortNames;
 };
 
 } // namespace
