@@ -351,6 +351,14 @@ void ABAddressBook::readInPassing(ABRecord &passing, ABRecordID id, ABRecordID s
     passing.m_image.reset();
 }
 
+bool ABAddressBook::visitHeld(ABRecordID id, const std::function<void(const ABRecord &person)> &visit) const
+{
+    const ABRecordRef held = m_loaded.value(id);
+    if (held && held->isPerson() && !isPending(held))
+        visit(*held);
+    return bool(held);
+}
+
 void ABAddressBook::forEachPersonToRead(const ABRecordRef &source, const std::function<void(const ABRecord &person)> &visit)
 {
     const ABRecordID sourceID = source ? source->recordID() : kABRecordInvalidID;
@@ -362,11 +370,8 @@ void ABAddressBook::forEachPersonToRead(const ABRecordRef &source, const std::fu
             st.bind(1, qint64(sourceID));
         while (st.step()) {
             const ABRecordID id = ABRecordID(st.columnInt(0));
-            if (const ABRecordRef known = m_loaded.value(id)) {
-                if (!isPending(known))
-                    visit(*known);
+            if (visitHeld(id, visit))
                 continue;
-            }
             readInPassing(passing, id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)), st.columnBlobInPlace(2));
             visit(passing);
         }
@@ -384,12 +389,6 @@ void ABAddressBook::forEachPersonToRead(const QList<ABRecordID> &ids, const std:
         readInPassing(passing, id, sourceID, stored, hasImage);
         visit(passing);
     };
-    auto visitLoaded = [&](ABRecordID id) {
-        const ABRecordRef known = m_loaded.value(id);
-        if (known && known->isPerson() && !isPending(known))
-            visit(*known);
-        return bool(known);
-    };
     qsizetype done = 0;
     // Additions written ahead are seen by this connection only: then it reads them itself.
     const QString path = m_connection->path();
@@ -397,7 +396,7 @@ void ABAddressBook::forEachPersonToRead(const QList<ABRecordID> &ids, const std:
         PeopleReadAhead ahead(path, ids);
         while (std::optional<QList<PeopleReadAhead::Person>> block = ahead.next()) {
             for (const PeopleReadAhead::Person &person : std::as_const(*block)) {
-                if (!visitLoaded(person.id) && !person.stored.isEmpty())
+                if (!visitHeld(person.id, visit) && !person.stored.isEmpty())
                     visitStored(person.id, person.sourceID, person.stored, person.hasImage);
             }
             done += block->size();
@@ -409,7 +408,7 @@ void ABAddressBook::forEachPersonToRead(const QList<ABRecordID> &ids, const std:
     // One read transaction for the whole list: the reads see one state of the book.
     const bool inTransaction = bool(m_connection->exec("BEGIN"));
     for (ABRecordID id : ids.mid(done)) {
-        if (id < 0 || visitLoaded(id))
+        if (id < 0 || visitHeld(id, visit))
             continue;
         st.reset();
         st.bind(1, qint64(id));

@@ -107,6 +107,9 @@ private:
     Result<void> prepare(bool created);
     QList<ABRecordRef> loadRecords(ABRecordType type, ABRecordID sourceID);
     ABRecordRef loadRecord(ABRecordType type, ABRecordID id);
+    // Visits the person this handle holds under `id`, with its unsaved changes, unless it was
+    // removed; false when the handle holds no record under `id` (forEachPersonToRead).
+    bool visitHeld(ABRecordID id, const std::function<void(const ABRecord &person)> &visit) const;
     // The record that stands for each person read in passing (forEachPersonToRead).
     // `hasImage` when known: a record known to have none never asks.
     void readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace,

@@ -33,16 +33,9 @@ QString ABPersonSortName(const ABRecord &person, int ordering)
 
 QString ABPersonSortName(const ABRecord::Names &names, int ordering)
 {
-    const bool byLast = ordering == kABPersonSortByLastName;
-    const QString *order[] = {byLast ? &names.last : &names.first, byLast ? &names.first : &names.last, &names.middle};
-    QString sortName;
-    for (const QString *part : order) {
-        if (part->isEmpty())
-            continue;
-        if (!sortName.isEmpty())
-            sortName += QLatin1Char('\t');
-        sortName += *part;
-    }
+    const QString sortName = ordering == kABPersonSortByLastName
+                                 ? ABRecord::Names::joined({&names.last, &names.first, &names.middle}, u'\t')
+                                 : ABRecord::Names::joined({&names.first, &names.last, &names.middle}, u'\t');
     return sortName.isEmpty() ? names.organization : sortName;
 }
 

@@ -157,19 +157,24 @@ ABRecord::Names ABRecord::copyNames() const
             copyText(kABPersonLastNameProperty), copyText(kABPersonSuffixProperty), copyText(kABPersonOrganizationProperty)};
 }
 
-QString ABRecord::compositeName(const Names &names) const
+QString ABRecord::Names::joined(std::initializer_list<const QString *> parts, QChar separator)
 {
-    const QString *firstFirst[] = {&names.prefix, &names.first, &names.middle, &names.last, &names.suffix};
-    const QString *lastFirst[] = {&names.prefix, &names.last, &names.first, &names.middle, &names.suffix};
-    const auto &order = m_nameFormat == kABPersonCompositeNameFormatLastNameFirst ? lastFirst : firstFirst;
-    QString composite;
-    for (const QString *part : order) {
+    QString text;
+    for (const QString *part : parts) {
         if (part->isEmpty())
             continue;
-        if (!composite.isEmpty())
-            composite += QLatin1Char(' ');
-        composite += *part;
+        if (!text.isEmpty())
+            text += separator;
+        text += *part;
     }
+    return text;
+}
+
+QString ABRecord::compositeName(const Names &names) const
+{
+    const QString composite = m_nameFormat == kABPersonCompositeNameFormatLastNameFirst
+                                  ? Names::joined({&names.prefix, &names.last, &names.first, &names.middle, &names.suffix}, u' ')
+                                  : Names::joined({&names.prefix, &names.first, &names.middle, &names.last, &names.suffix}, u' ');
     if (composite.isEmpty())
         return names.organization.isEmpty() ? QString() : names.organization;
     return composite;

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QVariant>
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -47,6 +48,8 @@ public:
     // row, its sort name); null where the person has none.
     struct Names {
         QString prefix, first, middle, last, suffix, organization;
+        // The non-empty ones of `parts`, in order, joined by `separator`; null when all are empty.
+        static QString joined(std::initializer_list<const QString *> parts, QChar separator);
     };
     Names copyNames() const;
     // copyCompositeName of a person with these names.

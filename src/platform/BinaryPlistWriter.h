@@ -4,10 +4,10 @@
 #include <QHash>
 #include <QString>
 
-class QIODevice;
-
 #include <utility>
 #include <vector>
+
+class QIODevice;
 
 // Builds a binary property list ("bplist00") object by object, children before their
 // containers, and lays it out in one pass at the end. Texts and UIDs are stored once

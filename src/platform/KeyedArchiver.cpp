@@ -30,16 +30,16 @@ public:
 
     // A root list of data that goes out to `out` as it grows, laid out as encode() lays out
     // the same list.
-    quint64 beginDataList() { return reserveSlot(); }
+    void beginDataList() { m_dataListUid = reserveSlot(); }
     bool appendToDataList(QIODevice &out, const QByteArray &data)
     {
         m_dataListMembers.push_back(m_plist.addUid(append(m_plist.addData(data))));
         return m_plist.writeReadyTo(out);
     }
-    bool finishDataList(QIODevice &out, quint64 listUid)
+    bool finishDataList(QIODevice &out)
     {
-        closeList(listUid, m_dataListMembers);
-        return m_plist.finishTo(out, archive(listUid));
+        closeList(m_dataListUid, m_dataListMembers);
+        return m_plist.finishTo(out, archive(m_dataListUid));
     }
 
 private:
@@ -65,6 +65,7 @@ private:
     QHash<QString, quint64> m_classes;
     // Equal texts are stored once, as other archivers do for their keys and labels.
     QHash<QString, quint64> m_strings;
+    quint64 m_dataListUid = 0;
     std::vector<Ref> m_dataListMembers;
 };
 
@@ -217,11 +218,13 @@ Ref GraphWriter::archive(quint64 rootUid)
 struct KeyedArchiver::DataListWriter::Private {
     QIODevice &out;
     GraphWriter graph;
-    quint64 listUid = graph.beginDataList();
     bool ok = true;
 };
 
-KeyedArchiver::DataListWriter::DataListWriter(QIODevice &out) : d(new Private{out, {}}) {}
+KeyedArchiver::DataListWriter::DataListWriter(QIODevice &out) : d(new Private{out, {}})
+{
+    d->graph.beginDataList();
+}
 
 KeyedArchiver::DataListWriter::~DataListWriter() = default;
 
@@ -233,7 +236,7 @@ bool KeyedArchiver::DataListWriter::append(const QByteArray &data)
 
 bool KeyedArchiver::DataListWriter::finish()
 {
-    d->ok = d->ok && d->graph.finishDataList(d->out, d->listUid);
+    d->ok = d->ok && d->graph.finishDataList(d->out);
     return d->ok;
 }
 

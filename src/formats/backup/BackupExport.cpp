@@ -76,9 +76,8 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
     // Written beside the target as it goes and renamed over it at the end: a failed export
     // leaves the earlier file as it was.
     QSaveFile file(path);
-    const bool opened = file.open(QIODevice::WriteOnly);
+    bool writing = file.open(QIODevice::WriteOnly);
     KeyedArchiver::DataListWriter archive(file);
-    bool writing = opened;
     QList<ABRecordID> written;
     SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) {
         if (!writing)

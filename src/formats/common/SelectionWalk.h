@@ -15,9 +15,9 @@ int countSelected(const EntryList &rows);
 
 // Calls `visit` with the person of each selected row whose person still exists, valid during
 // its visit only (ABAddressBook::forEachPersonToRead): people are read a block ahead of the
-// visits and nothing is kept, so memory stays flat however many rows there are. When `progress` is given, each visit is first
-// reported to it, on the main thread and waiting, as visited / countSelected(rows), leaving
-// out values a progress bar cannot show (ProgressSteps).
+// visits and nothing is kept, so memory stays flat however many rows there are. When
+// `progress` is given, each visit is first reported to it, on the main thread and waiting, as
+// visited / countSelected(rows), leaving out values a progress bar cannot show (ProgressSteps).
 void forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, ProgressTarget *progress,
                            const std::function<void(const ABRecord &person)> &visit);
 
