@@ -75,7 +75,7 @@ void exportOnce(const EntryList &rows, int format, const QString &name)
 {
     ExportRequest request;
     request.path = Documents::filePath(name);
-    request.entries = rows;
+    request.people = rows;
     request.format = format;
     resetPeakMemory();
     const qint64 before = memoryMB("VmRSS:");
@@ -98,7 +98,7 @@ void exportFromWorker(const EntryList &rows, int format, const QString &name)
     } progress;
     ExportRequest request;
     request.path = Documents::filePath(name);
-    request.entries = rows;
+    request.people = rows;
     request.format = format;
     request.progress = &progress;
     int answer = 0;

@@ -1,11 +1,8 @@
 #include "ABPersonCompare.h"
 
-#include <QCollatorSortKey>
-#include <QLocale>
+#include "NameOrder.h"
 
-#include <algorithm>
-#include <numeric>
-#include <vector>
+#include <QLocale>
 
 namespace {
 
@@ -53,18 +50,12 @@ int ABPersonComparePeopleByName(const ABRecordRef &a, const ABRecordRef &b, int 
 
 void ABPersonSortPeopleByName(QList<ABRecordRef> &people, int ordering)
 {
-    const QCollator collator = ABPersonNameCollator();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(people.size()));
+    NameOrder names;
     for (const ABRecordRef &person : std::as_const(people))
-        keys.push_back(collator.sortKey(ABPersonSortName(*person, ordering)));
-    std::vector<qsizetype> order(size_t(people.size()));
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](qsizetype x, qsizetype y) { return keys[size_t(x)].compare(keys[size_t(y)]) < 0; });
+        names.add(ABPersonSortName(*person, ordering));
     QList<ABRecordRef> sorted;
     sorted.reserve(people.size());
-    for (qsizetype index : order)
+    for (qsizetype index : names.take())
         sorted.append(people.at(index));
     people = std::move(sorted);
 }

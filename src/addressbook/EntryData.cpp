@@ -4,11 +4,11 @@
 
 void EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, int32_t recID, bool selected)
 {
-    appendRow(rows, person, person.copyNames(), recID, selected);
+    if (std::optional<Listed> listed = listedNames(person, person.copyNames()))
+        rows.append(makeRow(std::move(*listed), recID, selected));
 }
 
-bool EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, const ABRecord::Names &names,
-                          int32_t recID, bool selected)
+std::optional<EntryData::Listed> EntryData::listedNames(const ABRecord &person, const ABRecord::Names &names)
 {
     QString name;
     QString lastname;
@@ -28,13 +28,17 @@ bool EntryData::appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecor
     }
     if (name.isEmpty() || lastname.isEmpty()) {
         DevLog::log(QStringLiteral("EMPTY"));
-        return false;
+        return std::nullopt;
     }
+    return Listed{std::move(name), std::move(lastname)};
+}
+
+std::shared_ptr<EntryData> EntryData::makeRow(Listed listed, int32_t recID, bool selected)
+{
     auto row = std::make_shared<EntryData>();
-    row->name = name;
-    row->lastname = lastname;
+    row->name = std::move(listed.name);
+    row->lastname = std::move(listed.lastname);
     row->recID = recID;
     row->selected = selected;
-    rows.append(row);
-    return true;
+    return row;
 }

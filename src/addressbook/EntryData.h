@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // One row of a contact list: what lists, writers and screens need of a person without holding
 // the record. Row lists are owned by the screen that built them and handed on by reference.
@@ -20,12 +21,17 @@ struct EntryData {
 
     QString description() const { return QStringLiteral("Name: %1 lName: %2").arg(name, lastname); }
 
-    // The list-row rule: appends a row for `person` to `rows` when it has a name, or logs
-    // "EMPTY" and appends nothing.
+    // The names of a person's row by the list-row rule: the display name and the sort and
+    // section key. A person without them has no row (logged as "EMPTY").
+    struct Listed {
+        QString name;
+        QString lastname;
+    };
+    static std::optional<Listed> listedNames(const ABRecord &person, const ABRecord::Names &names);
+
+    // Appends the row of `person` to `rows` when the list-row rule gives it one.
     static void appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, int32_t recID, bool selected);
-    // The same with the person's names already read; true when a row was appended.
-    static bool appendRow(QList<std::shared_ptr<EntryData>> &rows, const ABRecord &person, const ABRecord::Names &names,
-                          int32_t recID, bool selected);
+    static std::shared_ptr<EntryData> makeRow(Listed listed, int32_t recID, bool selected);
 };
 
 using EntryDataRef = std::shared_ptr<EntryData>;

@@ -1,16 +1,14 @@
 #include "ContactRows.h"
 
-#include "addressbook/ABSources.h"
 #include "selection/ABEntriesLoader.h"
 
 #include <QSet>
 #include <QStringList>
 
-#include <algorithm>
 
-EntryList ContactRows::workingSet(ABAddressBook &book)
+QList<ABRecordID> ContactRows::workingSet(ABAddressBook &book)
 {
-    return ABEntriesLoader::rowsForWorkingSet(book, book.sortOrdering(), true);
+    return ABEntriesLoader::peopleOfWorkingSet(book, book.sortOrdering());
 }
 
 Result<QList<ABRecordID>> ContactRows::parseIds(const QString &text)
@@ -28,14 +26,16 @@ Result<QList<ABRecordID>> ContactRows::parseIds(const QString &text)
     return ids;
 }
 
-Result<void> ContactRows::select(EntryList &rows, const QList<ABRecordID> &ids)
+Result<QList<ABRecordID>> ContactRows::select(const QList<ABRecordID> &people, const QList<ABRecordID> &ids)
 {
-    QSet<ABRecordID> wanted(ids.begin(), ids.end());
+    const QSet<ABRecordID> wanted(ids.begin(), ids.end());
+    QList<ABRecordID> selected;
     QSet<ABRecordID> found;
-    for (const EntryDataRef &row : rows) {
-        row->selected = wanted.contains(row->recID);
-        if (row->selected)
-            found.insert(row->recID);
+    for (ABRecordID id : people) {
+        if (wanted.contains(id)) {
+            selected.append(id);
+            found.insert(id);
+        }
     }
     QStringList missing;
     for (ABRecordID id : ids) {
@@ -44,5 +44,5 @@ Result<void> ContactRows::select(EntryList &rows, const QList<ABRecordID> &ids)
     }
     if (!missing.isEmpty())
         return Error{QStringLiteral("no person has the identifier %1").arg(missing.join(QStringLiteral(", ")))};
-    return {};
+    return selected;
 }

@@ -19,16 +19,16 @@ int runDelete(const Arguments &args)
     ABAddressBookRef book = ABAddressBook::create(&error);
     if (!book)
         return Commands::fail(L("KErrCreateAddrBook") + QLatin1Char(' ') + error);
-    EntryList rows = ContactRows::workingSet(*book);
+    const Result<QList<ABRecordID>> selected = ContactRows::select(ContactRows::workingSet(*book), *ids);
     book.reset();
-    if (Result<void> selected = ContactRows::select(rows, *ids); !selected)
+    if (!selected)
         return Commands::fail(QStringLiteral("delete: ") + selected.error());
 
     BinExportReport report;
     int answer = 0;
     {
         TerminalProgress progress(L("KPleaseWaitDeleting").simplified());
-        answer = BackupFiles::deleteWithRecoveryFile(rows, &progress, &report);
+        answer = BackupFiles::deleteWithRecoveryFile(SelectedPeople(*selected), &progress, &report);
     }
     if (answer < 0)
         return Commands::fail(L("KErrTrashFile"));

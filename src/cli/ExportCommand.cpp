@@ -78,15 +78,18 @@ int runExport(const Arguments &args)
     ABAddressBookRef book = ABAddressBook::create(&error);
     if (!book)
         return Commands::fail(L("KErrCreateAddrBook") + QLatin1Char(' ') + error);
-    job.rows = ContactRows::workingSet(*book);
+    QList<ABRecordID> people = ContactRows::workingSet(*book);
     book.reset();
     if (args.has(QStringLiteral("ids"))) {
         Result<QList<ABRecordID>> ids = ContactRows::parseIds(args.value(QStringLiteral("ids")));
         if (!ids)
             return Commands::fail(QStringLiteral("export: ") + ids.error());
-        if (Result<void> selected = ContactRows::select(job.rows, *ids); !selected)
+        Result<QList<ABRecordID>> selected = ContactRows::select(people, *ids);
+        if (!selected)
             return Commands::fail(QStringLiteral("export: ") + selected.error());
+        people = std::move(*selected);
     }
+    job.people = SelectedPeople(std::move(people));
 
     ExportFormats::Outcome outcome;
     {

@@ -20,7 +20,7 @@ int ContactPrinting::exportPrintFile(const EntryList &rows, ProgressTarget *prog
     const AppData &settings = AppData::sharedInstance();
     ExportRequest request;
     request.path = printFilePath();
-    request.entries = rows;
+    request.people = rows;
     request.format = ExportFormat::HTML;
     request.mask = settings.flagsExp();
     request.layout = ExportFormat::PrintLayout;

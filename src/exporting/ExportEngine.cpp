@@ -39,7 +39,7 @@ int exportData(const ExportRequest &request)
     context.mask = request.mask;
     context.layout = request.layout;
     context.charSet = request.charSet;
-    context.recordCount = SelectionWalk::countSelected(request.entries);
+    context.recordCount = request.people.count();
 
     ABAddressBookRef book = ABSources::openAddressBook("exportData");
     if (!book)
@@ -65,10 +65,10 @@ int exportData(const ExportRequest &request)
 
     if (printer->needsCountingPass()) {
         SelectionWalk::forEachSelectedPersonInAnyOrder(
-            *book, request.entries, [&](const ABRecord &person) { run.writeRecord(person, ExportRun::CountingPass); });
+            *book, request.people, [&](const ABRecord &person) { run.writeRecord(person, ExportRun::CountingPass); });
     }
     printer->prologue();
-    SelectionWalk::forEachSelectedPerson(*book, request.entries, request.progress,
+    SelectionWalk::forEachSelectedPerson(*book, request.people, request.progress,
                                          [&](const ABRecord &person) { run.writeRecord(person, ExportRun::WritingPass); });
     printer->epilogue();
     book.reset();

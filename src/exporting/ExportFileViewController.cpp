@@ -30,7 +30,7 @@ void ExportFileViewController::setData(const EntryList &rows)
 
 int ExportFileViewController::selectedCount() const
 {
-    return SelectionWalk::countSelected(_eData);
+    return SelectedPeople(_eData).count();
 }
 
 QString ExportFileViewController::recordsText() const
@@ -115,7 +115,7 @@ void ExportFileViewController::buttonPressed()
     ExportFormats::Job job;
     job.format = _format;
     job.name = _textFile;
-    job.rows = _eData;
+    job.people = _eData;
     job.schema = _schema;
     job.dnSuffix = _textDN;
     job.singleVCard = _singleVCard;

@@ -30,11 +30,11 @@ QString pathOf(const Job &job)
 
 Outcome runBackup(const Job &job)
 {
-    const int answer = exportDataBIN(pathOf(job), job.rows, job.progress, false);
+    const int answer = exportDataBIN(pathOf(job), job.people, job.progress, false);
     // The backup writer answers 0 without an address book and -1 when the file fails.
     if (answer < 0)
         return {answer, Failure::File};
-    if (answer == 0 && SelectionWalk::countSelected(job.rows) > 0)
+    if (answer == 0 && job.people.count() > 0)
         return {answer, Failure::AddressBook};
     return {answer, Failure::None};
 }
@@ -43,7 +43,7 @@ Outcome runEngine(const Job &job, int engineFormat)
 {
     ExportRequest request;
     request.path = pathOf(job);
-    request.entries = job.rows;
+    request.people = job.people;
     request.format = engineFormat;
     request.mask = job.mask;
     request.layout = job.schema;
@@ -63,8 +63,8 @@ Outcome runFolderWriter(const Job &job)
 {
     auto write = [&job](const QString &basePath) {
         if (job.format == WIN)
-            return WinContactWriter::exportDataWin(basePath, job.rows, job.mask, job.charSet, job.progress);
-        return VCardWriter::exportDataVCARD(basePath, job.rows, job.mask, job.charSet, job.singleVCard, job.progress);
+            return WinContactWriter::exportDataWin(basePath, job.people, job.mask, job.charSet, job.progress);
+        return VCardWriter::exportDataVCARD(basePath, job.people, job.mask, job.charSet, job.singleVCard, job.progress);
     };
     Outcome outcome;
     if (job.format == VCF && job.singleVCard) {
@@ -75,11 +75,11 @@ Outcome runFolderWriter(const Job &job)
         if (!zipped.folderMade || (zipped.answer > 0 && !zipped.packaged))
             return {outcome.answer, Failure::File};
     }
-    // Both writers answer -1 without an address book, and 0 for selected rows when a file
+    // Both writers answer -1 without an address book, and 0 for selected people when a file
     // could not be written.
     if (outcome.answer < 0)
         outcome.failure = Failure::AddressBook;
-    else if (outcome.answer == 0 && SelectionWalk::countSelected(job.rows) > 0)
+    else if (outcome.answer == 0 && job.people.count() > 0)
         outcome.failure = Failure::File;
     return outcome;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addressbook/EntryData.h"
+#include "formats/common/SelectionWalk.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,7 +37,7 @@ QString extensionOf(int format, bool singleVCard);
 struct Job {
     int format = BIN;
     QString name; // the file name without extension
-    EntryList rows;
+    SelectedPeople people; // in list order
     int schema = 0; // LDIF: 0 Vennaro, 1 generic, 2 Mozilla
     QString dnSuffix;
     bool singleVCard = true;

@@ -2,91 +2,39 @@
 
 #include "addressbook/ABPersonCompare.h"
 #include "addressbook/ABSources.h"
+#include "addressbook/NameOrder.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 
-#include <QCollatorSortKey>
-
-#include <algorithm>
-#include <numeric>
-#include <thread>
+#include <optional>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Collects list rows with their sort names as people come, then puts the rows in name order:
-// no record needs to stay loaded for the sort. Collation keys and the sort take as long as
-// reading the people; a large list has them made in two halves on two threads, then merged.
-class SortedRows {
-public:
-    SortedRows(int sortOrdering, bool ticked) : m_sortOrdering(sortOrdering), m_ticked(ticked) {}
-
-    void add(const ABRecord &person)
-    {
+// Walks the working set of `book` by the list-row rule and answers what `keep` makes of each
+// listed person, in name order. Only the kept items and the packed sort names stay in memory
+// until the sort; no record stays loaded.
+template <typename Keep>
+auto listedInOrder(ABAddressBook &book, int sortOrdering, Keep keep)
+{
+    using Item = decltype(keep(std::declval<const ABRecord &>(), std::declval<EntryData::Listed>()));
+    std::vector<Item> items;
+    NameOrder order;
+    book.forEachPersonToRead(ABSources::selectedSource(book), [&](const ABRecord &person) {
         const ABRecord::Names names = person.copyNames();
-        if (EntryData::appendRow(m_rows, person, names, person.recordID(), m_ticked))
-            m_sortNames.push_back(ABPersonSortName(names, m_sortOrdering));
-    }
-
-    // Rows of people that compare equal keep the order they came in.
-    EntryList take()
-    {
-        const qsizetype count = qsizetype(m_sortNames.size());
-        const qsizetype half = count >= kTwoThreadsFrom ? count / 2 : count;
-        SortedHalf second;
-        std::thread helper;
-        if (half < count)
-            helper = std::thread([&] { second.sort(m_sortNames, half, count); });
-        SortedHalf first;
-        first.sort(m_sortNames, 0, half);
-        if (helper.joinable())
-            helper.join();
-        m_sortNames.clear();
-        std::vector<qsizetype> order(static_cast<size_t>(count));
-        auto keyOf = [&](qsizetype row) -> const QCollatorSortKey & {
-            return row < half ? first.keyOf(row, 0) : second.keyOf(row, half);
-        };
-        // A stable merge: the first half's rows go first among equals.
-        std::merge(first.order.begin(), first.order.end(), second.order.begin(), second.order.end(), order.begin(),
-                   [&](qsizetype x, qsizetype y) { return keyOf(x).compare(keyOf(y)) < 0; });
-        EntryList sorted;
-        sorted.reserve(qMax<qsizetype>(50, m_rows.size()));
-        for (qsizetype index : order)
-            sorted.append(std::move(m_rows[index]));
-        m_rows.clear();
-        return sorted;
-    }
-
-private:
-    static constexpr qsizetype kTwoThreadsFrom = 4096;
-
-    // The rows from..to in order of their collation keys, made with a collator of its own (one
-    // is not to be shared between threads).
-    struct SortedHalf {
-        std::vector<QCollatorSortKey> keys;
-        std::vector<qsizetype> order; // indexes of all rows
-
-        const QCollatorSortKey &keyOf(qsizetype row, qsizetype from) const { return keys[size_t(row - from)]; }
-
-        void sort(std::vector<QString> &names, qsizetype from, qsizetype to)
-        {
-            const QCollator collator = ABPersonNameCollator();
-            keys.reserve(size_t(to - from));
-            for (qsizetype row = from; row < to; ++row)
-                keys.push_back(collator.sortKey(std::exchange(names[size_t(row)], QString())));
-            order.resize(size_t(to - from));
-            std::iota(order.begin(), order.end(), from);
-            std::stable_sort(order.begin(), order.end(),
-                             [&](qsizetype x, qsizetype y) { return keyOf(x, from).compare(keyOf(y, from)) < 0; });
-        }
-    };
-
-    int m_sortOrdering;
-    bool m_ticked;
-    EntryList m_rows;
-    std::vector<QString> m_sortNames;
-};
+        std::optional<EntryData::Listed> listed = EntryData::listedNames(person, names);
+        if (!listed)
+            return;
+        items.push_back(keep(person, std::move(*listed)));
+        order.add(ABPersonSortName(names, sortOrdering));
+    });
+    QList<Item> sorted;
+    sorted.reserve(qsizetype(items.size()));
+    for (qsizetype index : order.take())
+        sorted.append(std::move(items[size_t(index)]));
+    return sorted;
+}
 
 } // namespace
 
@@ -108,9 +56,14 @@ Result<ABEntriesLoader::Loaded> ABEntriesLoader::loadWorkingSet(bool ticked)
 
 EntryList ABEntriesLoader::rowsForWorkingSet(ABAddressBook &book, int sortOrdering, bool ticked)
 {
-    SortedRows rows(sortOrdering, ticked);
-    book.forEachPersonToRead(ABSources::selectedSource(book), [&rows](const ABRecord &person) { rows.add(person); });
-    return rows.take();
+    return listedInOrder(book, sortOrdering, [ticked](const ABRecord &person, EntryData::Listed listed) {
+        return EntryData::makeRow(std::move(listed), person.recordID(), ticked);
+    });
+}
+
+QList<ABRecordID> ABEntriesLoader::peopleOfWorkingSet(ABAddressBook &book, int sortOrdering)
+{
+    return listedInOrder(book, sortOrdering, [](const ABRecord &person, const EntryData::Listed &) { return person.recordID(); });
 }
 
 int ABEntriesLoader::currentSortOrdering()

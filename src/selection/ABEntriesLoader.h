@@ -26,4 +26,8 @@ int currentSortOrdering();
 // loaded (the list-row rule, then sorted by name).
 EntryList rowsForWorkingSet(ABAddressBook &book, int sortOrdering, bool ticked);
 
+// The record identifiers of those rows, in the same order, without the rows: what a writer
+// needs of a working set of any size.
+QList<ABRecordID> peopleOfWorkingSet(ABAddressBook &book, int sortOrdering);
+
 }

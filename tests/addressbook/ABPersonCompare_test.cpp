@@ -1,4 +1,5 @@
 #include "addressbook/ABPersonCompare.h"
+#include "addressbook/NameOrder.h"
 
 #include <QTest>
 
@@ -71,6 +72,58 @@ private Q_SLOTS:
         ABPersonSortPeopleByName(sorted, kABPersonSortByFirstName);
         QCOMPARE(sorted, (QList<ABRecordRef>{people[2], people[0], people[1]}));
         QCOMPARE(ABPersonComparePeopleByName(people[0], people[1], kABPersonSortByLastName), 0);
+    }
+
+    // The packed keys are ICU's own, made beside QCollator: for every locale and kind of name
+    // they must order as QCollator compares, or the list would disagree with every other sort.
+    void packedKeysOrderAsTheCollatorCompares_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"en_US", "sv_SE", "de_DE", "C", "ja_JP"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void packedKeysOrderAsTheCollatorCompares()
+    {
+        QFETCH(QString, locale);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        const QStringList names{u"Åsa"_s, u"Asa"_s, u"Ärla"_s, u"Zorro"_s, u"o'Brien"_s, u"OBrien"_s, u"O Brien"_s,
+                                u"anna"_s, u"Anna"_s, u"ANNA"_s, u"Anna\tBerg"_s, u"Anna-Berg"_s, u"Item 10"_s, u"Item 9"_s,
+                                u"Ørsted"_s, u"Straße"_s, u"Strasse"_s, u"e\u0301mile"_s, u"émile"_s, u"山田"_s, u"やまだ"_s,
+                                QString(), u" "_s, u"#1"_s, u"😀 Smile"_s, QString(300, u'x') + u"Émile"_s};
+        NameOrder order;
+        for (const QString &name : names)
+            order.add(name);
+        QStringList packed;
+        for (qsizetype index : order.take())
+            packed.append(names[index]);
+        QStringList compared = names;
+        const QCollator collator = ABPersonNameCollator();
+        std::stable_sort(compared.begin(), compared.end(),
+                         [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+        QLocale::setDefault(before);
+        QCOMPARE(packed, compared);
+    }
+
+    // A long list is sorted in two halves on two threads; the merge keeps equal names in the
+    // order they came, across the halves too.
+    void longListsKeepEqualNamesInOrder()
+    {
+        const int count = 9001;
+        NameOrder order;
+        for (int i = 0; i < count; ++i)
+            order.add(i % 3 == 0 ? u"Berg"_s : i % 3 == 1 ? u"berg"_s : u"Adler"_s);
+        const std::vector<qsizetype> sorted = order.take();
+        QCOMPARE(qsizetype(sorted.size()), qsizetype(count));
+        std::vector<qsizetype> expected;
+        for (int group : {2, 1, 0}) {
+            for (int i = 0; i < count; ++i) {
+                if (i % 3 == group)
+                    expected.push_back(i);
+            }
+        }
+        QVERIFY(sorted == expected);
     }
 };
 

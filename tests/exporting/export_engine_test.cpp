@@ -124,7 +124,7 @@ void ExportEngineTest::csvPadsEveryRowToTheHeader()
     QVERIFY(book->save());
     ExportRequest request;
     request.path = Documents::filePath(QStringLiteral("pad.csv"));
-    request.entries = ExportFixture::rowsOf({three, one});
+    request.people = ExportFixture::rowsOf({three, one});
     request.format = ExportFormat::CSV;
     request.mask = FieldFilter::Phone;
     book.reset();
@@ -144,7 +144,7 @@ void ExportEngineTest::vanishedRowIsCountedAndProgressRunsOnMainThread()
     QVERIFY(book->save());
     ExportRequest request;
     request.path = Documents::filePath(QStringLiteral("three.txt"));
-    request.entries = ExportFixture::rowsOf({first, gone, last});
+    request.people = ExportFixture::rowsOf({first, gone, last});
     request.format = ExportFormat::TXT;
     QVERIFY(book->removeRecord(gone));
     QVERIFY(book->save());
@@ -175,7 +175,7 @@ void ExportEngineTest::fileThatCannotBeCreated()
     QVERIFY(book->save());
     book.reset();
     ExportRequest request;
-    request.entries = ExportFixture::rowsOf({person});
+    request.people = ExportFixture::rowsOf({person});
     request.format = ExportFormat::HTML;
     request.path = environment.path(QStringLiteral("missing-folder/out.html"));
     QCOMPARE(exportData(request), -1);
@@ -211,7 +211,7 @@ void ExportEngineTest::exportLog()
     AppData::sharedInstance().setLogEnabled(1);
     ExportRequest request;
     request.path = Documents::filePath(QStringLiteral("log.csv"));
-    request.entries = ExportFixture::rowsOf({a, b});
+    request.people = ExportFixture::rowsOf({a, b});
     request.format = ExportFormat::CSV;
     request.mask = FieldFilter::Default;
     QCOMPARE(exportData(request), 2);

@@ -41,7 +41,7 @@ QByteArray ExportGoldenTest::exportFixture(int format, int charSet, int layout)
     TestEnvironment environment;
     ABAddressBookRef book = environment.open();
     ExportRequest request;
-    request.entries = ExportFixture::build(*book);
+    request.people = ExportFixture::build(*book);
     book.reset();
     request.path = Documents::filePath(QStringLiteral("golden.out"));
     request.format = format;

@@ -65,9 +65,9 @@ std::optional<QString> keepEarlierRecoveryFile(const QString &path)
 
 } // namespace
 
-int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *progress, bool deleteMode, BinExportReport *report)
+int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTarget *progress, bool deleteMode, BinExportReport *report)
 {
-    const int total = SelectionWalk::countSelected(rows);
+    const int total = people.count();
     ABAddressBookRef book = ABSources::openAddressBook(kOperation);
     if (!book)
         return 0;
@@ -79,7 +79,7 @@ int exportDataBIN(const QString &path, const EntryList &rows, ProgressTarget *pr
     bool writing = file.open(QIODevice::WriteOnly);
     KeyedArchiver::DataListWriter archive(file);
     QList<ABRecordID> written;
-    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) {
+    SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) {
         if (!writing)
             return;
         const ABRecordID id = person.recordID();
@@ -127,7 +127,7 @@ QString BackupFiles::trashPath()
     return Documents::filePath(QStringLiteral("trash.vnbin"));
 }
 
-int BackupFiles::deleteWithRecoveryFile(const EntryList &rows, ProgressTarget *progress, BinExportReport *report)
+int BackupFiles::deleteWithRecoveryFile(const SelectedPeople &people, ProgressTarget *progress, BinExportReport *report)
 {
-    return exportDataBIN(trashPath(), rows, progress, true, report);
+    return exportDataBIN(trashPath(), people, progress, true, report);
 }

@@ -7,51 +7,34 @@
 
 #include <algorithm>
 
-int SelectionWalk::countSelected(const EntryList &rows)
+SelectedPeople::SelectedPeople(const EntryList &rows)
 {
-    int total = 0;
     for (const EntryDataRef &row : rows) {
         if (row && row->selected)
-            ++total;
+            m_ids.append(row->recID);
     }
-    return total;
 }
 
-namespace {
-
-QList<ABRecordID> selectedIDs(const EntryList &rows)
-{
-    QList<ABRecordID> ids;
-    ids.reserve(rows.size());
-    for (const EntryDataRef &row : rows) {
-        if (row && row->selected)
-            ids.append(row->recID);
-    }
-    return ids;
-}
-
-} // namespace
-
-void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, ProgressTarget *progress,
+void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                                           const std::function<void(const ABRecord &person)> &visit)
 {
-    const QList<ABRecordID> ids = selectedIDs(rows);
+    const int total = people.count();
     int done = 0;
     ProgressSteps steps;
-    book.forEachPersonToRead(ids, [&](const ABRecord &person) {
+    book.forEachPersonToRead(people.ids(), [&](const ABRecord &person) {
         ++done;
-        const double value = double(done) / double(ids.size());
+        const double value = double(done) / double(total);
         if (progress && steps.moves(value))
             MainThread::callOnMainAndWait([progress, value] { progress->setProgress(value); });
         visit(person);
     });
 }
 
-void SelectionWalk::forEachSelectedPersonInAnyOrder(ABAddressBook &book, const EntryList &rows,
+void SelectionWalk::forEachSelectedPersonInAnyOrder(ABAddressBook &book, const SelectedPeople &people,
                                                     const std::function<void(const ABRecord &person)> &visit)
 {
     // In identifier order the reads go through the book's file from start to end.
-    QList<ABRecordID> ids = selectedIDs(rows);
+    QList<ABRecordID> ids = people.ids();
     std::sort(ids.begin(), ids.end());
     book.forEachPersonToRead(ids, visit);
 }

@@ -7,23 +7,36 @@
 
 class ProgressTarget;
 
-// The walk every writer makes over the selected rows of a list, in list order, each row with
-// its person.
+// The people a writer writes, in list order: the ticked rows of a list, taken when the writer
+// is given them, or record identifiers given directly (a working set of any size needs no rows).
+class SelectedPeople {
+public:
+    SelectedPeople() = default;
+    // Any list of rows hands over its ticked rows as they are now.
+    SelectedPeople(const EntryList &rows); // NOLINT(google-explicit-constructor)
+    explicit SelectedPeople(QList<ABRecordID> ids) : m_ids(std::move(ids)) {}
+
+    const QList<ABRecordID> &ids() const { return m_ids; }
+    int count() const { return int(m_ids.size()); }
+
+private:
+    QList<ABRecordID> m_ids;
+};
+
+// The walk every writer makes over the selected people, in list order.
 namespace SelectionWalk {
 
-int countSelected(const EntryList &rows);
-
-// Calls `visit` with the person of each selected row whose person still exists, valid during
-// its visit only (ABAddressBook::forEachPersonToRead): people are read a block ahead of the
-// visits and nothing is kept, so memory stays flat however many rows there are. When
-// `progress` is given, each visit is first reported to it, on the main thread and waiting, as
-// visited / countSelected(rows), leaving out values a progress bar cannot show (ProgressSteps).
-void forEachSelectedPerson(ABAddressBook &book, const EntryList &rows, ProgressTarget *progress,
+// Calls `visit` with each selected person who still exists, valid during its visit only
+// (ABAddressBook::forEachPersonToRead): people are read a block ahead of the visits and
+// nothing is kept, so memory stays flat however many there are. When `progress` is given,
+// each visit is first reported to it, on the main thread and waiting, as visited / count,
+// leaving out values a progress bar cannot show (ProgressSteps).
+void forEachSelectedPerson(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                            const std::function<void(const ABRecord &person)> &visit);
 
 // The same people in the order fastest to read, without progress: for a pass whose result
 // does not depend on the order (a count).
-void forEachSelectedPersonInAnyOrder(ABAddressBook &book, const EntryList &rows,
+void forEachSelectedPersonInAnyOrder(ABAddressBook &book, const SelectedPeople &people,
                                      const std::function<void(const ABRecord &person)> &visit);
 
 }

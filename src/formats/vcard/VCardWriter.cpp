@@ -19,10 +19,10 @@ namespace {
 using CardSink = std::function<void(const ABRecord &person, const VCardComposer &composer)>;
 
 // Walks the selection and hands each person, with the run's composer, to `sink`. Answers the
-// number of selected rows, -1 when the address book cannot be opened.
-int walkCards(const EntryList &rows, uint32_t mask, int charSet, ProgressTarget *progress, const CardSink &sink)
+// number of selected people, -1 when the address book cannot be opened.
+int walkCards(const SelectedPeople &people, uint32_t mask, int charSet, ProgressTarget *progress, const CardSink &sink)
 {
-    const int total = SelectionWalk::countSelected(rows);
+    const int total = people.count();
     if (AppData::sharedInstance().logEnabled())
         FLogLine(QStringLiteral("Export - mode: VCARD  mask: %1 recs: %2").arg(QString::number(mask, 16).toUpper()).arg(total));
 
@@ -32,13 +32,13 @@ int walkCards(const EntryList &rows, uint32_t mask, int charSet, ProgressTarget 
     const VCardComposer composer(mask, charSet,
                                  (mask & FieldFilter::Groups) ? GroupNames::byPerson(*book)
                                                               : QHash<ABRecordID, QStringList>());
-    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) { sink(person, composer); });
+    SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) { sink(person, composer); });
     return total;
 }
 
 // All cards in one file, written beside it and renamed over it at the end: a failure leaves
 // the previous export as it was.
-int writeSingleFile(const QString &path, const EntryList &rows, uint32_t mask, int charSet, ProgressTarget *progress)
+int writeSingleFile(const QString &path, const SelectedPeople &people, uint32_t mask, int charSet, ProgressTarget *progress)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -48,7 +48,7 @@ int writeSingleFile(const QString &path, const EntryList &rows, uint32_t mask, i
         return 0;
     }
     ExportOutput out(file);
-    const int total = walkCards(rows, mask, charSet, progress, [&out](const ABRecord &person, const VCardComposer &composer) {
+    const int total = walkCards(people, mask, charSet, progress, [&out](const ABRecord &person, const VCardComposer &composer) {
         out << composer.compose(person, QDateTime::currentDateTimeUtc()) << "\r\n";
     });
     if (total < 0)
@@ -61,10 +61,10 @@ int writeSingleFile(const QString &path, const EntryList &rows, uint32_t mask, i
     return total;
 }
 
-int writeFilePerRecord(const QString &folder, const EntryList &rows, uint32_t mask, int charSet, ProgressTarget *progress)
+int writeFilePerRecord(const QString &folder, const SelectedPeople &people, uint32_t mask, int charSet, ProgressTarget *progress)
 {
     RecordFile files(folder, QStringLiteral(".vcf"));
-    const int total = walkCards(rows, mask, charSet, progress, [&](const ABRecord &person, const VCardComposer &composer) {
+    const int total = walkCards(people, mask, charSet, progress, [&](const ABRecord &person, const VCardComposer &composer) {
         const QString name = person.copyCompositeName();
         if (name.isEmpty()) {
             DevLog::log(QStringLiteral("createFileForRecord NO CompositeName"));
@@ -77,10 +77,10 @@ int writeFilePerRecord(const QString &folder, const EntryList &rows, uint32_t ma
 
 } // namespace
 
-int VCardWriter::exportDataVCARD(const QString &basePath, const EntryList &rows, uint32_t mask, int charSet,
+int VCardWriter::exportDataVCARD(const QString &basePath, const SelectedPeople &people, uint32_t mask, int charSet,
                                  bool singleFile, ProgressTarget *progress)
 {
     if (singleFile)
-        return writeSingleFile(basePath + QStringLiteral(".vcf"), rows, mask, charSet, progress);
-    return writeFilePerRecord(basePath, rows, mask, charSet, progress);
+        return writeSingleFile(basePath + QStringLiteral(".vcf"), people, mask, charSet, progress);
+    return writeFilePerRecord(basePath, people, mask, charSet, progress);
 }

@@ -8,10 +8,10 @@
 #include "shell/AppData.h"
 #include "shell/FLog.h"
 
-int WinContactWriter::exportDataWin(const QString &folderPath, const EntryList &rows, uint32_t mask, int charSet,
+int WinContactWriter::exportDataWin(const QString &folderPath, const SelectedPeople &people, uint32_t mask, int charSet,
                                     ProgressTarget *progress)
 {
-    const int total = SelectionWalk::countSelected(rows);
+    const int total = people.count();
     if (AppData::sharedInstance().logEnabled())
         FLogLine(QStringLiteral("Export - mode: WIN  mask: %1 recs: %2").arg(QString::number(mask, 16).toUpper()).arg(total));
     ABAddressBookRef book = ABSources::openAddressBook("exportDataWin");
@@ -19,7 +19,7 @@ int WinContactWriter::exportDataWin(const QString &folderPath, const EntryList &
         return -1;
     const WinContactDocument document(mask, charSet);
     RecordFile files(folderPath, QStringLiteral(".contact"));
-    SelectionWalk::forEachSelectedPerson(*book, rows, progress, [&](const ABRecord &person) {
+    SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) {
         const QString name = person.copyCompositeName();
         if (!name.isEmpty())
             files.write(name, document.compose(person, QDateTime::currentDateTimeUtc()), "writeRecord");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addressbook/EntryData.h"
+#include "formats/common/SelectionWalk.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@ namespace WinContactWriter {
 // in list order, with the file names of RecordFile (namesakes numbered, unsafe characters
 // replaced); a person without a composite name is skipped. `folderPath` must exist. Answers
 // the number of files written, -1 when the address book cannot be opened.
-int exportDataWin(const QString &folderPath, const EntryList &rows, uint32_t mask, int charSet,
+int exportDataWin(const QString &folderPath, const SelectedPeople &people, uint32_t mask, int charSet,
                   ProgressTarget *progress);
 
 }

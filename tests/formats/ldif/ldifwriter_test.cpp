@@ -28,7 +28,7 @@ namespace {
 QByteArray exportRows(const EntryList &rows, int schema, int charSet, std::optional<QString> dn = std::nullopt)
 {
     ExportRequest request;
-    request.entries = rows;
+    request.people = rows;
     request.path = Documents::filePath(u"out.ldif"_s);
     request.format = ExportFormat::LDIF;
     request.layout = schema;
