@@ -9,6 +9,9 @@
 #include <QMutex>
 #include <QStandardPaths>
 
+#include <future>
+#include <latch>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -339,16 +342,20 @@ void ABAddressBook::forEachPerson(const ABRecordRef &source, const std::function
 void ABAddressBook::readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace,
                                   std::optional<bool> hasImage)
 {
-    if (!passing.m_connection) {
-        passing.m_connection = m_connection;
-        passing.m_book = weak_from_this();
-        passing.m_nameFormat = compositeNameFormat();
-    }
+    if (!passing.m_connection)
+        preparePassing(passing, m_connection, compositeNameFormat());
     passing.m_id = id;
     passing.m_sourceID = sourceID;
     passing.m_stored.assign(storedInPlace);
     passing.m_imageLoaded = hasImage == false; // loaded as "none"
     passing.m_image.reset();
+}
+
+void ABAddressBook::preparePassing(ABRecord &passing, std::shared_ptr<ABConnection> connection, int nameFormat)
+{
+    passing.m_connection = std::move(connection);
+    passing.m_book = weak_from_this();
+    passing.m_nameFormat = nameFormat;
 }
 
 bool ABAddressBook::visitHeld(ABRecordID id, const std::function<void(const ABRecord &person)> &visit) const
@@ -361,24 +368,119 @@ bool ABAddressBook::visitHeld(ABRecordID id, const std::function<void(const ABRe
 
 void ABAddressBook::forEachPersonToRead(const ABRecordRef &source, const std::function<void(const ABRecord &person)> &visit)
 {
-    const ABRecordID sourceID = source ? source->recordID() : kABRecordInvalidID;
-    {
-        ABRecord passing(kABPersonType, kABRecordInvalidID);
-        ABConnection::Statement st(*m_connection, source ? "SELECT id, source, vals FROM records WHERE type = 0 AND source = ? ORDER BY id"
-                                                         : "SELECT id, source, vals FROM records WHERE +type = 0 ORDER BY id");
-        if (source)
-            st.bind(1, qint64(sourceID));
-        while (st.step()) {
-            const ABRecordID id = ABRecordID(st.columnInt(0));
-            if (visitHeld(id, visit))
-                continue;
-            readInPassing(passing, id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)), st.columnBlobInPlace(2));
-            visit(passing);
+    forEachPersonToReadInParts(source, 1, [&visit](int, const ABRecord &person) { visit(person); });
+}
+
+namespace {
+
+// Starts the read transaction of a BEGIN: from here the connection sees one state of the book.
+bool startReading(ABConnection &db)
+{
+    if (!db.exec("BEGIN"))
+        return false;
+    ABConnection::Statement st(db, "SELECT 1 FROM meta LIMIT 1");
+    st.step();
+    return !st.failed();
+}
+
+// Changes whenever another connection has committed since the last time it was asked.
+qint64 dataVersion(ABConnection &db)
+{
+    ABConnection::Statement st(db, "PRAGMA data_version");
+    return st.step() ? st.columnInt(0) : -1;
+}
+
+} // namespace
+
+void ABAddressBook::forEachPersonToReadInParts(const ABRecordRef &source, int parts,
+                                               const std::function<void(int part, const ABRecord &person)> &visit)
+{
+    const std::optional<ABRecordID> sourceID = source ? std::optional(source->recordID()) : std::nullopt;
+    const QString path = m_connection->path();
+    // Additions written ahead are seen by this connection only.
+    if (path.isEmpty() || m_earlyWrites == EarlyWrites::Open)
+        parts = 1;
+    qint64 lowest = 0;
+    qint64 highest = -1;
+    if (parts > 1) {
+        ABConnection::Statement st(*m_connection, "SELECT min(id), max(id) FROM records");
+        if (st.step() && !st.columnIsNull(0)) {
+            lowest = st.columnInt(0);
+            highest = st.columnInt(1);
         }
     }
+    // Part k holds the identifiers from firstOf(k) to firstOf(k + 1) - 1.
+    auto firstOf = [&](int part) {
+        return part == 0 ? std::numeric_limits<qint64>::min()
+               : part == parts ? std::numeric_limits<qint64>::max()
+                               : lowest + (highest - lowest + 1) * part / parts;
+    };
+    const int nameFormat = compositeNameFormat();
+
+    // Each helper reads its part on a connection of its own, and only in the state of the book
+    // this connection reads in: it asks for the data version before this connection starts
+    // reading and again once it has started itself; when another process saved in between,
+    // the part is left to this connection.
+    std::latch asked(parts - 1);
+    std::promise<void> started;
+    const std::shared_future<void> mainStarted = started.get_future().share();
+    std::vector<char> readByHelper(size_t(parts), 0);
+    std::vector<std::thread> helpers;
+    for (int part = 1; part < parts; ++part) {
+        helpers.emplace_back([&, part] {
+            Result<std::shared_ptr<ABConnection>> connection = ABConnection::open(path, false);
+            const qint64 before = connection ? dataVersion(**connection) : -1;
+            asked.count_down();
+            mainStarted.wait();
+            if (before < 0 || !startReading(**connection) || dataVersion(**connection) != before)
+                return;
+            ABRecord passing(kABPersonType, kABRecordInvalidID);
+            preparePassing(passing, *connection, nameFormat);
+            readPeopleBetween(**connection, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
+                              [&](const ABRecord &person) { visit(part, person); });
+            (*connection)->exec("COMMIT");
+            readByHelper[size_t(part)] = 1;
+        });
+    }
+    asked.wait();
+    const bool inTransaction = parts > 1 && startReading(*m_connection);
+    started.set_value();
+    ABRecord passing(kABPersonType, kABRecordInvalidID);
+    preparePassing(passing, m_connection, nameFormat);
+    readPeopleBetween(*m_connection, passing, sourceID, firstOf(0), firstOf(1) - 1,
+                      [&](const ABRecord &person) { visit(0, person); });
+    for (std::thread &helper : helpers)
+        helper.join();
+    for (int part = 1; part < parts; ++part) {
+        if (!readByHelper[size_t(part)])
+            readPeopleBetween(*m_connection, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
+                              [&](const ABRecord &person) { visit(part, person); });
+    }
+    if (inTransaction)
+        m_connection->exec("COMMIT");
     for (const ABRecordRef &record : std::as_const(m_added)) {
-        if (record->isPerson() && (!source || record->sourceID() == sourceID))
-            visit(*record);
+        if (record->isPerson() && (!sourceID || record->sourceID() == *sourceID))
+            visit(parts - 1, *record);
+    }
+}
+
+void ABAddressBook::readPeopleBetween(ABConnection &db, ABRecord &passing, std::optional<ABRecordID> sourceID, qint64 first,
+                                      qint64 last, const std::function<void(const ABRecord &person)> &visit)
+{
+    ABConnection::Statement st(db, sourceID ? "SELECT id, source, vals FROM records WHERE type = 0 AND source = ?3 "
+                                              "AND id BETWEEN ?1 AND ?2 ORDER BY id"
+                                            : "SELECT id, source, vals FROM records WHERE +type = 0 "
+                                              "AND id BETWEEN ?1 AND ?2 ORDER BY id");
+    st.bind(1, first);
+    st.bind(2, last);
+    if (sourceID)
+        st.bind(3, qint64(*sourceID));
+    while (st.step()) {
+        const ABRecordID id = ABRecordID(st.columnInt(0));
+        if (visitHeld(id, visit))
+            continue;
+        readInPassing(passing, id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)), st.columnBlobInPlace(2));
+        visit(passing);
     }
 }
 

@@ -50,6 +50,13 @@ public:
     // in this handle is read into one record used again for the next, valid during its visit
     // only and never part of the handle. Costs no allocation per person (a list of 100,000).
     void forEachPersonToRead(const ABRecordRef &source, const std::function<void(const ABRecord &person)> &visit);
+    // The same people in `parts` runs of increasing identifiers, each read on a thread and a
+    // connection of its own (the first on the caller's): `visit(part, person)` is called on the
+    // part's thread, in identifier order within the part, and every person of a part has a
+    // smaller identifier than those of the next; unsaved additions come last, in the last part.
+    // All parts read the book in one state. The visits must only read the book while it lasts.
+    void forEachPersonToReadInParts(const ABRecordRef &source, int parts,
+                                    const std::function<void(int part, const ABRecord &person)> &visit);
     // The people with the given identifiers, in that order, read the same way; identifiers
     // of no person are passed over. A long list is read a block ahead, on a second thread
     // (PeopleReadAhead), while `visit` works on the block before.
@@ -114,6 +121,10 @@ private:
     // `hasImage` when known: a record known to have none never asks.
     void readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace,
                        std::optional<bool> hasImage = std::nullopt);
+    void preparePassing(ABRecord &passing, std::shared_ptr<ABConnection> connection, int nameFormat);
+    // The people of `sourceID` (of every source when none) with identifiers first..last.
+    void readPeopleBetween(ABConnection &db, ABRecord &passing, std::optional<ABRecordID> sourceID, qint64 first, qint64 last,
+                           const std::function<void(const ABRecord &person)> &visit);
     ABRecordRef adopt(ABRecordType type, ABRecordID id, ABRecordID sourceID, const QByteArray &values);
     QString meta(const char *key);
     bool setMeta(const char *key, const QString &value, QString *error);

@@ -159,7 +159,22 @@ ABRecord::Names ABRecord::copyNames() const
 
 QString ABRecord::Names::joined(std::initializer_list<const QString *> parts, QChar separator)
 {
+    // Sized once, and shared when only one part has text: this runs twice for every person
+    // of a list.
+    qsizetype length = -1;
+    int present = 0;
+    const QString *last = nullptr;
+    for (const QString *part : parts) {
+        if (!part->isEmpty()) {
+            length += part->size() + 1;
+            ++present;
+            last = part;
+        }
+    }
+    if (present <= 1)
+        return last ? *last : QString();
     QString text;
+    text.reserve(length);
     for (const QString *part : parts) {
         if (part->isEmpty())
             continue;

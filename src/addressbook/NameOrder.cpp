@@ -102,6 +102,15 @@ void NameOrder::add(QStringView name)
     m_ends.push_back(m_text.size());
 }
 
+void NameOrder::append(NameOrder &&other)
+{
+    const size_t shift = m_text.size();
+    m_text.insert(m_text.end(), other.m_text.begin(), other.m_text.end());
+    for (size_t end : other.m_ends)
+        m_ends.push_back(shift + end);
+    other = NameOrder();
+}
+
 std::vector<qsizetype> NameOrder::take()
 {
     const qsizetype count = size();

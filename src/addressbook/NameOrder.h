@@ -11,6 +11,8 @@
 class NameOrder {
 public:
     void add(QStringView name);
+    // Adds the names of `other` after these, as if added here one by one.
+    void append(NameOrder &&other);
     qsizetype size() const { return qsizetype(m_ends.size()); }
 
     // The indexes of the names (0 for the first added) in collation order; names that compare

@@ -145,8 +145,15 @@ int runList(const Arguments &args)
     Result<ABEntriesLoader::Loaded> loaded = ABEntriesLoader::loadWorkingSet(true);
     if (!loaded)
         return Commands::fail(loaded.error());
-    for (const EntryDataRef &row : std::as_const(loaded->rows))
-        Commands::out() << row->recID << '\t' << row->name << '\n';
+    QTextStream &out = Commands::out();
+    QString line;
+    for (const EntryDataRef &row : std::as_const(loaded->rows)) {
+        line.setNum(row->recID);
+        line += u'\t';
+        line += row->name;
+        line += u'\n';
+        out << line;
+    }
     return 0;
 }
 

@@ -180,6 +180,19 @@ void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
             walkedIDs.append(person->recordID());
         QCOMPARE(read, walkedIDs);
         QCOMPARE(lastNames.count(QStringLiteral("Changed")), source ? 0 : 1);
+
+        // Read in parts on three threads: joined in part order, the same people with the same
+        // changes, every part in use.
+        QList<ABRecordID> inParts[3];
+        QStringList partLastNames[3];
+        walker->forEachPersonToReadInParts(source, 3, [&](int part, const ABRecord &person) {
+            inParts[part].append(person.recordID());
+            partLastNames[part].append(person.copyText(kABPersonLastNameProperty));
+        });
+        QCOMPARE(inParts[0] + inParts[1] + inParts[2], walkedIDs);
+        QCOMPARE((partLastNames[0] + partLastNames[1] + partLastNames[2]), lastNames);
+        for (const QList<ABRecordID> &part : inParts)
+            QVERIFY(part.size() > 100);
     }
     QCOMPARE(walker->personCount(), 2600 - 2 + 1);
 
