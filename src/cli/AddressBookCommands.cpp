@@ -14,6 +14,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringEncoder>
+
+#include <cstdio>
 
 namespace {
 
@@ -145,15 +148,23 @@ int runList(const Arguments &args)
     Result<ABEntriesLoader::Loaded> loaded = ABEntriesLoader::loadWorkingSet(true);
     if (!loaded)
         return Commands::fail(loaded.error());
-    QTextStream &out = Commands::out();
-    QString line;
+    // A hundred thousand lines: encoded straight into one buffer, written a chunk at a time.
+    Commands::out().flush();
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    QByteArray chunk;
     for (const EntryDataRef &row : std::as_const(loaded->rows)) {
-        line.setNum(row->recID);
-        line += u'\t';
-        line += row->name;
-        line += u'\n';
-        out << line;
+        chunk += QByteArray::number(row->recID);
+        chunk += '\t';
+        const qsizetype at = chunk.size();
+        chunk.resize(at + utf8.requiredSpace(row->name.size()));
+        chunk.truncate(utf8.appendToBuffer(chunk.data() + at, row->name) - chunk.constData());
+        chunk += '\n';
+        if (chunk.size() >= 64 * 1024) {
+            std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stdout);
+            chunk.clear();
+        }
     }
+    std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stdout);
     return 0;
 }
 
