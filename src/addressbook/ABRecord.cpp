@@ -102,6 +102,18 @@ ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const
     return ABMultiValue(type & kABMultiValueMask ? type : kABMultiStringPropertyType);
 }
 
+ABRecordCodec::EntryCount ABRecord::countEntries(ABPropertyID property) const
+{
+    if (!m_stored.isEmpty())
+        return m_stored.countEntries(property);
+    ABRecordCodec::EntryCount count;
+    for (const ABMultiValue::Entry &entry : copyMultiValue(property).entries()) {
+        ++count.all;
+        count.labelled += entry.label.has_value();
+    }
+    return count;
+}
+
 bool ABRecord::valueFitsProperty(ABPropertyID property, const QVariant &value) const
 {
     if (m_type != kABPersonType)

@@ -36,6 +36,8 @@ public:
     QVariant copyValue(ABPropertyID property) const;
     // The multi-value of a property, an empty one of the property's type when none is stored.
     ABMultiValue copyMultiValue(ABPropertyID property) const;
+    // The entries of copyMultiValue(property), counted without copying them.
+    ABRecordCodec::EntryCount countEntries(ABPropertyID property) const;
     QString copyText(ABPropertyID property) const { return copyValue(property).toString(); }
     // Stores a value; an invalid QVariant clears the property. Fails (with a message) when the
     // value's type does not fit the property or the property is read-only.

@@ -270,13 +270,13 @@ void ABRecordCodec::Stored::assign(QByteArray bytes)
     m_placed = false;
 }
 
-QVariant ABRecordCodec::Stored::value(ABPropertyID wanted) const
+const char *ABRecordCodec::Stored::placeOf(ABPropertyID wanted) const
 {
     if (!m_placed) {
         m_placed = true;
         Reader in(m_bytes);
         if (in.get<quint8>() != kFormatVersion)
-            return QVariant();
+            return nullptr;
         const quint32 count = in.get<quint32>();
         m_places.reserve(qMin<quint32>(count, 64));
         for (quint32 i = 0; i < count && in.ok(); ++i) {
@@ -288,12 +288,41 @@ QVariant ABRecordCodec::Stored::value(ABPropertyID wanted) const
         }
     }
     for (const Place &place : m_places) {
-        if (place.property == wanted) {
-            Reader in(m_bytes, place.offset);
-            return readValue(in, in.get<quint8>());
-        }
+        if (place.property == wanted)
+            return m_bytes.constData() + place.offset;
     }
-    return QVariant();
+    return nullptr;
+}
+
+QVariant ABRecordCodec::Stored::value(ABPropertyID wanted) const
+{
+    const char *place = placeOf(wanted);
+    if (!place)
+        return QVariant();
+    Reader in(m_bytes, place - m_bytes.constData());
+    return readValue(in, in.get<quint8>());
+}
+
+ABRecordCodec::EntryCount ABRecordCodec::Stored::countEntries(ABPropertyID wanted) const
+{
+    EntryCount count;
+    const char *place = placeOf(wanted);
+    if (!place)
+        return count;
+    Reader in(m_bytes, place - m_bytes.constData());
+    const quint8 tag = in.get<quint8>();
+    if (!(tag & TagMulti))
+        return count;
+    // The same steps as readValue, which keeps each entry it began to read.
+    const quint32 n = in.get<quint32>();
+    for (quint32 j = 0; j < n && in.ok(); ++j) {
+        if (in.get<quint8>() != 0)
+            ++count.labelled;
+        in.skipText();
+        skipScalar(in, quint8(tag & ~TagMulti));
+        ++count.all;
+    }
+    return count;
 }
 
 QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted, const QVariant &value)

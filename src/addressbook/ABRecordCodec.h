@@ -17,6 +17,12 @@ bool decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant> &values);
 // others copied as they are. Empty when the bytes are not a stored record.
 QByteArray withValue(const QByteArray &bytes, ABPropertyID property, const QVariant &value);
 
+// How many entries a multi-value has, and how many of them have a label.
+struct EntryCount {
+    int all = 0;
+    int labelled = 0;
+};
+
 // A record in its stored form. The place of each property is found in one scan at the first
 // read, so that a writer asking a record for most of its values does not scan it once each.
 class Stored {
@@ -28,12 +34,17 @@ public:
     // The value of one property (invalid when the record has none, or when that value is
     // damaged), without building the others.
     QVariant value(ABPropertyID property) const;
+    // The entries value(property) would have as a multi-value, counted without building it.
+    EntryCount countEntries(ABPropertyID property) const;
 
 private:
     struct Place {
         ABPropertyID property;
         quint32 offset; // of the property's tag
     };
+    // Where the property's tag is; null when the record has no such property.
+    const char *placeOf(ABPropertyID property) const;
+
     QByteArray m_bytes;
     mutable std::vector<Place> m_places;
     mutable bool m_placed = false;

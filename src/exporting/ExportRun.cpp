@@ -174,58 +174,55 @@ void ExportRun::raiseMaximum(ColumnFamily family, int count)
 }
 
 template<typename Print>
-void ExportRun::countedFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Pass pass, Print print)
+void ExportRun::printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Print print)
 {
-    int count = 0;
     for (const ABMultiValue::Entry &entry : values.entries()) {
-        if (!entry.label && !unlabelledToo)
-            continue;
-        if (pass == WritingPass)
+        if (entry.label || unlabelledToo)
             print(entry);
-        ++count;
     }
-    if (pass == CountingPass)
-        raiseMaximum(family, count);
-    else
-        m_printer.endFamily(family);
+    m_printer.endFamily(family);
 }
 
-const QList<ExportText> &ExportRun::groupNamesOf(ABRecordID person)
+bool ExportRun::counted(const ABRecord &person, ABPropertyID property, ColumnFamily family, bool unlabelledToo,
+                        const char *logName, Pass pass)
 {
-    if (!m_groupNames) {
-        // One walk over the groups for the whole run instead of one per record.
-        m_groupNames.emplace();
-        const QHash<ABRecordID, QStringList> names = GroupNames::byPerson(m_book);
-        for (auto it = names.cbegin(); it != names.cend(); ++it) {
-            QList<ExportText> &converted = (*m_groupNames)[it.key()];
-            for (const QString &name : it.value())
-                converted.append(convert(name));
-        }
-    }
-    static const QList<ExportText> none;
-    auto found = m_groupNames->constFind(person);
-    return found == m_groupNames->constEnd() ? none : *found;
+    if (pass != CountingPass)
+        return false;
+    // Only the number of entries matters here: they are counted in the stored form.
+    const ABRecordCodec::EntryCount count = person.countEntries(property);
+    if (m_log)
+        log(QStringLiteral("  %1 %2").arg(QLatin1String(logName)).arg(count.all));
+    raiseMaximum(family, unlabelledToo ? count.all : count.labelled);
+    return true;
 }
 
 void ExportRun::groups(const ABRecord &person, Pass pass)
 {
-    const QList<ExportText> &names = groupNamesOf(person.recordID());
+    if (!m_groups) {
+        // One walk over the groups for the whole run instead of one per record.
+        m_groups.emplace(m_book);
+        for (const QString &name : m_groups->names())
+            m_groupTexts.append(convert(name));
+    }
+    const std::span<const GroupMemberships::Membership> memberships = m_groups->of(person.recordID());
     if (pass == CountingPass) {
-        raiseMaximum(ColumnFamily::Groups, int(names.size()));
+        raiseMaximum(ColumnFamily::Groups, int(memberships.size()));
         return;
     }
-    for (const ExportText &name : names)
-        m_printer.group(name);
+    for (const GroupMemberships::Membership &membership : memberships)
+        m_printer.group(m_groupTexts.at(membership.group));
     m_printer.endFamily(ColumnFamily::Groups);
 }
 
 void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, Pass pass)
 {
+    if (counted(person, family.property, family.family, family.unlabelledToo, family.logName, pass))
+        return;
     const ABMultiValue values = person.copyMultiValue(family.property);
     if (m_log)
         log(QStringLiteral("  %1 %2").arg(QLatin1String(family.logName)).arg(values.count()));
     const ExportText name = propertyName(family.property);
-    countedFamily(values, family.family, family.unlabelledToo, pass, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, family.family, family.unlabelledToo, [&](const ABMultiValue::Entry &entry) {
         // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
         const QByteArray value = entry.value.toString().toUtf8();
         if (!value.isEmpty()) {
@@ -238,22 +235,26 @@ void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, P
 
 void ExportRun::dates(const ABRecord &person, Pass pass)
 {
+    if (counted(person, kABPersonDateProperty, ColumnFamily::Dates, false, "DATES", pass))
+        return;
     const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
     if (m_log)
         log(QStringLiteral("  DATES %1").arg(values.count()));
     const ExportText name = propertyName(kABPersonDateProperty);
-    countedFamily(values, ColumnFamily::Dates, false, pass, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, ColumnFamily::Dates, false, [&](const ABMultiValue::Entry &entry) {
         m_printer.date(name, labelText(*entry.label), dateText(entry.value));
     });
 }
 
 void ExportRun::instantMessages(const ABRecord &person, Pass pass)
 {
+    if (counted(person, kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, false, "IM", pass))
+        return;
     const ABMultiValue values = person.copyMultiValue(kABPersonInstantMessageProperty);
     if (m_log)
         log(QStringLiteral("  IM %1").arg(values.count()));
     const ExportText name = propertyName(kABPersonInstantMessageProperty);
-    countedFamily(values, ColumnFamily::InstantMessages, false, pass, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, ColumnFamily::InstantMessages, false, [&](const ABMultiValue::Entry &entry) {
         const QVariantMap im = entry.value.toMap();
         m_printer.instantMessage(name, labelText(*entry.label), convert(im.value(kABPersonInstantMessageServiceKey).toString()),
                                  convert(im.value(kABPersonInstantMessageUsernameKey).toString()));
@@ -265,10 +266,12 @@ void ExportRun::addresses(const ABRecord &person, Pass pass)
     static const QString keys[AddressEntry::kPartCount] = {kABPersonAddressStreetKey, kABPersonAddressCityKey,
                                                            kABPersonAddressStateKey, kABPersonAddressCountryKey,
                                                            kABPersonAddressZIPKey};
+    if (counted(person, kABPersonAddressProperty, ColumnFamily::Addresses, false, "ADDRESSES", pass))
+        return;
     const ABMultiValue values = person.copyMultiValue(kABPersonAddressProperty);
     if (m_log)
         log(QStringLiteral("  ADDRESSES %1").arg(values.count()));
-    countedFamily(values, ColumnFamily::Addresses, false, pass, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, ColumnFamily::Addresses, false, [&](const ABMultiValue::Entry &entry) {
         const QVariantMap parts = entry.value.toMap();
         AddressEntry address;
         address.propertyName = propertyName(kABPersonAddressProperty);

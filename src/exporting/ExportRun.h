@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/ABAddressBook.h"
+#include "formats/common/GroupNames.h"
 #include "formats/common/LocalDays.h"
 #include "formats/common/RecordPrinter.h"
 
@@ -46,11 +47,14 @@ private:
     void dates(const ABRecord &person, Pass pass);
     void instantMessages(const ABRecord &person, Pass pass);
     void addresses(const ABRecord &person, Pass pass);
-    // Runs `print` for each entry that takes part (labelled ones, or all), or counts them.
+    // Runs `print` for each entry that takes part (labelled ones, or all).
     template<typename Print>
-    void countedFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Pass pass, Print print);
+    void printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Print print);
+    // In the counting pass, raises the family's maximum to the entries of `property` that take
+    // part and answers true; in the writing pass answers false.
+    bool counted(const ABRecord &person, ABPropertyID property, ColumnFamily family, bool unlabelledToo, const char *logName,
+                 Pass pass);
     void raiseMaximum(ColumnFamily family, int count);
-    const QList<ExportText> &groupNamesOf(ABRecordID person);
 
     ABAddressBook &m_book;
     RecordPrinter &m_printer;
@@ -60,7 +64,7 @@ private:
     LocalDays m_days;
     QHash<ABPropertyID, ExportText> m_propertyNames;
     QHash<QString, ExportText> m_labelTexts;
-    // Built at the first use: the converted names of the groups each person belongs to, in
-    // the address book's group order.
-    std::optional<QHash<ABRecordID, QList<ExportText>>> m_groupNames;
+    // Built at the first use: who belongs to which group, and the groups' converted names.
+    std::optional<GroupMemberships> m_groups;
+    QList<ExportText> m_groupTexts;
 };

@@ -14,6 +14,7 @@ private Q_SLOTS:
     void everyValueReadsBackOnItsOwn();
     void withValueReplacesAddsAndRemovesOneProperty();
     void damagedBytesAnswerNothing();
+    void entriesAreCountedAsTheyWouldBeRead();
 };
 
 namespace {
@@ -90,6 +91,35 @@ void RecordCodecTest::damagedBytesAnswerNothing()
         }
         QVERIFY(ABRecordCodec::withValue(truncated, kABPersonNoteProperty, QStringLiteral("x")).isEmpty());
     }
+}
+
+// A counting pass counts entries in the stored bytes; it must find what reading the value
+// would give, whole, truncated or not a multi-value at all.
+void RecordCodecTest::entriesAreCountedAsTheyWouldBeRead()
+{
+    const QByteArray bytes = ABRecordCodec::encode(sampleValues());
+    for (qsizetype cut = bytes.size(); cut >= 0; --cut) {
+        ABRecordCodec::Stored stored;
+        stored.assign(bytes.left(cut));
+        for (ABPropertyID property : {kABPersonPhoneProperty, kABPersonAddressProperty, kABPersonFirstNameProperty,
+                                      kABPersonNoteProperty}) {
+            const QVariant value = stored.value(property);
+            ABRecordCodec::EntryCount expected;
+            if (isMultiValue(value)) {
+                for (const ABMultiValue::Entry &entry : value.value<ABMultiValue>().entries()) {
+                    ++expected.all;
+                    expected.labelled += entry.label.has_value();
+                }
+            }
+            const ABRecordCodec::EntryCount counted = stored.countEntries(property);
+            QCOMPARE(counted.all, expected.all);
+            QCOMPARE(counted.labelled, expected.labelled);
+        }
+    }
+    ABRecordCodec::Stored whole;
+    whole.assign(bytes);
+    QCOMPARE(whole.countEntries(kABPersonPhoneProperty).all, 2);
+    QCOMPARE(whole.countEntries(kABPersonPhoneProperty).labelled, 1);
 }
 
 QTEST_GUILESS_MAIN(RecordCodecTest)

@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QSaveFile>
 
 #include <optional>
@@ -71,7 +70,7 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     ABAddressBookRef book = ABSources::openAddressBook(kOperation);
     if (!book)
         return 0;
-    const QHash<ABRecordID, QStringList> groupsOf = deleteMode ? QHash<ABRecordID, QStringList>() : GroupNames::byPerson(*book);
+    const GroupMemberships groupsOf = deleteMode ? GroupMemberships() : GroupMemberships(*book);
 
     // Written beside the target as it goes and renamed over it at the end: a failed export
     // leaves the earlier file as it was.
@@ -84,7 +83,7 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
             return;
         const ABRecordID id = person.recordID();
         DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
-        const QStringList groups = groupsOf.value(id);
+        const QStringList groups = groupsOf.namesOf(id);
         for (const QString &name : groups)
             DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
         if (std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups)) {

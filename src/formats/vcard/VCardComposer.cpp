@@ -48,8 +48,8 @@ QString dictionaryText(const QVariantMap &entry, const QString &key)
 
 } // namespace
 
-VCardComposer::VCardComposer(uint32_t mask, int charSet, QHash<ABRecordID, QStringList> groupNames)
-    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groupNames(std::move(groupNames))
+VCardComposer::VCardComposer(uint32_t mask, int charSet, GroupMemberships groups)
+    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groups(std::move(groups))
 {
 }
 
@@ -262,11 +262,8 @@ void VCardComposer::appendPhoto(QByteArray &card, const ABRecord &person) const
 
 void VCardComposer::appendGroups(QByteArray &card, const ABRecord &person) const
 {
-    const auto found = m_groupNames.constFind(person.recordID());
-    if (found == m_groupNames.constEnd())
-        return;
-    for (const QString &name : *found) {
-        if (auto bytes = ValueText::converted(name, m_charSet))
+    for (const GroupMemberships::Membership &membership : m_groups.of(person.recordID())) {
+        if (auto bytes = ValueText::converted(m_groups.names().at(membership.group), m_charSet))
             appendValueLine(card, "X-GROUP;CHARSET=" + m_charsetName, *bytes);
     }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "addressbook/ABAddressBook.h"
+#include "formats/common/GroupNames.h"
 #include "formats/common/LocalDays.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QHash>
 #include <QStringList>
 
 #include <cstdint>
@@ -13,9 +13,8 @@
 // The program's own vCard 2.1 card for one person, line by line, every line ended by CR LF.
 class VCardComposer {
 public:
-    // `groupNames` maps a person's record identifier to the names of the groups that hold it,
-    // in the address book's group order (see GroupNames::byPerson).
-    VCardComposer(uint32_t mask, int charSet, QHash<ABRecordID, QStringList> groupNames = {});
+    // `groups` names the groups that hold each person (none when groups are not written).
+    VCardComposer(uint32_t mask, int charSet, GroupMemberships groups = {});
 
     // From "BEGIN:VCARD" to "END:VCARD" and its CR LF; `now` (UTC) fills the REV line.
     QByteArray compose(const ABRecord &person, const QDateTime &now) const;
@@ -42,6 +41,6 @@ private:
     uint32_t m_mask;
     int m_charSet;
     QByteArray m_charsetName;
-    QHash<ABRecordID, QStringList> m_groupNames;
+    GroupMemberships m_groups;
     LocalDays m_days;
 };

@@ -29,9 +29,7 @@ int walkCards(const SelectedPeople &people, uint32_t mask, int charSet, Progress
     ABAddressBookRef book = ABSources::openAddressBook("exportDataVCARD");
     if (!book)
         return -1;
-    const VCardComposer composer(mask, charSet,
-                                 (mask & FieldFilter::Groups) ? GroupNames::byPerson(*book)
-                                                              : QHash<ABRecordID, QStringList>());
+    const VCardComposer composer(mask, charSet, (mask & FieldFilter::Groups) ? GroupMemberships(*book) : GroupMemberships());
     SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) { sink(person, composer); });
     return total;
 }
