@@ -107,7 +107,8 @@ ABRecordCodec::EntryCount ABRecord::countEntries(ABPropertyID property) const
     if (!m_stored.isEmpty())
         return m_stored.countEntries(property);
     ABRecordCodec::EntryCount count;
-    for (const ABMultiValue::Entry &entry : copyMultiValue(property).entries()) {
+    const ABMultiValue values = copyMultiValue(property);
+    for (const ABMultiValue::Entry &entry : values.entries()) {
         ++count.all;
         count.labelled += entry.label.has_value();
     }

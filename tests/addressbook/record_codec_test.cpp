@@ -106,7 +106,8 @@ void RecordCodecTest::entriesAreCountedAsTheyWouldBeRead()
             const QVariant value = stored.value(property);
             ABRecordCodec::EntryCount expected;
             if (isMultiValue(value)) {
-                for (const ABMultiValue::Entry &entry : value.value<ABMultiValue>().entries()) {
+                const ABMultiValue values = value.value<ABMultiValue>();
+                for (const ABMultiValue::Entry &entry : values.entries()) {
                     ++expected.all;
                     expected.labelled += entry.label.has_value();
                 }
