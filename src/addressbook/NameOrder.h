@@ -2,24 +2,38 @@
 
 #include <QStringView>
 
+#include <memory>
+#include <string>
 #include <vector>
 
-// Puts many names in the order of ABPersonNameCollator() without an allocation per name: the
-// names, then their collation keys, are packed in one buffer each, so a list of a million
-// people costs tens of megabytes to sort, not hundreds. A long list has its keys made and
-// sorted in two halves on two threads, then merged.
+struct UCollator;
+
+// Puts many names in the order of ABPersonNameCollator() without an allocation per name: each
+// name's collation key is made as it is added (by the thread that adds it) and packed into one
+// buffer, so a list of a million people costs tens of megabytes to sort, not hundreds. A long
+// list is sorted in two halves on two threads, then merged.
 class NameOrder {
 public:
+    NameOrder();
+    ~NameOrder();
+    NameOrder(NameOrder &&) noexcept;
+    NameOrder &operator=(NameOrder &&) noexcept;
+
     void add(QStringView name);
+    qsizetype size() const { return qsizetype(m_ends.size()); }
     // Adds the names of `other` after these, as if added here one by one.
     void append(NameOrder &&other);
-    qsizetype size() const { return qsizetype(m_ends.size()); }
 
     // The indexes of the names (0 for the first added) in collation order; names that compare
-    // equal keep the order they were added in. The names are let go.
+    // equal keep the order they were added in. The keys are let go.
     std::vector<qsizetype> take();
 
 private:
-    std::vector<char16_t> m_text;
-    std::vector<size_t> m_ends; // where each name ends in m_text
+    struct CollatorCloser {
+        void operator()(UCollator *collator) const;
+    };
+
+    std::unique_ptr<UCollator, CollatorCloser> m_collator; // opened at the first name
+    std::string m_keys;
+    std::vector<size_t> m_ends; // where each key ends in m_keys
 };
