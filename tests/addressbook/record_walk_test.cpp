@@ -4,6 +4,9 @@
 
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 class RecordWalkTest : public QObject {
     Q_OBJECT
 
@@ -11,6 +14,7 @@ private Q_SLOTS:
     void blockReadKeepsOrderAndMarksMissing();
     void releaseKeepsUnsavedChangesAndHeldRecords();
     void personWalkMatchesTheWholeListAcrossBlocks();
+    void partsSeeOneStateWhileAnotherHandleSaves();
     void largeAdditionIsWrittenAheadAndCommittedOnlyBySave();
     void largeAdditionLeavesNothingWhenDroppedRevertedOrFailed();
 };
@@ -206,6 +210,52 @@ void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
     QVERIFY(first.expired());
     QVERIFY(walker->save());
     QCOMPARE(environment.open()->personWithRecordID(changed->recordID())->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+}
+
+// Another handle keeps changing the first and the last person in one save each time; a walk
+// in two parts reads them on two connections and must still see both from the same save.
+void RecordWalkTest::partsSeeOneStateWhileAnotherHandleSaves()
+{
+    TestEnvironment environment;
+    {
+        ABAddressBookRef book = environment.open();
+        addPeople(*book, 2000);
+        QVERIFY(book->save());
+    }
+    QList<ABRecordID> ids;
+    environment.open()->forEachPersonToRead(nullptr, [&ids](const ABRecord &person) { ids.append(person.recordID()); });
+    QCOMPARE(ids.size(), 2000);
+    const ABRecordID first = ids.first();
+    const ABRecordID last = ids.last();
+
+    std::atomic<bool> stop = false;
+    std::atomic<int> saves = 0;
+    std::thread writer([&] {
+        ABAddressBookRef book = environment.open();
+        for (int round = 1; !stop; ++round) {
+            for (ABRecordID id : {first, last})
+                book->personWithRecordID(id)->setValue(kABPersonLastNameProperty, QString::number(round));
+            if (book->save())
+                ++saves;
+        }
+    });
+    int walks = 0;
+    bool sameState = true;
+    for (; walks < 300 && sameState; ++walks) {
+        QString firstName;
+        QString lastName;
+        environment.open()->forEachPersonToReadInParts(nullptr, 2, [&](int, const ABRecord &person) {
+            if (person.recordID() == first)
+                firstName = person.copyText(kABPersonLastNameProperty);
+            else if (person.recordID() == last)
+                lastName = person.copyText(kABPersonLastNameProperty);
+        });
+        sameState = firstName == lastName;
+    }
+    stop = true;
+    writer.join();
+    QVERIFY2(sameState, qPrintable(QStringLiteral("walk %1 saw two states").arg(walks)));
+    QVERIFY(saves > 0);
 }
 
 void RecordWalkTest::largeAdditionIsWrittenAheadAndCommittedOnlyBySave()
