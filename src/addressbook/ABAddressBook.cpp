@@ -416,6 +416,10 @@ void ABAddressBook::forEachPersonToReadInParts(const ABRecordRef &source, int pa
                                : lowest + (highest - lowest + 1) * part / parts;
     };
     const int nameFormat = compositeNameFormat();
+    auto readPart = [&](ABConnection &db, ABRecord &passing, int part) {
+        readPeopleBetween(db, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
+                          [&](const ABRecord &person) { visit(part, person); });
+    };
 
     // Each helper reads its part on a connection of its own, and only in the state of the book
     // this connection reads in: it asks for the data version before this connection starts
@@ -436,8 +440,7 @@ void ABAddressBook::forEachPersonToReadInParts(const ABRecordRef &source, int pa
                 return;
             ABRecord passing(kABPersonType, kABRecordInvalidID);
             preparePassing(passing, *connection, nameFormat);
-            readPeopleBetween(**connection, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
-                              [&](const ABRecord &person) { visit(part, person); });
+            readPart(**connection, passing, part);
             (*connection)->exec("COMMIT");
             readByHelper[size_t(part)] = 1;
         });
@@ -447,14 +450,12 @@ void ABAddressBook::forEachPersonToReadInParts(const ABRecordRef &source, int pa
     started.set_value();
     ABRecord passing(kABPersonType, kABRecordInvalidID);
     preparePassing(passing, m_connection, nameFormat);
-    readPeopleBetween(*m_connection, passing, sourceID, firstOf(0), firstOf(1) - 1,
-                      [&](const ABRecord &person) { visit(0, person); });
+    readPart(*m_connection, passing, 0);
     for (std::thread &helper : helpers)
         helper.join();
     for (int part = 1; part < parts; ++part) {
         if (!readByHelper[size_t(part)])
-            readPeopleBetween(*m_connection, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
-                              [&](const ABRecord &person) { visit(part, person); });
+            readPart(*m_connection, passing, part);
     }
     if (inTransaction)
         m_connection->exec("COMMIT");

@@ -270,13 +270,13 @@ void ABRecordCodec::Stored::assign(QByteArray bytes)
     m_placed = false;
 }
 
-const char *ABRecordCodec::Stored::placeOf(ABPropertyID wanted) const
+std::optional<quint32> ABRecordCodec::Stored::placeOf(ABPropertyID wanted) const
 {
     if (!m_placed) {
         m_placed = true;
         Reader in(m_bytes);
         if (in.get<quint8>() != kFormatVersion)
-            return nullptr;
+            return std::nullopt;
         const quint32 count = in.get<quint32>();
         m_places.reserve(qMin<quint32>(count, 64));
         for (quint32 i = 0; i < count && in.ok(); ++i) {
@@ -289,27 +289,27 @@ const char *ABRecordCodec::Stored::placeOf(ABPropertyID wanted) const
     }
     for (const Place &place : m_places) {
         if (place.property == wanted)
-            return m_bytes.constData() + place.offset;
+            return place.offset;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 QVariant ABRecordCodec::Stored::value(ABPropertyID wanted) const
 {
-    const char *place = placeOf(wanted);
+    const std::optional<quint32> place = placeOf(wanted);
     if (!place)
         return QVariant();
-    Reader in(m_bytes, place - m_bytes.constData());
+    Reader in(m_bytes, *place);
     return readValue(in, in.get<quint8>());
 }
 
 ABRecordCodec::EntryCount ABRecordCodec::Stored::countEntries(ABPropertyID wanted) const
 {
     EntryCount count;
-    const char *place = placeOf(wanted);
+    const std::optional<quint32> place = placeOf(wanted);
     if (!place)
         return count;
-    Reader in(m_bytes, place - m_bytes.constData());
+    Reader in(m_bytes, *place);
     const quint8 tag = in.get<quint8>();
     if (!(tag & TagMulti))
         return count;

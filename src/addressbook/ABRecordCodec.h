@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QVariant>
 
+#include <optional>
 #include <vector>
 
 // The compact form in which a record's values are stored in the database.
@@ -42,8 +43,8 @@ private:
         ABPropertyID property;
         quint32 offset; // of the property's tag
     };
-    // Where the property's tag is; null when the record has no such property.
-    const char *placeOf(ABPropertyID property) const;
+    // The offset of the property's tag; none when the record has no such property.
+    std::optional<quint32> placeOf(ABPropertyID property) const;
 
     QByteArray m_bytes;
     mutable std::vector<Place> m_places;

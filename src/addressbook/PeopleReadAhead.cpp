@@ -25,26 +25,25 @@ PeopleReadAhead::~PeopleReadAhead()
 
 void PeopleReadAhead::read(const QString &databasePath)
 {
-    auto finish = [this](bool failed) {
+    auto finish = [this] {
         {
             std::lock_guard lock(m_mutex);
             m_done = true;
-            m_failed = failed;
         }
         m_changed.notify_all();
     };
     // A connection is used on the thread that opened it.
     auto connection = ABConnection::open(databasePath, false);
     if (!connection)
-        return finish(true);
+        return finish();
     ABConnection &db = **connection;
     if (!db.exec("BEGIN"))
-        return finish(true);
+        return finish();
     bool failed = false;
     {
         // A block that could not be read in full is not handed on: the caller reads it itself.
         ABConnection::Statement st(db, kPersonQuery);
-        for (qsizetype from = 0; from < m_ids.size() && !failed; from += kBlockSize) {
+        for (qsizetype from = 0; from < m_ids.size(); from += kBlockSize) {
             QList<Person> block;
             block.reserve(qMin(kBlockSize, m_ids.size() - from));
             for (ABRecordID id : m_ids.mid(from, kBlockSize)) {
@@ -72,7 +71,7 @@ void PeopleReadAhead::read(const QString &databasePath)
         }
     }
     db.exec("COMMIT");
-    finish(failed);
+    finish();
 }
 
 std::optional<QList<PeopleReadAhead::Person>> PeopleReadAhead::next()
@@ -86,10 +85,4 @@ std::optional<QList<PeopleReadAhead::Person>> PeopleReadAhead::next()
     lock.unlock();
     m_changed.notify_all();
     return block;
-}
-
-bool PeopleReadAhead::failed() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_failed;
 }

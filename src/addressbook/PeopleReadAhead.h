@@ -35,10 +35,8 @@ public:
     PeopleReadAhead &operator=(const PeopleReadAhead &) = delete;
 
     // The next block, one entry per identifier in the order given; none after the last, and
-    // none once a read failed: failed() then says so, and the blocks not handed on are the
-    // caller's to read.
+    // none once a read failed: the blocks not handed on are then the caller's to read.
     std::optional<QList<Person>> next();
-    bool failed() const;
 
 private:
     void read(const QString &databasePath);
@@ -48,7 +46,6 @@ private:
     std::condition_variable m_changed;
     std::deque<QList<Person>> m_ready;
     bool m_done = false;
-    bool m_failed = false;
     bool m_stop = false;
     std::thread m_thread;
 };

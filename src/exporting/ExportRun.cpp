@@ -167,6 +167,12 @@ void ExportRun::singleField(SingleField field, ABPropertyID property, const Expo
         m_printer.nameValue(m_printer.fieldName(field, propertyName(property)), value);
 }
 
+void ExportRun::logFamily(const char *logName, int count) const
+{
+    if (m_log)
+        log(QStringLiteral("  %1 %2").arg(QLatin1String(logName)).arg(count));
+}
+
 void ExportRun::raiseMaximum(ColumnFamily family, int count)
 {
     int &maximum = m_context.maximum(family);
@@ -174,8 +180,10 @@ void ExportRun::raiseMaximum(ColumnFamily family, int count)
 }
 
 template<typename Print>
-void ExportRun::printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Print print)
+void ExportRun::printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, const char *logName,
+                            Print print)
 {
+    logFamily(logName, values.count());
     for (const ABMultiValue::Entry &entry : values.entries()) {
         if (entry.label || unlabelledToo)
             print(entry);
@@ -190,8 +198,7 @@ bool ExportRun::counted(const ABRecord &person, ABPropertyID property, ColumnFam
         return false;
     // Only the number of entries matters here: they are counted in the stored form.
     const ABRecordCodec::EntryCount count = person.countEntries(property);
-    if (m_log)
-        log(QStringLiteral("  %1 %2").arg(QLatin1String(logName)).arg(count.all));
+    logFamily(logName, count.all);
     raiseMaximum(family, unlabelledToo ? count.all : count.labelled);
     return true;
 }
@@ -219,10 +226,8 @@ void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, P
     if (counted(person, family.property, family.family, family.unlabelledToo, family.logName, pass))
         return;
     const ABMultiValue values = person.copyMultiValue(family.property);
-    if (m_log)
-        log(QStringLiteral("  %1 %2").arg(QLatin1String(family.logName)).arg(values.count()));
     const ExportText name = propertyName(family.property);
-    printFamily(values, family.family, family.unlabelledToo, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, family.family, family.unlabelledToo, family.logName, [&](const ABMultiValue::Entry &entry) {
         // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
         const QByteArray value = entry.value.toString().toUtf8();
         if (!value.isEmpty()) {
@@ -238,10 +243,8 @@ void ExportRun::dates(const ABRecord &person, Pass pass)
     if (counted(person, kABPersonDateProperty, ColumnFamily::Dates, false, "DATES", pass))
         return;
     const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
-    if (m_log)
-        log(QStringLiteral("  DATES %1").arg(values.count()));
     const ExportText name = propertyName(kABPersonDateProperty);
-    printFamily(values, ColumnFamily::Dates, false, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, ColumnFamily::Dates, false, "DATES", [&](const ABMultiValue::Entry &entry) {
         m_printer.date(name, labelText(*entry.label), dateText(entry.value));
     });
 }
@@ -251,10 +254,8 @@ void ExportRun::instantMessages(const ABRecord &person, Pass pass)
     if (counted(person, kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, false, "IM", pass))
         return;
     const ABMultiValue values = person.copyMultiValue(kABPersonInstantMessageProperty);
-    if (m_log)
-        log(QStringLiteral("  IM %1").arg(values.count()));
     const ExportText name = propertyName(kABPersonInstantMessageProperty);
-    printFamily(values, ColumnFamily::InstantMessages, false, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, ColumnFamily::InstantMessages, false, "IM", [&](const ABMultiValue::Entry &entry) {
         const QVariantMap im = entry.value.toMap();
         m_printer.instantMessage(name, labelText(*entry.label), convert(im.value(kABPersonInstantMessageServiceKey).toString()),
                                  convert(im.value(kABPersonInstantMessageUsernameKey).toString()));
@@ -269,9 +270,7 @@ void ExportRun::addresses(const ABRecord &person, Pass pass)
     if (counted(person, kABPersonAddressProperty, ColumnFamily::Addresses, false, "ADDRESSES", pass))
         return;
     const ABMultiValue values = person.copyMultiValue(kABPersonAddressProperty);
-    if (m_log)
-        log(QStringLiteral("  ADDRESSES %1").arg(values.count()));
-    printFamily(values, ColumnFamily::Addresses, false, [&](const ABMultiValue::Entry &entry) {
+    printFamily(values, ColumnFamily::Addresses, false, "ADDRESSES", [&](const ABMultiValue::Entry &entry) {
         const QVariantMap parts = entry.value.toMap();
         AddressEntry address;
         address.propertyName = propertyName(kABPersonAddressProperty);

@@ -47,13 +47,15 @@ private:
     void dates(const ABRecord &person, Pass pass);
     void instantMessages(const ABRecord &person, Pass pass);
     void addresses(const ABRecord &person, Pass pass);
-    // Runs `print` for each entry that takes part (labelled ones, or all).
+    // Logs the family's entries, then runs `print` for each that takes part (labelled ones, or all).
     template<typename Print>
-    void printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, Print print);
+    void printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, const char *logName, Print print);
     // In the counting pass, raises the family's maximum to the entries of `property` that take
     // part and answers true; in the writing pass answers false.
     bool counted(const ABRecord &person, ABPropertyID property, ColumnFamily family, bool unlabelledToo, const char *logName,
                  Pass pass);
+    // "  PHONES 2" and the like, when the export log is on.
+    void logFamily(const char *logName, int count) const;
     void raiseMaximum(ColumnFamily family, int count);
 
     ABAddressBook &m_book;

@@ -15,7 +15,7 @@
 namespace {
 
 // Walks the working set of `book` by the list-row rule and answers what `keep` makes of each
-// listed person, in name order. Only the kept items and the packed sort names stay in memory
+// listed person, in name order. Only the kept items and the packed sort keys stay in memory
 // until the sort; no record stays loaded. The book is read in two parts on two threads, each
 // part with items of its own, joined in identifier order before the sort.
 template <typename Keep>
