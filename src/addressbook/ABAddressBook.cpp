@@ -624,7 +624,10 @@ QList<ABRecordRef> ABAddressBook::copyArrayOfAllSources()
 
 ABRecordRef ABAddressBook::copyDefaultSource()
 {
-    return sourceWithRecordID(meta("default_source").toInt());
+    // Set once when the file is made: an import asks for every person it adds.
+    if (!m_defaultSourceID)
+        m_defaultSourceID = ABRecordID(meta("default_source").toInt());
+    return sourceWithRecordID(*m_defaultSourceID);
 }
 
 ABRecordRef ABAddressBook::sourceWithRecordID(ABRecordID id)
@@ -921,9 +924,10 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement putImage(db, "INSERT OR REPLACE INTO images(record, data) VALUES (?, ?)");
     ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
-    // A member another handle has removed since this one read the group stays out.
+    // A member another handle has removed since this one read the group stays out, and so
+    // does an identifier given for a member that is no person's.
     ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) "
-                                          "SELECT ?1, ?2, ?3 WHERE EXISTS (SELECT 1 FROM records WHERE id = ?2)");
+                                          "SELECT ?1, ?2, ?3 WHERE EXISTS (SELECT 1 FROM records WHERE id = ?2 AND type = 0)");
     for (const ABRecordRef &record : std::as_const(touched)) {
         if (record->m_change == ABRecord::Change::Removed)
             continue;

@@ -147,6 +147,7 @@ private:
     QList<ABRecordRef> m_added;
     QList<ABRecordRef> m_removed;
     int m_nameFormat = -1;
+    std::optional<ABRecordID> m_defaultSourceID;
 
     // Many additions (an import) are written as they come, inside the transaction the save
     // then commits, so that they need not all wait in memory. Open: that transaction holds

@@ -287,9 +287,22 @@ bool ABRecord::addMember(const ABRecordRef &person, QString *error)
                     book->m_groupsWithPendingMembers.append(weak_from_this());
             }
         }
-    } else if (!m_memberIDSet.contains(person->recordID())) {
-        m_memberIDSet.insert(person->recordID());
-        m_memberIDs.append(person->recordID());
+        m_membersChanged = true;
+        return true;
+    }
+    return addMemberWithRecordID(person->recordID(), error);
+}
+
+bool ABRecord::addMemberWithRecordID(ABRecordID personID, QString *error)
+{
+    if (m_type != kABGroupType || personID == kABRecordInvalidID) {
+        if (error)
+            *error = QStringLiteral("Only people can be members of a group.");
+        return false;
+    }
+    if (!m_memberIDSet.contains(personID)) {
+        m_memberIDSet.insert(personID);
+        m_memberIDs.append(personID);
     }
     m_membersChanged = true;
     return true;

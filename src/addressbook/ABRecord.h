@@ -71,6 +71,9 @@ public:
     // The identifiers of the saved members, in member order, without loading them.
     QList<ABRecordID> copyArrayOfAllMemberIDs() const { return m_memberIDs; }
     bool addMember(const ABRecordRef &person, QString *error = nullptr);
+    // A saved person known by identifier only, without reading it (an import adding thousands);
+    // the save leaves out an identifier that is no person's by then.
+    bool addMemberWithRecordID(ABRecordID personID, QString *error = nullptr);
     bool removeMember(const ABRecordRef &person, QString *error = nullptr);
 
     // The type of a person property (kABStringPropertyType …), kABInvalidPropertyType if unknown.

@@ -23,15 +23,23 @@ public:
     void put(T value)
     {
         T little = qToLittleEndian(value);
-        m_out.append(reinterpret_cast<const char *>(&little), sizeof little);
+        putBytes(&little, sizeof little);
     }
     void put(const QString &text)
     {
         put(quint32(text.size()));
-        m_out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        putBytes(text.utf16(), size_t(text.size()) * 2);
     }
 
 private:
+    // Plain copies: QByteArray::append checks each small piece for overlap with itself.
+    void putBytes(const void *bytes, size_t n)
+    {
+        const qsizetype at = m_out.size();
+        m_out.resize(at + qsizetype(n));
+        std::memcpy(m_out.data() + at, bytes, n);
+    }
+
     QByteArray &m_out;
 };
 

@@ -234,6 +234,38 @@ private Q_SLOTS:
         QCOMPARE(members.first()->recordID(), bruno->recordID());
     }
 
+    void membersAddedByIdentifierKeepOnlySavedPeople()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        ABRecordRef group = ABRecord::createGroup();
+        group->setValue(kABGroupNameProperty, QStringLiteral("Friends"));
+        ABRecordRef other = ABRecord::createGroup();
+        other->setValue(kABGroupNameProperty, QStringLiteral("Work"));
+        ABRecordRef ana = makePerson(QStringLiteral("Ana"), QStringLiteral("A"));
+        ABRecordRef bia = makePerson(QStringLiteral("Bia"), QStringLiteral("B"));
+        for (const ABRecordRef &record : {group, other, ana, bia})
+            book->addRecord(record);
+        QVERIFY(book->save());
+
+        // Another handle removes Bia before the members are saved.
+        ABAddressBookRef remover = env.open();
+        QVERIFY(remover->removeRecord(remover->personWithRecordID(bia->recordID())));
+        QVERIFY(remover->save());
+
+        ABAddressBookRef linker = env.open();
+        ABRecordRef linked = linker->groupWithRecordID(group->recordID());
+        QVERIFY(!linked->addMemberWithRecordID(kABRecordInvalidID));
+        QVERIFY(linked->addMemberWithRecordID(bia->recordID()));
+        QVERIFY(linked->addMemberWithRecordID(other->recordID()));
+        QVERIFY(linked->addMemberWithRecordID(ana->recordID()));
+        QVERIFY(linked->addMemberWithRecordID(ana->recordID()));
+        QVERIFY(linker->save());
+
+        // Only the person that still exists is a member, once: not the removed one, not a group.
+        QCOMPARE(env.open()->groupWithRecordID(group->recordID())->copyArrayOfAllMemberIDs(), QList<ABRecordID>{ana->recordID()});
+    }
+
     void removedPeopleNeverComeBackIntoGroups_data()
     {
         QTest::addColumn<bool>("sameHandle");

@@ -56,24 +56,16 @@ void ImportGroups::addMembers(const char *operation) const
     QHash<QString, ABRecordRef> groups;
     for (const QString &name : m_names)
         groups.insert(name, ABSources::findGroupByName(*book, name));
-    // Members kept by identifier are read a block at a time, in one pass each, and let go again.
-    for (qsizetype first = 0; first < m_members.size(); first += kBlock) {
-        book->releaseUnusedRecords();
-        const QList<Member> block = m_members.mid(first, kBlock);
-        QList<ABRecordID> ids;
-        for (const Member &member : block)
-            ids.append(member.person ? kABRecordInvalidID : member.id);
-        const QList<ABRecordRef> read = book->peopleWithRecordIDs(ids);
-        for (qsizetype i = 0; i < block.size(); ++i) {
-            const Member &member = block[i];
-            ABRecordRef group = groups.value(member.name);
-            const ABRecordRef &person = member.person ? member.person : read[i];
-            QString error;
-            if (!group)
-                DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(member.name));
-            else if (!person || person->recordID() == kABRecordInvalidID || !group->addMember(person, &error))
-                DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
-        }
+    // Members are added by identifier: the people need not be read again, and the save leaves
+    // out any that is gone by then.
+    for (const Member &member : m_members) {
+        const ABRecordRef &group = groups[member.name];
+        const ABRecordID id = member.person ? member.person->recordID() : member.id;
+        QString error;
+        if (!group)
+            DevLog::log(QStringLiteral("addPersonToGroup group %1  NOT FOUND").arg(member.name));
+        else if (!group->addMemberWithRecordID(id, &error))
+            DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
     }
     QString error;
     if (!book->save(&error))
