@@ -21,12 +21,17 @@ ExportText ExportRun::convert(const QString &text) const
     return TextConversion::convert(text, m_context.charSet);
 }
 
-ExportText ExportRun::propertyName(ABPropertyID property)
+const ExportText &ExportRun::propertyName(ABPropertyID property)
 {
-    auto known = m_propertyNames.constFind(property);
-    if (known != m_propertyNames.constEnd())
-        return *known;
-    return *m_propertyNames.insert(property, convert(ABAddressBook::copyLocalizedPropertyName(property)));
+    // Asked for a dozen times per person: kept by the property's number (the constants, small).
+    Q_ASSERT(property >= 0);
+    const size_t index = size_t(property);
+    if (index >= m_propertyNames.size())
+        m_propertyNames.resize(index + 1);
+    std::optional<ExportText> &name = m_propertyNames[index];
+    if (!name)
+        name = convert(ABAddressBook::copyLocalizedPropertyName(property));
+    return *name;
 }
 
 ExportText ExportRun::labelText(const QString &label)
@@ -226,7 +231,7 @@ void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, P
     if (counted(person, family.property, family.family, family.unlabelledToo, family.logName, pass))
         return;
     const ABMultiValue values = person.copyMultiValue(family.property);
-    const ExportText name = propertyName(family.property);
+    const ExportText &name = propertyName(family.property);
     printFamily(values, family.family, family.unlabelledToo, family.logName, [&](const ABMultiValue::Entry &entry) {
         // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
         const QByteArray value = entry.value.toString().toUtf8();
@@ -243,7 +248,7 @@ void ExportRun::dates(const ABRecord &person, Pass pass)
     if (counted(person, kABPersonDateProperty, ColumnFamily::Dates, false, "DATES", pass))
         return;
     const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
-    const ExportText name = propertyName(kABPersonDateProperty);
+    const ExportText &name = propertyName(kABPersonDateProperty);
     printFamily(values, ColumnFamily::Dates, false, "DATES", [&](const ABMultiValue::Entry &entry) {
         m_printer.date(name, labelText(*entry.label), dateText(entry.value));
     });
@@ -254,7 +259,7 @@ void ExportRun::instantMessages(const ABRecord &person, Pass pass)
     if (counted(person, kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, false, "IM", pass))
         return;
     const ABMultiValue values = person.copyMultiValue(kABPersonInstantMessageProperty);
-    const ExportText name = propertyName(kABPersonInstantMessageProperty);
+    const ExportText &name = propertyName(kABPersonInstantMessageProperty);
     printFamily(values, ColumnFamily::InstantMessages, false, "IM", [&](const ABMultiValue::Entry &entry) {
         const QVariantMap im = entry.value.toMap();
         m_printer.instantMessage(name, labelText(*entry.label), convert(im.value(kABPersonInstantMessageServiceKey).toString()),
@@ -269,6 +274,11 @@ void ExportRun::addresses(const ABRecord &person, Pass pass)
                                                            kABPersonAddressZIPKey};
     if (counted(person, kABPersonAddressProperty, ColumnFamily::Addresses, false, "ADDRESSES", pass))
         return;
+    if (!m_addressPartNames) {
+        m_addressPartNames.emplace();
+        for (int part = 0; part < AddressEntry::kPartCount; ++part)
+            (*m_addressPartNames)[size_t(part)] = labelText(keys[part]);
+    }
     const ABMultiValue values = person.copyMultiValue(kABPersonAddressProperty);
     printFamily(values, ColumnFamily::Addresses, false, "ADDRESSES", [&](const ABMultiValue::Entry &entry) {
         const QVariantMap parts = entry.value.toMap();
@@ -276,8 +286,8 @@ void ExportRun::addresses(const ABRecord &person, Pass pass)
         address.propertyName = propertyName(kABPersonAddressProperty);
         address.label = labelText(*entry.label);
         address.kind = LabelKinds::addressKind(entry.label);
+        address.partNames = *m_addressPartNames;
         for (int part = 0; part < AddressEntry::kPartCount; ++part) {
-            address.partNames[size_t(part)] = labelText(keys[part]);
             const QString value = parts.value(keys[part]).toString();
             if (!value.isEmpty())
                 address.parts[size_t(part)] = convert(value);

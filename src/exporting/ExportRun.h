@@ -8,6 +8,10 @@
 #include <QHash>
 #include <QList>
 
+#include <array>
+#include <deque>
+#include <optional>
+
 // One export from request to answer: the address book handle, the format's printers and the
 // state they share (character set, layout, CSV column maxima). writeRecord gathers one
 // person's values in the fixed order and hands them to the printers.
@@ -23,7 +27,7 @@ public:
 
 private:
     ExportText convert(const QString &text) const;
-    ExportText propertyName(ABPropertyID property);
+    const ExportText &propertyName(ABPropertyID property);
     ExportText labelText(const QString &label);
     ExportText textValue(const ABRecord &person, ABPropertyID property) const;
     ExportText dateText(const QVariant &value) const;
@@ -64,8 +68,10 @@ private:
     bool m_log;
     ExportText m_dnSuffix;
     LocalDays m_days;
-    QHash<ABPropertyID, ExportText> m_propertyNames;
+    // By property number; a deque, so that a name handed out stays where it is as it grows.
+    std::deque<std::optional<ExportText>> m_propertyNames;
     QHash<QString, ExportText> m_labelTexts;
+    std::optional<std::array<ExportText, AddressEntry::kPartCount>> m_addressPartNames;
     // Built at the first use: who belongs to which group, and the groups' converted names.
     std::optional<GroupMemberships> m_groups;
     QList<ExportText> m_groupTexts;
