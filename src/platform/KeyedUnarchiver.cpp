@@ -1,26 +1,21 @@
 #include "KeyedUnarchiver.h"
 
 #include "BinaryPlistCheck.h"
+#include "BinaryPlistReader.h"
 #include "KeyedArchive.h"
 #include "KeyedDictionary.h"
 
 #include <QDateTime>
 
-#include <plist/plist.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <vector>
 
 namespace {
 
-struct PlistDeleter {
-    void operator()(plist_t node) const { plist_free(node); }
-};
-using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+using Kind = BinaryPlistReader::Kind;
+using Object = BinaryPlistReader::Object;
 
 // Dates further than this from 2001 are not dates anyone stored (QDateTime's range is wider,
 // but a corrupt NS.time must not turn into an absurd value).
@@ -31,73 +26,65 @@ Error bad(const char *why)
     return Error{QStringLiteral("not a readable keyed archive: %1").arg(QLatin1String(why))};
 }
 
-QByteArray stringOf(plist_t node)
+bool isText(const Object &object)
 {
-    uint64_t length = 0;
-    const char *text = plist_get_string_ptr(node, &length);
-    return text ? QByteArray(text, qsizetype(length)) : QByteArray();
+    return object.kind == Kind::Ascii || object.kind == Kind::Utf16;
 }
 
-// The members of an array in order. libplist finds the n-th member of a parsed array by
-// walking the list, so every access by index would cost as much as the index.
-std::vector<plist_t> itemsOf(plist_t array)
+bool isList(const Object &object)
 {
-    std::vector<plist_t> items;
-    items.reserve(plist_array_get_size(array));
-    plist_array_iter iterator = nullptr;
-    plist_array_new_iter(array, &iterator);
-    for (;;) {
-        plist_t item = nullptr;
-        plist_array_next_item(array, iterator, &item);
-        if (!item)
-            break;
-        items.push_back(item);
-    }
-    std::free(iterator);
-    return items;
+    return object.kind == Kind::Array || object.kind == Kind::Set;
 }
 
-bool isString(plist_t node, const char *expected)
-{
-    return node && plist_get_node_type(node) == PLIST_STRING && stringOf(node) == expected;
-}
-
-// Decodes objects of "$objects" by UID. Each object is decoded once and remembered, so
-// shared references cost nothing more and the result never outgrows the input; an object
-// met again while it is being decoded is a cycle.
+// Decodes objects of "$objects" by UID, reading the property list where it lies. Each object
+// is decoded once and remembered, so shared references cost nothing more and the result
+// never outgrows the input; an object met again while it is being decoded is a cycle.
 class GraphReader {
 public:
-    explicit GraphReader(plist_t objects)
-        : m_objects(itemsOf(objects)), m_count(m_objects.size()), m_values(m_count), m_state(m_count, Unvisited)
+    GraphReader(const BinaryPlistReader &plist, const Object &objects)
+        : m_plist(plist), m_objects(objects), m_count(objects.count), m_values(m_count), m_state(m_count, Unvisited)
     {
     }
 
-    Result<QVariant> decode(plist_t reference, int depth);
+    // The object a UID object (by its index in the property list) refers to.
+    Result<QVariant> decodeReference(std::optional<quint64> reference, int depth);
 
 private:
     enum State : unsigned char { Unvisited, InProgress, Done };
 
-    Result<QVariant> decodeObject(uint64_t uid, int depth);
-    Result<QVariant> decodeInstance(plist_t object, int depth);
-    Result<QByteArray> className(plist_t object);
-    Result<QVariantList> decodeReferences(plist_t array, int depth);
+    // The property list object at `index`, or what is wrong with it.
+    Result<Object> objectAt(std::optional<quint64> index) const;
+    Result<QVariant> decodeObject(quint64 uid, int depth);
+    Result<QVariant> decodeInstance(const Object &object, int depth);
+    Result<QByteArray> className(const Object &object);
+    Result<QVariantList> decodeReferences(std::optional<quint64> list, int depth);
 
-    std::vector<plist_t> m_objects;
-    uint64_t m_count;
+    const BinaryPlistReader &m_plist;
+    Object m_objects;
+    quint64 m_count;
     std::vector<QVariant> m_values;
     std::vector<State> m_state;
 };
 
-Result<QVariant> GraphReader::decode(plist_t reference, int depth)
+Result<Object> GraphReader::objectAt(std::optional<quint64> index) const
 {
-    if (!reference || plist_get_node_type(reference) != PLIST_UID)
-        return bad("an object reference is not a UID");
-    uint64_t uid = 0;
-    plist_get_uid_val(reference, &uid);
-    return decodeObject(uid, depth);
+    if (!index || *index >= m_plist.objectCount())
+        return bad("a reference to no object");
+    Result<Object> object = m_plist.object(*index);
+    if (!object)
+        return Error{object.error()};
+    return object;
 }
 
-Result<QVariant> GraphReader::decodeObject(uint64_t uid, int depth)
+Result<QVariant> GraphReader::decodeReference(std::optional<quint64> reference, int depth)
+{
+    Result<Object> uid = objectAt(reference);
+    if (!uid || uid->kind != Kind::Uid)
+        return bad("an object reference is not a UID");
+    return decodeObject(m_plist.unsignedValue(*uid), depth);
+}
+
+Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
 {
     if (uid >= m_count)
         return bad("object reference out of range");
@@ -109,44 +96,24 @@ Result<QVariant> GraphReader::decodeObject(uint64_t uid, int depth)
     case Unvisited: break;
     }
     m_state[uid] = InProgress;
-    plist_t node = m_objects[uid];
+    Result<Object> node = objectAt(m_plist.reference(m_objects, uid));
+    if (!node)
+        return Error{node.error()};
     Result<QVariant> value = QVariant();
-    switch (plist_get_node_type(node)) {
-    case PLIST_STRING:
+    switch (node->kind) {
+    case Kind::Ascii:
+    case Kind::Utf16:
         // Object 0 is the "$null" placeholder that nil references point to.
         if (uid != 0)
-            value = QVariant(QString::fromUtf8(stringOf(node)));
+            value = QVariant(m_plist.text(*node));
         break;
-    case PLIST_DATA: {
-        uint64_t length = 0;
-        const char *data = plist_get_data_ptr(node, &length);
-        value = QVariant(QByteArray(data, qsizetype(length)));
-        break;
-    }
-    case PLIST_UINT: {
-        uint64_t number = 0;
-        plist_get_uint_val(node, &number);
-        value = QVariant(qint64(number));
-        break;
-    }
-    case PLIST_REAL: {
-        double number = 0;
-        plist_get_real_val(node, &number);
-        value = QVariant(number);
-        break;
-    }
-    case PLIST_BOOLEAN: {
-        uint8_t flag = 0;
-        plist_get_bool_val(node, &flag);
-        value = QVariant(bool(flag));
-        break;
-    }
-    case PLIST_DICT:
-        value = decodeInstance(node, depth);
-        break;
-    default:
-        value = bad("an object of a type archives do not hold");
-        break;
+    case Kind::Data: value = QVariant(m_plist.data(*node)); break;
+    // Negative numbers travel as their 64-bit two's complement.
+    case Kind::Integer: value = QVariant(qint64(m_plist.unsignedValue(*node))); break;
+    case Kind::Real: value = QVariant(m_plist.real(*node)); break;
+    case Kind::Bool: value = QVariant(node->flag); break;
+    case Kind::Dictionary: value = decodeInstance(*node, depth); break;
+    default: value = bad("an object of a type archives do not hold"); break;
     }
     if (!value)
         return value;
@@ -155,56 +122,57 @@ Result<QVariant> GraphReader::decodeObject(uint64_t uid, int depth)
     return value;
 }
 
-Result<QByteArray> GraphReader::className(plist_t object)
+Result<QByteArray> GraphReader::className(const Object &object)
 {
-    plist_t reference = plist_dict_get_item(object, "$class");
-    if (!reference || plist_get_node_type(reference) != PLIST_UID)
+    Result<Object> reference = objectAt(m_plist.valueOf(object, "$class"));
+    if (!reference || reference->kind != Kind::Uid)
         return bad("an object without a class");
-    uint64_t uid = 0;
-    plist_get_uid_val(reference, &uid);
+    const quint64 uid = m_plist.unsignedValue(*reference);
     if (uid >= m_count)
         return bad("class reference out of range");
-    plist_t entry = m_objects[uid];
-    plist_t name = plist_get_node_type(entry) == PLIST_DICT ? plist_dict_get_item(entry, "$classname") : nullptr;
-    if (!name || plist_get_node_type(name) != PLIST_STRING)
+    Result<Object> entry = objectAt(m_plist.reference(m_objects, uid));
+    if (!entry || entry->kind != Kind::Dictionary)
         return bad("a class entry without a name");
-    return stringOf(name);
+    Result<Object> name = objectAt(m_plist.valueOf(*entry, "$classname"));
+    if (!name || !isText(*name))
+        return bad("a class entry without a name");
+    return name->kind == Kind::Ascii ? m_plist.data(*name) : m_plist.text(*name).toUtf8();
 }
 
-Result<QVariantList> GraphReader::decodeReferences(plist_t array, int depth)
+Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, int depth)
 {
-    if (!array || plist_get_node_type(array) != PLIST_ARRAY)
+    Result<Object> array = objectAt(list);
+    if (!array || !isList(*array))
         return bad("a container without its list of references");
-    const std::vector<plist_t> references = itemsOf(array);
     QVariantList values;
-    values.reserve(qsizetype(references.size()));
-    for (plist_t reference : references) {
-        Result<QVariant> value = decode(reference, depth + 1);
+    values.reserve(qsizetype(array->count));
+    for (quint64 i = 0; i < array->count; ++i) {
+        Result<QVariant> value = decodeReference(m_plist.reference(*array, i), depth + 1);
         if (!value)
             return Error{value.error()};
-        values.append(*value);
+        values.append(std::move(*value));
     }
     return values;
 }
 
-Result<QVariant> GraphReader::decodeInstance(plist_t object, int depth)
+Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
 {
     Result<QByteArray> name = className(object);
     if (!name)
         return Error{name.error()};
     const QByteArray &type = *name;
     if (type == "NSArray" || type == "NSMutableArray") {
-        Result<QVariantList> members = decodeReferences(plist_dict_get_item(object, "NS.objects"), depth);
+        Result<QVariantList> members = decodeReferences(m_plist.valueOf(object, "NS.objects"), depth);
         if (!members)
             return Error{members.error()};
         return QVariant(*members);
     }
     if (type == "NSDictionary" || type == "NSMutableDictionary") {
-        plist_t keyList = plist_dict_get_item(object, "NS.keys");
-        plist_t valueList = plist_dict_get_item(object, "NS.objects");
-        if (!keyList || !valueList || plist_get_node_type(keyList) != PLIST_ARRAY
-            || plist_get_node_type(valueList) != PLIST_ARRAY
-            || plist_array_get_size(keyList) != plist_array_get_size(valueList))
+        const std::optional<quint64> keyList = m_plist.valueOf(object, "NS.keys");
+        const std::optional<quint64> valueList = m_plist.valueOf(object, "NS.objects");
+        Result<Object> keyArray = objectAt(keyList);
+        Result<Object> valueArray = objectAt(valueList);
+        if (!keyArray || !valueArray || !isList(*keyArray) || !isList(*valueArray) || keyArray->count != valueArray->count)
             return bad("a dictionary whose keys and values do not pair up");
         Result<QVariantList> keys = decodeReferences(keyList, depth);
         if (!keys)
@@ -224,15 +192,13 @@ Result<QVariant> GraphReader::decodeInstance(plist_t object, int depth)
         return QVariant::fromValue(dictionary);
     }
     if (type == "NSDate" || type == "NSCalendarDate") {
-        plist_t time = plist_dict_get_item(object, "NS.time");
+        Result<Object> time = objectAt(m_plist.valueOf(object, "NS.time"));
         double seconds = 0;
-        if (time && plist_get_node_type(time) == PLIST_REAL)
-            plist_get_real_val(time, &seconds);
-        else if (time && plist_get_node_type(time) == PLIST_UINT) {
-            uint64_t whole = 0;
-            plist_get_uint_val(time, &whole);
-            seconds = double(qint64(whole));
-        } else
+        if (time && time->kind == Kind::Real)
+            seconds = m_plist.real(*time);
+        else if (time && time->kind == Kind::Integer)
+            seconds = double(qint64(m_plist.unsignedValue(*time)));
+        else
             return bad("a date without NS.time");
         if (!std::isfinite(seconds) || std::fabs(seconds) > kMaxSeconds)
             return bad("a date out of range");
@@ -240,18 +206,16 @@ Result<QVariant> GraphReader::decodeInstance(plist_t object, int depth)
         return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
     }
     if (type == "NSString" || type == "NSMutableString") {
-        plist_t text = plist_dict_get_item(object, "NS.string");
-        if (!text || plist_get_node_type(text) != PLIST_STRING)
+        Result<Object> text = objectAt(m_plist.valueOf(object, "NS.string"));
+        if (!text || !isText(*text))
             return bad("a string object without NS.string");
-        return QVariant(QString::fromUtf8(stringOf(text)));
+        return QVariant(m_plist.text(*text));
     }
     if (type == "NSData" || type == "NSMutableData") {
-        plist_t data = plist_dict_get_item(object, "NS.data");
-        if (!data || plist_get_node_type(data) != PLIST_DATA)
+        Result<Object> data = objectAt(m_plist.valueOf(object, "NS.data"));
+        if (!data || data->kind != Kind::Data)
             return bad("a data object without NS.data");
-        uint64_t length = 0;
-        const char *bytes = plist_get_data_ptr(data, &length);
-        return QVariant(QByteArray(bytes, qsizetype(length)));
+        return QVariant(m_plist.data(*data));
     }
     return bad("an object of an unknown class");
 }
@@ -265,27 +229,36 @@ Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
         return bad("not a binary property list");
     if (Result<void> sound = BinaryPlistCheck::check(bytes, KeyedArchive::kMaxDepth); !sound)
         return Error{sound.error()};
-    plist_t parsed = nullptr;
-    plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &parsed);
-    // The parsed tree holds all it needs: a large archive does not keep its bytes as well.
-    bytes = QByteArray();
-    if (!parsed)
-        return bad("a damaged binary property list");
-    PlistPtr root(parsed);
-    if (plist_get_node_type(parsed) != PLIST_DICT)
+    BinaryPlistReader plist;
+    if (Result<void> opened = plist.open(std::move(bytes)); !opened)
+        return Error{opened.error()};
+    Result<Object> top = plist.object(plist.topObject());
+    if (!top || top->kind != Kind::Dictionary)
         return bad("the top level is not a dictionary");
-    if (!isString(plist_dict_get_item(parsed, "$archiver"), "NSKeyedArchiver"))
+    auto entry = [&](const Object &dictionary, QByteArrayView key) -> std::optional<Object> {
+        const std::optional<quint64> index = plist.valueOf(dictionary, key);
+        if (!index || *index >= plist.objectCount())
+            return std::nullopt;
+        Result<Object> object = plist.object(*index);
+        return object ? std::optional<Object>(*object) : std::nullopt;
+    };
+    const std::optional<Object> archiver = entry(*top, "$archiver");
+    if (!archiver || !plist.textEquals(*archiver, "NSKeyedArchiver"))
         return bad("no NSKeyedArchiver archive");
-    plist_t version = plist_dict_get_item(parsed, "$version");
-    if (!version || plist_get_node_type(version) != PLIST_UINT)
+    const std::optional<Object> version = entry(*top, "$version");
+    if (!version || version->kind != Kind::Integer)
         return bad("no archive version");
-    plist_t objects = plist_dict_get_item(parsed, "$objects");
-    if (!objects || plist_get_node_type(objects) != PLIST_ARRAY || plist_array_get_size(objects) == 0
-        || !isString(plist_array_get_item(objects, 0), "$null"))
+    const std::optional<Object> objects = entry(*top, "$objects");
+    std::optional<Object> null;
+    if (objects && isList(*objects) && objects->count > 0 && plist.reference(*objects, 0) < plist.objectCount()) {
+        if (Result<Object> first = plist.object(plist.reference(*objects, 0)); first)
+            null = *first;
+    }
+    if (!null || !plist.textEquals(*null, "$null"))
         return bad("no object list starting with $null");
-    plist_t top = plist_dict_get_item(parsed, "$top");
-    if (!top || plist_get_node_type(top) != PLIST_DICT)
+    const std::optional<Object> topEntry = entry(*top, "$top");
+    if (!topEntry || topEntry->kind != Kind::Dictionary)
         return bad("no $top dictionary");
-    GraphReader reader(objects);
-    return reader.decode(plist_dict_get_item(top, "root"), 0);
+    GraphReader reader(plist, *objects);
+    return reader.decodeReference(plist.valueOf(*topEntry, "root"), 0);
 }

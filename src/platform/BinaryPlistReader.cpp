@@ -1,0 +1,180 @@
+#include "BinaryPlistReader.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+constexpr quint64 kHeaderSize = 8;
+constexpr quint64 kTrailerSize = 32;
+
+Error bad(const char *why)
+{
+    return Error{QStringLiteral("damaged binary property list: %1").arg(QLatin1String(why))};
+}
+
+} // namespace
+
+quint64 BinaryPlistReader::bigEndian(quint64 at, int width) const
+{
+    quint64 value = 0;
+    for (int i = 0; i < width; ++i)
+        value = (value << 8) | m_data[at + quint64(i)];
+    return value;
+}
+
+Result<void> BinaryPlistReader::open(QByteArray bytes)
+{
+    m_bytes = std::move(bytes);
+    m_data = reinterpret_cast<const uchar *>(m_bytes.constData());
+    const quint64 size = quint64(m_bytes.size());
+    if (size < kHeaderSize + kTrailerSize || std::memcmp(m_data, "bplist0", 7) != 0)
+        return bad("too short or no header");
+    const quint64 trailer = size - kTrailerSize;
+    m_offsetSize = m_data[trailer + 6];
+    m_refSize = m_data[trailer + 7];
+    m_objectCount = bigEndian(trailer + 8, 8);
+    m_top = bigEndian(trailer + 16, 8);
+    m_tableAt = bigEndian(trailer + 24, 8);
+    if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8)
+        return bad("impossible offset or reference sizes");
+    if (m_objectCount == 0 || m_top >= m_objectCount)
+        return bad("no top object");
+    if (m_tableAt < kHeaderSize || m_tableAt > trailer || m_objectCount > (trailer - m_tableAt) / quint64(m_offsetSize))
+        return bad("an offset table outside the data");
+    return {};
+}
+
+Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
+{
+    const quint64 end = m_tableAt;
+    const quint64 offset = bigEndian(m_tableAt + index * quint64(m_offsetSize), m_offsetSize);
+    if (offset < kHeaderSize || offset >= end)
+        return bad("an object outside the data");
+    const uchar marker = m_data[offset];
+    const uchar low = marker & 0x0F;
+    Object object;
+    object.at = offset + 1;
+    // A scalar of `width` bytes right after the marker.
+    auto scalar = [&](Kind kind, int width) -> Result<Object> {
+        if (quint64(width) > end - object.at)
+            return bad("a number outside the data");
+        object.kind = kind;
+        object.width = width;
+        return object;
+    };
+    switch (marker >> 4) {
+    case 0x0:
+        object.kind = low == 0 ? Kind::Null : low == 8 || low == 9 ? Kind::Bool : Kind::Other;
+        object.flag = low == 9;
+        return object;
+    case 0x1:
+        return low <= 4 ? scalar(Kind::Integer, 1 << low) : bad("an integer of an impossible size");
+    case 0x2:
+        return low == 2 || low == 3 ? scalar(Kind::Real, 1 << low) : bad("a real number of an impossible size");
+    case 0x3:
+        return low == 3 ? scalar(Kind::Date, 8) : bad("a date of an impossible size");
+    case 0x8:
+        return scalar(Kind::Uid, low + 1);
+    case 0x4: object.kind = Kind::Data; break;
+    case 0x5: object.kind = Kind::Ascii; break;
+    case 0x6: object.kind = Kind::Utf16; break;
+    case 0xA: object.kind = Kind::Array; break;
+    case 0xC: object.kind = Kind::Set; break;
+    case 0xD: object.kind = Kind::Dictionary; break;
+    default: return object; // Other
+    }
+
+    // Sized objects: the count is in the marker, or follows it as an integer object.
+    const bool container = object.kind == Kind::Array || object.kind == Kind::Set || object.kind == Kind::Dictionary;
+    object.count = low;
+    if (low == 0x0F) {
+        if (object.at >= end || (m_data[object.at] >> 4) != 0x1 || (m_data[object.at] & 0x0F) > 3)
+            return bad(container ? "a container with an unreadable count" : "an object with an unreadable count");
+        const int width = 1 << (m_data[object.at] & 0x0F);
+        if (object.at + 1 + quint64(width) > end)
+            return bad(container ? "a container count outside the data" : "an object count outside the data");
+        object.count = bigEndian(object.at + 1, width);
+        object.at += 1 + quint64(width);
+    }
+    const quint64 unit = container ? quint64(m_refSize) : object.kind == Kind::Utf16 ? 2 : 1;
+    const quint64 units = object.kind == Kind::Dictionary ? 2 : 1;
+    // A count larger than the space left is a lie, and must not overflow the sums below.
+    if (object.count > end || object.count * units > (end - object.at) / unit)
+        return bad(container ? "a container count larger than the data" : "an object larger than the data");
+    object.width = container ? m_refSize : 0;
+    return object;
+}
+
+quint64 BinaryPlistReader::reference(const Object &container, quint64 i) const
+{
+    return bigEndian(container.at + i * quint64(container.width), container.width);
+}
+
+quint64 BinaryPlistReader::unsignedValue(const Object &object) const
+{
+    // A 16-byte integer or UID: the low 64 bits.
+    const int width = qMin(object.width, 8);
+    return bigEndian(object.at + quint64(object.width - width), width);
+}
+
+double BinaryPlistReader::real(const Object &object) const
+{
+    const quint64 bits = unsignedValue(object);
+    if (object.width == 4) {
+        float single = 0;
+        const quint32 low = quint32(bits);
+        std::memcpy(&single, &low, sizeof single);
+        return double(single);
+    }
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+QString BinaryPlistReader::text(const Object &object) const
+{
+    const char *at = reinterpret_cast<const char *>(m_data + object.at);
+    if (object.kind == Kind::Ascii)
+        return QString::fromUtf8(at, qsizetype(object.count));
+    QString text(qsizetype(object.count), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (quint64 i = 0; i < object.count; ++i)
+        out[i] = qFromBigEndian<quint16>(at + 2 * i);
+    return text;
+}
+
+bool BinaryPlistReader::textEquals(const Object &object, QByteArrayView ascii) const
+{
+    if (object.count != quint64(ascii.size()))
+        return false;
+    if (object.kind == Kind::Ascii)
+        return std::memcmp(m_data + object.at, ascii.data(), size_t(ascii.size())) == 0;
+    if (object.kind != Kind::Utf16)
+        return false;
+    for (qsizetype i = 0; i < ascii.size(); ++i) {
+        if (m_data[object.at + 2 * quint64(i)] != 0 || m_data[object.at + 2 * quint64(i) + 1] != uchar(ascii[i]))
+            return false;
+    }
+    return true;
+}
+
+QByteArrayView BinaryPlistReader::payload(const Object &object) const
+{
+    const quint64 unit = object.kind == Kind::Utf16 ? 2 : 1;
+    return QByteArrayView(m_data + object.at, qsizetype(object.count * unit));
+}
+
+std::optional<quint64> BinaryPlistReader::valueOf(const Object &dictionary, QByteArrayView key) const
+{
+    for (quint64 i = 0; i < dictionary.count; ++i) {
+        const quint64 keyIndex = reference(dictionary, i);
+        if (keyIndex >= m_objectCount)
+            continue;
+        const Result<Object> keyObject = object(keyIndex);
+        if (keyObject && textEquals(*keyObject, key))
+            return reference(dictionary, dictionary.count + i);
+    }
+    return std::nullopt;
+}

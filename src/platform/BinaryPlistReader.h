@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Reads a binary property list ("bplist00") where it lies: an object is found through the
+// offset table when it is asked for, and only the values asked for are built. Every read is
+// bounded by the bytes, so a damaged list gives errors, never reads outside them; whether the
+// containers nest soundly (cycles, depth) is BinaryPlistCheck's to say.
+class BinaryPlistReader {
+public:
+    enum class Kind { Null, Bool, Integer, Real, Date, Data, Ascii, Utf16, Uid, Array, Set, Dictionary, Other };
+    struct Object {
+        Kind kind = Kind::Other;
+        quint64 count = 0; // texts: characters; data: bytes; arrays and sets: members; dictionaries: entries
+        quint64 at = 0;    // where the payload (or the references) starts
+        int width = 0;     // integers, reals and UIDs: the payload's bytes; containers: bytes per reference
+        bool flag = false; // booleans
+    };
+
+    // Checks the header, the trailer and the offset table of `bytes`, which it then reads.
+    Result<void> open(QByteArray bytes);
+    quint64 objectCount() const { return m_objectCount; }
+    quint64 topObject() const { return m_top; }
+
+    // The object at `index` (below objectCount()), its payload checked to lie in the data.
+    Result<Object> object(quint64 index) const;
+    // Reference `i` of a container; a dictionary's keys come first, then its values. The
+    // answer may be beyond objectCount() in a damaged list.
+    quint64 reference(const Object &container, quint64 i) const;
+    // The value of an Integer (the low 64 bits of a 16-byte one), Real or Uid.
+    quint64 unsignedValue(const Object &object) const;
+    double real(const Object &object) const;
+    // An Ascii (read as UTF-8, as other readers do) or Utf16 text.
+    QString text(const Object &object) const;
+    bool textEquals(const Object &object, QByteArrayView ascii) const;
+    QByteArray data(const Object &object) const { return payload(object).toByteArray(); }
+    // The stored bytes of a Data or text object (UTF-16 as big-endian pairs).
+    QByteArrayView payload(const Object &object) const;
+    // The object a dictionary holds under the text key `key`: the first such entry.
+    std::optional<quint64> valueOf(const Object &dictionary, QByteArrayView key) const;
+
+private:
+    quint64 bigEndian(quint64 at, int width) const;
+
+    QByteArray m_bytes;
+    const uchar *m_data = nullptr;
+    int m_offsetSize = 0;
+    int m_refSize = 0;
+    quint64 m_objectCount = 0;
+    quint64 m_top = 0;
+    quint64 m_tableAt = 0; // also where the objects end
+};
