@@ -13,8 +13,10 @@ int bytesFor(quint64 value)
 
 void appendBigEndian(QByteArray &out, quint64 value, int width)
 {
-    for (int shift = (width - 1) * 8; shift >= 0; shift -= 8)
-        out.append(char((value >> shift) & 0xFF));
+    char bytes[8];
+    for (int i = width - 1; i >= 0; --i, value >>= 8)
+        bytes[i] = char(value & 0xFF);
+    out.append(bytes, width);
 }
 
 // An integer object: 1, 2, 4 or 8 bytes; negative numbers take 8 bytes.
@@ -39,6 +41,15 @@ void appendMarker(QByteArray &out, quint8 kind, quint64 count)
 
 } // namespace
 
+BinaryPlistWriter::BinaryPlistWriter()
+{
+    // Room for one archived person at once: a backup makes one list per person.
+    m_objects.reserve(256);
+    m_children.reserve(512);
+    m_texts.reserve(2048);
+    m_strings.reserve(64);
+}
+
 BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
 {
     m_objects.push_back(object);
@@ -57,16 +68,15 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
             break;
         }
     }
-    QByteArray payload;
-    if (ascii) {
-        payload = text.toLatin1();
-    } else {
-        payload.reserve(text.size() * 2);
-        for (QChar c : text)
-            appendBigEndian(payload, c.unicode(), 2);
+    const qsizetype offset = m_texts.size();
+    m_texts.resize(offset + text.size() * (ascii ? 1 : 2));
+    char *out = m_texts.data() + offset;
+    for (QChar c : text) {
+        if (!ascii)
+            *out++ = char(c.unicode() >> 8);
+        *out++ = char(c.unicode() & 0xFF);
     }
-    m_payloads.push_back(payload);
-    Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, m_payloads.size() - 1, 0, quint32(text.size())});
+    Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, quint64(offset), 0, quint32(text.size())});
     m_strings.insert(text, ref);
     return ref;
 }
@@ -127,11 +137,11 @@ void BinaryPlistWriter::appendObject(QByteArray &out, const Object &object, int 
     switch (object.kind) {
     case Kind::Ascii:
         appendMarker(out, 0x5, object.count);
-        out.append(m_payloads[object.number]);
+        out.append(m_texts.constData() + object.number, object.count);
         break;
     case Kind::Utf16:
         appendMarker(out, 0x6, object.count);
-        out.append(m_payloads[object.number]);
+        out.append(m_texts.constData() + object.number, qsizetype(object.count) * 2);
         break;
     case Kind::Data:
         appendMarker(out, 0x4, quint64(m_payloads[object.number].size()));
@@ -185,6 +195,7 @@ QByteArray BinaryPlistWriter::finish(Ref top) const
     qsizetype estimate = 8 + 32 + qsizetype(m_children.size()) * refSize + qsizetype(m_objects.size()) * 12;
     for (const QByteArray &payload : m_payloads)
         estimate += payload.size();
+    estimate += m_texts.size();
     QByteArray out;
     out.reserve(estimate);
     out.append("bplist00", 8);
@@ -209,7 +220,7 @@ bool BinaryPlistWriter::writeObjects(QIODevice &out, QByteArray &bytes, int refS
             break;
         m_offsets.push_back(m_written + quint64(bytes.size()));
         appendObject(bytes, object, refSize);
-        if (object.kind == Kind::Ascii || object.kind == Kind::Utf16 || object.kind == Kind::Data)
+        if (object.kind == Kind::Data)
             m_payloads[object.number] = QByteArray();
     }
     m_written += quint64(bytes.size());

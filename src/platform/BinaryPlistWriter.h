@@ -18,6 +18,8 @@ class BinaryPlistWriter {
 public:
     using Ref = quint32;
 
+    BinaryPlistWriter();
+
     Ref addString(const QString &text);
     Ref addInteger(qint64 value);
     Ref addReal(double value);
@@ -41,7 +43,7 @@ private:
     enum class Kind : quint8 { Ascii, Utf16, Integer, Real, Bool, Data, Uid, Array, Dictionary };
     struct Object {
         Kind kind;
-        quint64 number = 0;  // integer, bool, UID; real as bits; payload index for texts and data
+        quint64 number = 0;  // integer, bool, UID; real as bits; offset in m_texts; payload index for data
         quint32 first = 0;   // containers: first child in m_children
         quint32 count = 0;   // containers: entries; texts: characters
     };
@@ -55,7 +57,8 @@ private:
 
     std::vector<Object> m_objects;
     std::vector<Ref> m_children;
-    std::vector<QByteArray> m_payloads; // texts (encoded) and data
+    std::vector<QByteArray> m_payloads; // data
+    QByteArray m_texts;                 // every text, encoded, one after the other
     QHash<QString, Ref> m_strings;
     QHash<quint64, Ref> m_uids;
     // Written by writeReadyTo: objects before m_laidOut, their offsets, the bytes so far.

@@ -19,6 +19,8 @@ class GraphWriter {
 public:
     GraphWriter()
     {
+        m_objects.reserve(128);
+        m_strings.reserve(64);
         m_objects.push_back(m_plist.addString(QStringLiteral("$null")));
         m_keys = m_plist.addString(QStringLiteral("NS.keys"));
         m_values = m_plist.addString(QStringLiteral("NS.objects"));

@@ -191,7 +191,7 @@ QVariantMap ABRecordSerializer::dictionaryFromMultiValueProperty(const ABMultiVa
         const QVariant value = multi.copyValueAtIndex(i);
         if (elementType(value) == kABInvalidPropertyType)
             continue;
-        const QString key = QString::asprintf("%.3d", i) + multi.copyLabelAtIndex(i).value_or(QString());
+        const QString key = QString::number(i).rightJustified(3, u'0') + multi.copyLabelAtIndex(i).value_or(QString());
         dictionary.insert(key, value);
     }
     return dictionary;
