@@ -56,7 +56,10 @@ private:
     Result<Object> objectAt(std::optional<quint64> index) const;
     Result<QVariant> decodeObject(quint64 uid, int depth);
     Result<QVariant> decodeInstance(const Object &object, int depth);
-    Result<QByteArray> className(const Object &object);
+    // The classes an archive may hold, and what becomes of them.
+    enum class Class : unsigned char { Unread, Array, Dictionary, Date, String, Data, Unknown };
+    static Class classNamed(const QByteArray &name);
+    Result<Class> classOf(const Object &object);
     Result<QVariantList> decodeReferences(std::optional<quint64> list, int depth);
 
     const BinaryPlistReader &m_plist;
@@ -64,6 +67,8 @@ private:
     quint64 m_count;
     std::vector<QVariant> m_values;
     std::vector<State> m_state;
+    // Class entries by UID, read once: every person's values name the same few classes.
+    std::vector<Class> m_classes;
 };
 
 Result<Object> GraphReader::objectAt(std::optional<quint64> index) const
@@ -122,7 +127,22 @@ Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
     return value;
 }
 
-Result<QByteArray> GraphReader::className(const Object &object)
+GraphReader::Class GraphReader::classNamed(const QByteArray &name)
+{
+    if (name == "NSArray" || name == "NSMutableArray")
+        return Class::Array;
+    if (name == "NSDictionary" || name == "NSMutableDictionary")
+        return Class::Dictionary;
+    if (name == "NSDate" || name == "NSCalendarDate")
+        return Class::Date;
+    if (name == "NSString" || name == "NSMutableString")
+        return Class::String;
+    if (name == "NSData" || name == "NSMutableData")
+        return Class::Data;
+    return Class::Unknown;
+}
+
+Result<GraphReader::Class> GraphReader::classOf(const Object &object)
 {
     Result<Object> reference = objectAt(m_plist.valueOf(object, "$class"));
     if (!reference || reference->kind != Kind::Uid)
@@ -130,13 +150,18 @@ Result<QByteArray> GraphReader::className(const Object &object)
     const quint64 uid = m_plist.unsignedValue(*reference);
     if (uid >= m_count)
         return bad("class reference out of range");
+    if (m_classes.empty())
+        m_classes.resize(m_count, Class::Unread);
+    if (m_classes[uid] != Class::Unread)
+        return m_classes[uid];
     Result<Object> entry = objectAt(m_plist.reference(m_objects, uid));
     if (!entry || entry->kind != Kind::Dictionary)
         return bad("a class entry without a name");
     Result<Object> name = objectAt(m_plist.valueOf(*entry, "$classname"));
     if (!name || !isText(*name))
         return bad("a class entry without a name");
-    return name->kind == Kind::Ascii ? m_plist.data(*name) : m_plist.text(*name).toUtf8();
+    m_classes[uid] = classNamed(name->kind == Kind::Ascii ? m_plist.data(*name) : m_plist.text(*name).toUtf8());
+    return m_classes[uid];
 }
 
 Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, int depth)
@@ -157,17 +182,17 @@ Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, 
 
 Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
 {
-    Result<QByteArray> name = className(object);
-    if (!name)
-        return Error{name.error()};
-    const QByteArray &type = *name;
-    if (type == "NSArray" || type == "NSMutableArray") {
+    Result<Class> type = classOf(object);
+    if (!type)
+        return Error{type.error()};
+    switch (*type) {
+    case Class::Array: {
         Result<QVariantList> members = decodeReferences(m_plist.valueOf(object, "NS.objects"), depth);
         if (!members)
             return Error{members.error()};
         return QVariant(*members);
     }
-    if (type == "NSDictionary" || type == "NSMutableDictionary") {
+    case Class::Dictionary: {
         const std::optional<quint64> keyList = m_plist.valueOf(object, "NS.keys");
         const std::optional<quint64> valueList = m_plist.valueOf(object, "NS.objects");
         Result<Object> keyArray = objectAt(keyList);
@@ -191,7 +216,7 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         }
         return QVariant::fromValue(dictionary);
     }
-    if (type == "NSDate" || type == "NSCalendarDate") {
+    case Class::Date: {
         Result<Object> time = objectAt(m_plist.valueOf(object, "NS.time"));
         double seconds = 0;
         if (time && time->kind == Kind::Real)
@@ -205,17 +230,20 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         qint64 ms = qint64(std::llround(seconds * 1000.0)) + KeyedArchive::kEpoch2001 * 1000;
         return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
     }
-    if (type == "NSString" || type == "NSMutableString") {
+    case Class::String: {
         Result<Object> text = objectAt(m_plist.valueOf(object, "NS.string"));
         if (!text || !isText(*text))
             return bad("a string object without NS.string");
         return QVariant(m_plist.text(*text));
     }
-    if (type == "NSData" || type == "NSMutableData") {
+    case Class::Data: {
         Result<Object> data = objectAt(m_plist.valueOf(object, "NS.data"));
         if (!data || data->kind != Kind::Data)
             return bad("a data object without NS.data");
         return QVariant(m_plist.data(*data));
+    }
+    case Class::Unread:
+    case Class::Unknown: break;
     }
     return bad("an object of an unknown class");
 }
