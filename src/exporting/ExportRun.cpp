@@ -44,7 +44,11 @@ ExportText ExportRun::labelText(const QString &label)
 
 ExportText ExportRun::textValue(const ABRecord &person, ABPropertyID property) const
 {
-    const QString text = person.copyText(property);
+    return nonEmpty(person.copyText(property));
+}
+
+ExportText ExportRun::nonEmpty(const QString &text) const
+{
     return text.isEmpty() ? ExportText() : convert(text);
 }
 
@@ -84,7 +88,9 @@ void ExportRun::log(const QString &line) const
 
 void ExportRun::writeRecord(const ABRecord &person, Pass pass)
 {
-    const QString compositeName = person.copyCompositeName();
+    // Read once: the composite name is made of them, and they are written themselves.
+    const ABRecord::Names names = person.copyNames();
+    const QString compositeName = person.compositeName(names);
     if (compositeName.isEmpty()) {
         DevLog::log(QStringLiteral("Missing compositName"));
         return;
@@ -95,7 +101,7 @@ void ExportRun::writeRecord(const ABRecord &person, Pass pass)
         m_printer.beginRecord();
         if (m_log)
             log(QStringLiteral("Record: %1").arg(compositeName));
-        entryHead(person, compositeName);
+        entryHead(person, names, compositeName);
         if (mask & FieldFilter::Phonetic) {
             singleField(SingleField::PhoneticFirstName, kABPersonFirstNamePhoneticProperty,
                         textValue(person, kABPersonFirstNamePhoneticProperty));
@@ -116,16 +122,15 @@ void ExportRun::writeRecord(const ABRecord &person, Pass pass)
     if (mask & FieldFilter::URL)
         plainValues(person, {kABPersonURLProperty, ColumnFamily::URLs, "URLS", false, LabelKinds::urlKind, &RecordPrinter::url}, pass);
     if (writing) {
-        const std::pair<SingleField, ABPropertyID> organization[] = {
-            {SingleField::Organization, kABPersonOrganizationProperty},
-            {SingleField::Department, kABPersonDepartmentProperty},
-            {SingleField::JobTitle, kABPersonJobTitleProperty},
-            {SingleField::Nickname, kABPersonNicknameProperty}};
-        for (const auto &[field, property] : organization)
+        singleField(SingleField::Organization, kABPersonOrganizationProperty, nonEmpty(names.organization));
+        const std::pair<SingleField, ABPropertyID> work[] = {{SingleField::Department, kABPersonDepartmentProperty},
+                                                             {SingleField::JobTitle, kABPersonJobTitleProperty},
+                                                             {SingleField::Nickname, kABPersonNicknameProperty}};
+        for (const auto &[field, property] : work)
             singleField(field, property, textValue(person, property));
         if (mask & FieldFilter::PrefixSuffix) {
-            singleField(SingleField::Prefix, kABPersonPrefixProperty, textValue(person, kABPersonPrefixProperty));
-            singleField(SingleField::Suffix, kABPersonSuffixProperty, textValue(person, kABPersonSuffixProperty));
+            singleField(SingleField::Prefix, kABPersonPrefixProperty, nonEmpty(names.prefix));
+            singleField(SingleField::Suffix, kABPersonSuffixProperty, nonEmpty(names.suffix));
         }
         if (mask & FieldFilter::Dates) {
             ExportText birthday = dateText(person.copyValue(kABPersonBirthdayProperty));
@@ -150,14 +155,14 @@ void ExportRun::writeRecord(const ABRecord &person, Pass pass)
         m_printer.endRecord();
 }
 
-void ExportRun::entryHead(const ABRecord &person, const QString &compositeName)
+void ExportRun::entryHead(const ABRecord &person, const ABRecord::Names &names, const QString &compositeName)
 {
     EntryHead head;
-    head.firstName = textValue(person, kABPersonFirstNameProperty);
+    head.firstName = nonEmpty(names.first);
     head.firstNameProperty = propertyName(kABPersonFirstNameProperty);
-    head.lastName = textValue(person, kABPersonLastNameProperty);
+    head.lastName = nonEmpty(names.last);
     head.lastNameProperty = propertyName(kABPersonLastNameProperty);
-    head.middleName = textValue(person, kABPersonMiddleNameProperty);
+    head.middleName = nonEmpty(names.middle);
     head.middleNameProperty = propertyName(kABPersonMiddleNameProperty);
     head.compositeName = convert(compositeName);
     if ((m_context.mask & FieldFilter::Photo) && m_printer.wantsPhoto())

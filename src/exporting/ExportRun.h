@@ -30,11 +30,13 @@ private:
     const ExportText &propertyName(ABPropertyID property);
     ExportText labelText(const QString &label);
     ExportText textValue(const ABRecord &person, ABPropertyID property) const;
+    // The text converted; none when it is empty.
+    ExportText nonEmpty(const QString &text) const;
     ExportText dateText(const QVariant &value) const;
     ExportText photo(const ABRecord &person) const;
     void log(const QString &line) const;
 
-    void entryHead(const ABRecord &person, const QString &compositeName);
+    void entryHead(const ABRecord &person, const ABRecord::Names &names, const QString &compositeName);
     void singleField(SingleField field, ABPropertyID property, const ExportText &value);
     void groups(const ABRecord &person, Pass pass);
     // Phones, e-mails and URLs: plain text values, written with the printer `print`.
