@@ -1,6 +1,7 @@
 #include "ABRecordCodec.h"
 
 #include "ABMultiValue.h"
+#include "platform/ByteAppend.h"
 
 #include <QDateTime>
 #include <QtEndian>
@@ -23,23 +24,15 @@ public:
     void put(T value)
     {
         T little = qToLittleEndian(value);
-        putBytes(&little, sizeof little);
+        appendBytes(m_out, QByteArrayView(reinterpret_cast<const char *>(&little), sizeof little));
     }
     void put(const QString &text)
     {
         put(quint32(text.size()));
-        putBytes(text.utf16(), size_t(text.size()) * 2);
+        appendBytes(m_out, QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
     }
 
 private:
-    // Plain copies: QByteArray::append checks each small piece for overlap with itself.
-    void putBytes(const void *bytes, size_t n)
-    {
-        const qsizetype at = m_out.size();
-        m_out.resize(at + qsizetype(n));
-        std::memcpy(m_out.data() + at, bytes, n);
-    }
-
     QByteArray &m_out;
 };
 

@@ -1,5 +1,7 @@
 #include "ExportOutput.h"
 
+#include "platform/ByteAppend.h"
+
 #include <QIODevice>
 
 namespace {
@@ -18,7 +20,7 @@ ExportOutput::~ExportOutput()
 
 ExportOutput &ExportOutput::operator<<(QByteArrayView bytes)
 {
-    m_buffer.append(bytes);
+    appendBytes(m_buffer, bytes);
     if (m_buffer.size() >= kBlockSize)
         flush();
     return *this;

@@ -5,6 +5,7 @@
 #include "ValueText.h"
 
 #include "formats/common/TextConversion.h"
+#include "platform/ByteAppend.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
 
@@ -15,25 +16,30 @@ namespace {
 
 const QByteArray kCRLF = QByteArrayLiteral("\r\n");
 
-void appendLine(QByteArray &card, const QByteArray &line)
+void appendLine(QByteArray &card, QByteArrayView line)
 {
-    card += line;
-    card += kCRLF;
+    appendBytes(card, line);
+    appendBytes(card, kCRLF);
 }
 
 // A property line from a head ("FN;CHARSET=UTF-8") and a stored value. A value holding a line
 // break is written quoted-printable, so that it cannot end the line early and the card stays
 // one card ("END:VCARD" inside a title stays text).
-void appendValueLine(QByteArray &card, const QByteArray &head, const QByteArray &value)
+void appendValueLine(QByteArray &card, QByteArrayView head, const QByteArray &value)
 {
     if (!value.contains('\n') && !value.contains('\r')) {
-        appendLine(card, head + ':' + value);
+        appendBytes(card, head);
+        appendBytes(card, ":");
+        appendLine(card, value);
         return;
     }
     const qsizetype semicolon = head.indexOf(';');
     const qsizetype keywordEnd = semicolon < 0 ? head.size() : semicolon;
-    appendLine(card, head.left(keywordEnd) + ";ENCODING=QUOTED-PRINTABLE" + head.mid(keywordEnd) + ':'
-                         + QuotedPrintable::encodeQuotedPrintable(value));
+    appendBytes(card, head.first(keywordEnd));
+    appendBytes(card, ";ENCODING=QUOTED-PRINTABLE");
+    appendBytes(card, head.sliced(keywordEnd));
+    appendBytes(card, ":");
+    appendLine(card, QuotedPrintable::encodeQuotedPrintable(value));
 }
 
 QByteArray orEmpty(const std::optional<QByteArray> &bytes)
@@ -81,15 +87,26 @@ QByteArray VCardComposer::compose(const ABRecord &person, const QDateTime &now) 
         appendPhoto(card, person);
     if (has(FieldFilter::Groups))
         appendGroups(card, person);
-    const QDateTime utc = now.toUTC();
-    const QDate day = utc.date();
-    const QTime time = utc.time();
-    char rev[40];
-    std::snprintf(rev, sizeof rev, "REV:%d%02d%02dT%02d%02d%02dZ", day.year(), day.month(), day.day(), time.hour(),
-                  time.minute(), time.second());
-    appendLine(card, rev);
+    appendLine(card, revisionLine(now));
     appendLine(card, "END:VCARD");
     return card;
+}
+
+const QByteArray &VCardComposer::revisionLine(const QDateTime &now) const
+{
+    // Made again only when the second changes: a whole book is written within a few.
+    const qint64 second = now.toSecsSinceEpoch();
+    if (m_revision.isEmpty() || second != m_revisionSecond) {
+        const QDateTime utc = now.toUTC();
+        const QDate day = utc.date();
+        const QTime time = utc.time();
+        char rev[40];
+        std::snprintf(rev, sizeof rev, "REV:%d%02d%02dT%02d%02d%02dZ", day.year(), day.month(), day.day(), time.hour(),
+                      time.minute(), time.second());
+        m_revision = rev;
+        m_revisionSecond = second;
+    }
+    return m_revision;
 }
 
 void VCardComposer::appendNames(QByteArray &card, const ABRecord &person) const

@@ -37,10 +37,15 @@ private:
     void appendPhoto(QByteArray &card, const ABRecord &person) const;
     void appendGroups(QByteArray &card, const ABRecord &person) const;
     bool has(uint32_t bit) const { return (m_mask & bit) != 0; }
+    // "REV:yyyymmddThhmmssZ" for `now`.
+    const QByteArray &revisionLine(const QDateTime &now) const;
 
     uint32_t m_mask;
     int m_charSet;
     QByteArray m_charsetName;
     GroupMemberships m_groups;
     LocalDays m_days;
+    // The last REV line made, and the second it is for.
+    mutable QByteArray m_revision;
+    mutable qint64 m_revisionSecond = 0;
 };

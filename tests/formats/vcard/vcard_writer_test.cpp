@@ -192,6 +192,25 @@ private Q_SLOTS:
         QCOMPARE(VCardComposer::urlValue(stored), written);
     }
 
+    void revisionLineFollowsTheSecondGiven()
+    {
+        ABRecordRef person = ABRecord::createPerson();
+        person->setValue(kABPersonFirstNameProperty, QStringLiteral("Zoë"));
+        const VCardComposer composer(FieldFilter::Default & ~FieldFilter::Groups, 0);
+        auto revision = [&](const QDateTime &now) {
+            const QByteArray card = composer.compose(*person, now);
+            const qsizetype at = card.indexOf("REV:");
+            return card.mid(at, card.indexOf("\r\n", at) - at);
+        };
+        const QDateTime start(QDate(2026, 12, 9), QTime(10, 15, 0, 200), Qt::UTC);
+        QCOMPARE(revision(start), QByteArray("REV:20261209T101500Z"));
+        QCOMPARE(revision(start.addMSecs(700)), QByteArray("REV:20261209T101500Z"));
+        QCOMPARE(revision(start.addMSecs(800)), QByteArray("REV:20261209T101501Z"));
+        // Given in another zone, the line still says the UTC time.
+        QCOMPARE(revision(start.toOffsetFromUtc(3600).addDays(400)), QByteArray("REV:20280113T101500Z"));
+        QCOMPARE(revision(start), QByteArray("REV:20261209T101500Z"));
+    }
+
     void oneFilePerRecordNames_data()
     {
         QTest::addColumn<QStringList>("lastNames");
