@@ -211,10 +211,10 @@ void CSVimport::receiveRecord(const CSVRecord &record)
     Row row;
     row.person = ABRecord::createPerson(m_source);
     // Columns in column order; a row normally carries them at the same positions as the header.
+    const QList<qsizetype> &positions = columnPositions(record.names);
     int counted = 0;
     for (qsizetype column = 0; column < m_csvheader.size(); ++column) {
-        const QString &name = m_csvheader.at(column);
-        qsizetype at = column < record.names.size() && record.names.at(column) == name ? column : record.names.indexOf(name);
+        const qsizetype at = positions.at(column);
         if (at < 0 || at >= record.fields.size())
             continue;
         ++counted;
@@ -242,6 +242,21 @@ void CSVimport::receiveRecord(const CSVRecord &record)
     // Only people that were added can join a group.
     for (const QString &group : std::as_const(row.groups))
         m_groups.add(row.person, group);
+}
+
+const QList<qsizetype> &CSVimport::columnPositions(const QStringList &names)
+{
+    // The same list (not merely equal names) as last time: a copy of it keeps it from changing.
+    if (m_positions.size() == m_csvheader.size() && names.constData() == m_positionedNames.constData()
+        && names.size() == m_positionedNames.size())
+        return m_positions;
+    m_positionedNames = names;
+    m_positions.clear();
+    for (qsizetype column = 0; column < m_csvheader.size(); ++column) {
+        const QString &name = m_csvheader.at(column);
+        m_positions.append(column < names.size() && names.at(column) == name ? column : names.indexOf(name));
+    }
+    return m_positions;
 }
 
 void CSVimport::applyField(Row &row, int field, const QString &text)
