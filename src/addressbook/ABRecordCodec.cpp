@@ -1,7 +1,6 @@
 #include "ABRecordCodec.h"
 
 #include "ABMultiValue.h"
-#include "platform/ByteAppend.h"
 
 #include <QDateTime>
 #include <QtEndian>
@@ -17,23 +16,45 @@ constexpr quint8 kFormatVersion = 2;
 
 enum Tag : quint8 { TagText = 1, TagInteger = 2, TagReal = 3, TagDate = 4, TagDictionary = 5, TagMulti = 0x80 };
 
+// Fills a byte array it grows in steps and keeps its own end: a QByteArray::append or
+// resize for every small piece costs more than the copy itself.
 class Writer {
 public:
-    explicit Writer(QByteArray &out) : m_out(out) {}
+    explicit Writer(qsizetype room) : m_bytes(room, Qt::Uninitialized), m_data(m_bytes.data()) {}
     template <typename T>
     void put(T value)
     {
         T little = qToLittleEndian(value);
-        appendBytes(m_out, QByteArrayView(reinterpret_cast<const char *>(&little), sizeof little));
+        putRaw(&little, sizeof little);
     }
     void put(const QString &text)
     {
         put(quint32(text.size()));
-        appendBytes(m_out, QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+        putRaw(text.utf16(), size_t(text.size()) * 2);
+    }
+    void putRaw(const void *bytes, size_t n)
+    {
+        if (n == 0)
+            return;
+        if (m_size + qsizetype(n) > m_bytes.size()) {
+            m_bytes.resize(qMax(m_bytes.size() * 2, m_size + qsizetype(n)));
+            m_data = m_bytes.data();
+        }
+        std::memcpy(m_data + m_size, bytes, n);
+        m_size += qsizetype(n);
+    }
+    // Overwrites bytes already put, from `offset` on.
+    void patch(qsizetype offset, const void *bytes, size_t n) { std::memcpy(m_data + offset, bytes, n); }
+    QByteArray take()
+    {
+        m_bytes.truncate(m_size);
+        return std::move(m_bytes);
     }
 
 private:
-    QByteArray &m_out;
+    QByteArray m_bytes;
+    char *m_data;
+    qsizetype m_size = 0;
 };
 
 class Reader {
@@ -201,14 +222,12 @@ void writeProperty(Writer &out, ABPropertyID property, const QVariant &value)
 
 QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
 {
-    QByteArray bytes;
-    bytes.reserve(256);
-    Writer out(bytes);
+    Writer out(256);
     out.put(kFormatVersion);
     out.put(quint32(values.size()));
     for (auto it = values.begin(); it != values.end(); ++it)
         writeProperty(out, it.key(), it.value());
-    return bytes;
+    return out.take();
 }
 
 namespace {
@@ -332,9 +351,7 @@ QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted
     if (in.get<quint8>() != kFormatVersion)
         return QByteArray();
     const quint32 count = in.get<quint32>();
-    QByteArray out;
-    out.reserve(bytes.size() + 16);
-    Writer writer(out);
+    Writer writer(bytes.size() + 16);
     writer.put(kFormatVersion);
     writer.put(quint32(0)); // the count, known at the end
     quint32 written = 0;
@@ -343,7 +360,7 @@ QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted
         const qint32 property = in.get<qint32>();
         skipValue(in, in.get<quint8>());
         if (property != wanted && in.ok()) {
-            out.append(start, in.position() - start);
+            writer.putRaw(start, size_t(in.position() - start));
             ++written;
         }
     }
@@ -354,6 +371,6 @@ QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted
         ++written;
     }
     const quint32 little = qToLittleEndian(written);
-    std::memcpy(out.data() + 1, &little, sizeof little);
-    return out;
+    writer.patch(1, &little, sizeof little);
+    return writer.take();
 }
