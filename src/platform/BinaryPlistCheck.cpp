@@ -18,13 +18,12 @@ bool isContainer(const BinaryPlistReader::Object &object)
 }
 
 // ASCII and UTF-16 texts: libplist aborts on a NUL inside a dictionary key.
-bool textHasNul(const BinaryPlistReader &reader, quint64 index)
+bool textHasNul(const BinaryPlistReader &reader, const BinaryPlistReader::Object &object)
 {
-    const Result<BinaryPlistReader::Object> object = reader.object(index);
-    if (!object || (object->kind != BinaryPlistReader::Kind::Ascii && object->kind != BinaryPlistReader::Kind::Utf16))
+    if (object.kind != BinaryPlistReader::Kind::Ascii && object.kind != BinaryPlistReader::Kind::Utf16)
         return false;
-    const QByteArrayView bytes = reader.payload(*object);
-    if (object->kind == BinaryPlistReader::Kind::Ascii)
+    const QByteArrayView bytes = reader.payload(object);
+    if (object.kind == BinaryPlistReader::Kind::Ascii)
         return bytes.contains('\0');
     for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
         if (bytes[i] == 0 && bytes[i + 1] == 0)
@@ -59,6 +58,8 @@ Result<void> run(const QByteArray &bytes, int maxDepth)
         if (!object)
             return Error{object.error()};
         if (!isContainer(*object)) {
+            if (textHasNul(reader, *object))
+                return bad("a text with a NUL character");
             state[index] = Closed;
             return {};
         }
@@ -88,7 +89,10 @@ Result<void> run(const QByteArray &bytes, int maxDepth)
     }
     // Objects the walk did not reach are looked at too: other readers may parse them.
     for (quint64 index = 0; index < count; ++index) {
-        if (textHasNul(reader, index))
+        if (state[index] != Unvisited)
+            continue;
+        const Result<BinaryPlistReader::Object> object = reader.object(index);
+        if (object && textHasNul(reader, *object))
             return bad("a text with a NUL character");
     }
     return {};

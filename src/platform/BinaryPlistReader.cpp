@@ -18,9 +18,18 @@ Error bad(const char *why)
 
 quint64 BinaryPlistReader::bigEndian(quint64 at, int width) const
 {
+    // Offsets and references take one to eight bytes; the usual widths are read in one go.
+    const uchar *bytes = m_data + at;
+    switch (width) {
+    case 1: return bytes[0];
+    case 2: return qFromBigEndian<quint16>(bytes);
+    case 4: return qFromBigEndian<quint32>(bytes);
+    case 8: return qFromBigEndian<quint64>(bytes);
+    default: break;
+    }
     quint64 value = 0;
     for (int i = 0; i < width; ++i)
-        value = (value << 8) | m_data[at + quint64(i)];
+        value = (value << 8) | bytes[i];
     return value;
 }
 
@@ -168,13 +177,28 @@ QByteArrayView BinaryPlistReader::payload(const Object &object) const
 
 std::optional<quint64> BinaryPlistReader::valueOf(const Object &dictionary, QByteArrayView key) const
 {
-    for (quint64 i = 0; i < dictionary.count; ++i) {
+    std::optional<quint64> value;
+    valuesOf(dictionary, {&key, 1}, {&value, 1});
+    return value;
+}
+
+void BinaryPlistReader::valuesOf(const Object &dictionary, std::span<const QByteArrayView> keys,
+                                 std::span<std::optional<quint64>> values) const
+{
+    size_t found = 0;
+    for (quint64 i = 0; i < dictionary.count && found < keys.size(); ++i) {
         const quint64 keyIndex = reference(dictionary, i);
         if (keyIndex >= m_objectCount)
             continue;
         const Result<Object> keyObject = object(keyIndex);
-        if (keyObject && textEquals(*keyObject, key))
-            return reference(dictionary, dictionary.count + i);
+        if (!keyObject)
+            continue;
+        for (size_t k = 0; k < keys.size(); ++k) {
+            if (!values[k] && textEquals(*keyObject, keys[k])) {
+                values[k] = reference(dictionary, dictionary.count + i);
+                ++found;
+                break;
+            }
+        }
     }
-    return std::nullopt;
 }

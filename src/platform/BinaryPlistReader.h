@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 
 // Reads a binary property list ("bplist00") where it lies: an object is found through the
 // offset table when it is asked for, and only the values asked for are built. Every read is
@@ -43,6 +44,8 @@ public:
     QByteArrayView payload(const Object &object) const;
     // The object a dictionary holds under the text key `key`: the first such entry.
     std::optional<quint64> valueOf(const Object &dictionary, QByteArrayView key) const;
+    // The same for several keys in one pass over the dictionary: values[i] for keys[i].
+    void valuesOf(const Object &dictionary, std::span<const QByteArrayView> keys, std::span<std::optional<quint64>> values) const;
 
 private:
     quint64 bigEndian(quint64 at, int width) const;

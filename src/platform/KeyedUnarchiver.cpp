@@ -59,7 +59,7 @@ private:
     // The classes an archive may hold, and what becomes of them.
     enum class Class : unsigned char { Unread, Array, Dictionary, Date, String, Data, Unknown };
     static Class classNamed(const QByteArray &name);
-    Result<Class> classOf(const Object &object);
+    Result<Class> classOf(std::optional<quint64> classReference);
     Result<QVariantList> decodeReferences(std::optional<quint64> list, int depth);
 
     const BinaryPlistReader &m_plist;
@@ -142,9 +142,9 @@ GraphReader::Class GraphReader::classNamed(const QByteArray &name)
     return Class::Unknown;
 }
 
-Result<GraphReader::Class> GraphReader::classOf(const Object &object)
+Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classReference)
 {
-    Result<Object> reference = objectAt(m_plist.valueOf(object, "$class"));
+    Result<Object> reference = objectAt(classReference);
     if (!reference || reference->kind != Kind::Uid)
         return bad("an object without a class");
     const quint64 uid = m_plist.unsignedValue(*reference);
@@ -182,19 +182,24 @@ Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, 
 
 Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
 {
-    Result<Class> type = classOf(object);
+    // Every field an instance may have, found in one pass over its keys.
+    enum Field { ClassField, KeysField, ObjectsField, TimeField, StringField, DataField, FieldCount };
+    static constexpr QByteArrayView kFieldNames[FieldCount] = {"$class", "NS.keys", "NS.objects", "NS.time", "NS.string", "NS.data"};
+    std::optional<quint64> fields[FieldCount];
+    m_plist.valuesOf(object, kFieldNames, fields);
+    Result<Class> type = classOf(fields[ClassField]);
     if (!type)
         return Error{type.error()};
     switch (*type) {
     case Class::Array: {
-        Result<QVariantList> members = decodeReferences(m_plist.valueOf(object, "NS.objects"), depth);
+        Result<QVariantList> members = decodeReferences(fields[ObjectsField], depth);
         if (!members)
             return Error{members.error()};
         return QVariant(*members);
     }
     case Class::Dictionary: {
-        const std::optional<quint64> keyList = m_plist.valueOf(object, "NS.keys");
-        const std::optional<quint64> valueList = m_plist.valueOf(object, "NS.objects");
+        const std::optional<quint64> keyList = fields[KeysField];
+        const std::optional<quint64> valueList = fields[ObjectsField];
         Result<Object> keyArray = objectAt(keyList);
         Result<Object> valueArray = objectAt(valueList);
         if (!keyArray || !valueArray || !isList(*keyArray) || !isList(*valueArray) || keyArray->count != valueArray->count)
@@ -217,7 +222,7 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         return QVariant::fromValue(dictionary);
     }
     case Class::Date: {
-        Result<Object> time = objectAt(m_plist.valueOf(object, "NS.time"));
+        Result<Object> time = objectAt(fields[TimeField]);
         double seconds = 0;
         if (time && time->kind == Kind::Real)
             seconds = m_plist.real(*time);
@@ -231,13 +236,13 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
     }
     case Class::String: {
-        Result<Object> text = objectAt(m_plist.valueOf(object, "NS.string"));
+        Result<Object> text = objectAt(fields[StringField]);
         if (!text || !isText(*text))
             return bad("a string object without NS.string");
         return QVariant(m_plist.text(*text));
     }
     case Class::Data: {
-        Result<Object> data = objectAt(m_plist.valueOf(object, "NS.data"));
+        Result<Object> data = objectAt(fields[DataField]);
         if (!data || data->kind != Kind::Data)
             return bad("a data object without NS.data");
         return QVariant(m_plist.data(*data));
