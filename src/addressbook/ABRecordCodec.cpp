@@ -45,9 +45,11 @@ public:
     }
     // Overwrites bytes already put, from `offset` on.
     void patch(qsizetype offset, const void *bytes, size_t n) { std::memcpy(m_data + offset, bytes, n); }
+    // The bytes put, in an array no larger than they are: an import may hold thousands.
     QByteArray take()
     {
         m_bytes.truncate(m_size);
+        m_bytes.squeeze();
         return std::move(m_bytes);
     }
 
