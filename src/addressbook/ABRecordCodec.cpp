@@ -1,6 +1,7 @@
 #include "ABRecordCodec.h"
 
 #include "ABMultiValue.h"
+#include "platform/ByteAppend.h"
 
 #include <QDateTime>
 #include <QtEndian>
@@ -16,47 +17,26 @@ constexpr quint8 kFormatVersion = 2;
 
 enum Tag : quint8 { TagText = 1, TagInteger = 2, TagReal = 3, TagDate = 4, TagDictionary = 5, TagMulti = 0x80 };
 
-// Fills a byte array it grows in steps and keeps its own end: a QByteArray::append or
-// resize for every small piece costs more than the copy itself.
 class Writer {
 public:
-    explicit Writer(qsizetype room) : m_bytes(room, Qt::Uninitialized), m_data(m_bytes.data()) {}
+    explicit Writer(qsizetype room) : m_out(room) {}
     template <typename T>
     void put(T value)
     {
         T little = qToLittleEndian(value);
-        putRaw(&little, sizeof little);
+        m_out.put(&little, sizeof little);
     }
     void put(const QString &text)
     {
         put(quint32(text.size()));
-        putRaw(text.utf16(), size_t(text.size()) * 2);
+        m_out.put(text.utf16(), size_t(text.size()) * 2);
     }
-    void putRaw(const void *bytes, size_t n)
-    {
-        if (n == 0)
-            return;
-        if (m_size + qsizetype(n) > m_bytes.size()) {
-            m_bytes.resize(qMax(m_bytes.size() * 2, m_size + qsizetype(n)));
-            m_data = m_bytes.data();
-        }
-        std::memcpy(m_data + m_size, bytes, n);
-        m_size += qsizetype(n);
-    }
-    // Overwrites bytes already put, from `offset` on.
-    void patch(qsizetype offset, const void *bytes, size_t n) { std::memcpy(m_data + offset, bytes, n); }
-    // The bytes put, in an array no larger than they are: an import may hold thousands.
-    QByteArray take()
-    {
-        m_bytes.truncate(m_size);
-        m_bytes.squeeze();
-        return std::move(m_bytes);
-    }
+    void putRaw(const void *bytes, size_t n) { m_out.put(bytes, n); }
+    void patch(qsizetype offset, const void *bytes, size_t n) { m_out.patch(offset, bytes, n); }
+    QByteArray take() { return m_out.take(); }
 
 private:
-    QByteArray m_bytes;
-    char *m_data;
-    qsizetype m_size = 0;
+    ByteWriter m_out;
 };
 
 class Reader {

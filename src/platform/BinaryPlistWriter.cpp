@@ -1,5 +1,7 @@
 #include "BinaryPlistWriter.h"
 
+#include "ByteAppend.h"
+
 #include <QIODevice>
 
 #include <cstring>
@@ -11,30 +13,30 @@ int bytesFor(quint64 value)
     return value <= 0xFF ? 1 : value <= 0xFFFF ? 2 : value <= 0xFFFFFFFFu ? 4 : 8;
 }
 
-void appendBigEndian(QByteArray &out, quint64 value, int width)
+void appendBigEndian(ByteWriter &out, quint64 value, int width)
 {
     char bytes[8];
     for (int i = width - 1; i >= 0; --i, value >>= 8)
         bytes[i] = char(value & 0xFF);
-    out.append(bytes, width);
+    out.put(bytes, size_t(width));
 }
 
 // An integer object: 1, 2, 4 or 8 bytes; negative numbers take 8 bytes.
-void appendInteger(QByteArray &out, qint64 value)
+void appendInteger(ByteWriter &out, qint64 value)
 {
     const int width = value < 0 ? 8 : bytesFor(quint64(value));
     const int power = width == 1 ? 0 : width == 2 ? 1 : width == 4 ? 2 : 3;
-    out.append(char(0x10 | power));
+    out.put(char(0x10 | power));
     appendBigEndian(out, quint64(value), width);
 }
 
 // The marker of a sized object; counts of 15 and more follow as an integer object.
-void appendMarker(QByteArray &out, quint8 kind, quint64 count)
+void appendMarker(ByteWriter &out, quint8 kind, quint64 count)
 {
     if (count < 15) {
-        out.append(char((kind << 4) | count));
+        out.put(char((kind << 4) | count));
     } else {
-        out.append(char((kind << 4) | 0x0F));
+        out.put(char((kind << 4) | 0x0F));
         appendInteger(out, qint64(count));
     }
 }
@@ -132,34 +134,34 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addDictionary(const std::vector<std::p
     return add({Kind::Dictionary, 0, first, quint32(entries.size())});
 }
 
-void BinaryPlistWriter::appendObject(QByteArray &out, const Object &object, int refSize) const
+void BinaryPlistWriter::appendObject(ByteWriter &out, const Object &object, int refSize) const
 {
     switch (object.kind) {
     case Kind::Ascii:
         appendMarker(out, 0x5, object.count);
-        out.append(m_texts.constData() + object.number, object.count);
+        out.put(m_texts.constData() + object.number, size_t(object.count));
         break;
     case Kind::Utf16:
         appendMarker(out, 0x6, object.count);
-        out.append(m_texts.constData() + object.number, qsizetype(object.count) * 2);
+        out.put(m_texts.constData() + object.number, size_t(object.count) * 2);
         break;
     case Kind::Data:
         appendMarker(out, 0x4, quint64(m_payloads[object.number].size()));
-        out.append(m_payloads[object.number]);
+        out.put(QByteArrayView(m_payloads[object.number]));
         break;
     case Kind::Integer:
         appendInteger(out, qint64(object.number));
         break;
     case Kind::Real:
-        out.append(char(0x23));
+        out.put(char(0x23));
         appendBigEndian(out, object.number, 8);
         break;
     case Kind::Bool:
-        out.append(char(object.number ? 0x09 : 0x08));
+        out.put(char(object.number ? 0x09 : 0x08));
         break;
     case Kind::Uid: {
         const int width = bytesFor(object.number);
-        out.append(char(0x80 | (width - 1)));
+        out.put(char(0x80 | (width - 1)));
         appendBigEndian(out, object.number, width);
         break;
     }
@@ -175,15 +177,15 @@ void BinaryPlistWriter::appendObject(QByteArray &out, const Object &object, int 
     }
 }
 
-void BinaryPlistWriter::appendTrailer(QByteArray &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize,
+void BinaryPlistWriter::appendTrailer(ByteWriter &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize,
                                       Ref top)
 {
     const int offsetSize = bytesFor(tableOffset);
     for (quint64 offset : offsets)
         appendBigEndian(out, offset, offsetSize);
-    out.append(QByteArray(6, '\0'));
-    out.append(char(offsetSize));
-    out.append(char(refSize));
+    out.put("\0\0\0\0\0\0", 6);
+    out.put(char(offsetSize));
+    out.put(char(refSize));
     appendBigEndian(out, offsets.size(), 8);
     appendBigEndian(out, top, 8);
     appendBigEndian(out, tableOffset, 8);
@@ -196,9 +198,8 @@ QByteArray BinaryPlistWriter::finish(Ref top) const
     for (const QByteArray &payload : m_payloads)
         estimate += payload.size();
     estimate += m_texts.size();
-    QByteArray out;
-    out.reserve(estimate);
-    out.append("bplist00", 8);
+    ByteWriter out(estimate);
+    out.put("bplist00", 8);
     std::vector<quint64> offsets;
     offsets.reserve(m_objects.size());
     for (const Object &object : m_objects) {
@@ -206,13 +207,14 @@ QByteArray BinaryPlistWriter::finish(Ref top) const
         appendObject(out, object, refSize);
     }
     appendTrailer(out, offsets, quint64(out.size()), refSize, top);
-    return out;
+    return out.take();
 }
 
-bool BinaryPlistWriter::writeObjects(QIODevice &out, QByteArray &bytes, int refSize)
+bool BinaryPlistWriter::writeObjects(QIODevice &out, int refSize)
 {
+    ByteWriter bytes;
     if (m_written == 0 && m_laidOut == 0)
-        bytes.prepend("bplist00", 8);
+        bytes.put("bplist00", 8);
     for (; m_laidOut < m_objects.size(); ++m_laidOut) {
         const Object &object = m_objects[m_laidOut];
         const bool container = object.kind == Kind::Array || object.kind == Kind::Dictionary;
@@ -224,22 +226,20 @@ bool BinaryPlistWriter::writeObjects(QIODevice &out, QByteArray &bytes, int refS
             m_payloads[object.number] = QByteArray();
     }
     m_written += quint64(bytes.size());
-    return out.write(bytes) == bytes.size();
+    return out.write(bytes.view().data(), bytes.size()) == bytes.size();
 }
 
 bool BinaryPlistWriter::writeReadyTo(QIODevice &out)
 {
-    QByteArray bytes;
-    return writeObjects(out, bytes, 0);
+    return writeObjects(out, 0);
 }
 
 bool BinaryPlistWriter::finishTo(QIODevice &out, Ref top)
 {
     const int refSize = bytesFor(m_objects.size());
-    QByteArray objects;
-    if (!writeObjects(out, objects, refSize))
+    if (!writeObjects(out, refSize))
         return false;
-    QByteArray trailer;
+    ByteWriter trailer;
     appendTrailer(trailer, m_offsets, m_written, refSize, top);
-    return out.write(trailer) == trailer.size();
+    return out.write(trailer.view().data(), trailer.size()) == trailer.size();
 }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+class ByteWriter;
 class QIODevice;
 
 // Builds a binary property list ("bplist00") object by object, children before their
@@ -49,11 +50,11 @@ private:
     };
 
     Ref add(const Object &object);
-    void appendObject(QByteArray &out, const Object &object, int refSize) const;
-    // Appends the objects not yet written to `bytes` (which go out after m_written bytes), up
-    // to the first container when `refSize` is 0, and writes `bytes` to `out`.
-    bool writeObjects(QIODevice &out, QByteArray &bytes, int refSize);
-    static void appendTrailer(QByteArray &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize, Ref top);
+    void appendObject(ByteWriter &out, const Object &object, int refSize) const;
+    // Writes to `out` the objects not yet written (they go after the m_written bytes already
+    // out), up to the first container when `refSize` is 0.
+    bool writeObjects(QIODevice &out, int refSize);
+    static void appendTrailer(ByteWriter &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize, Ref top);
 
     std::vector<Object> m_objects;
     std::vector<Ref> m_children;
