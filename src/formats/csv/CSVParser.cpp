@@ -181,6 +181,9 @@ bool CSVParser::endsText(QChar c) const
 
 bool CSVParser::atSeparator() const
 {
+    // Asked after every field: a one-character separator is one comparison.
+    if (m_separatorIsSingleChar)
+        return m_pos < m_text.size() && m_text.at(m_pos) == m_separator.at(0);
     return QStringView(m_text).mid(m_pos).startsWith(m_separator);
 }
 
