@@ -43,6 +43,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 else
 test: deps $(BUILD)/build.ninja
+	cmake $(BUILD) > /dev/null  # a test file added since the last build is listed too
 	cmake --build $(BUILD) --target vennaro $$(cd $(BUILD) && ctest -N -R '$(TESTS)' | sed -nE 's/^ *Test +#[0-9]+: //p')
 	cd $(BUILD) && ctest --output-on-failure -j2 -R '$(TESTS)'
 endif
