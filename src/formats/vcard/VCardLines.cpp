@@ -106,24 +106,34 @@ QStringList VCardLines::splitValue(const QString &value, bool split)
 {
     QStringList components;
     QString current;
+    const QChar *data = value.constData();
     const qsizetype n = value.size();
+    qsizetype run = 0; // where the plain characters not yet copied begin
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = value[i];
-        if (c == QLatin1Char('\\') && i + 1 < n) {
-            const QChar next = value[++i];
+        const QChar c = data[i];
+        const bool escape = c == QLatin1Char('\\') && i + 1 < n;
+        if (!escape && !(c == QLatin1Char(';') && split))
+            continue;
+        // Plain characters are copied a run at a time, not one by one.
+        current.append(QStringView(data + run, i - run));
+        if (escape) {
+            const QChar next = data[++i];
             if (next == QLatin1Char('n') || next == QLatin1Char('N'))
                 current += QLatin1Char('\n');
             else if (next == QLatin1Char('\\') || next == QLatin1Char(',') || next == QLatin1Char(';') || next == QLatin1Char(':'))
                 current += next;
             else
                 current.append(c).append(next);
-        } else if (c == QLatin1Char(';') && split) {
+        } else {
             components.append(current);
             current.clear();
-        } else {
-            current += c;
         }
+        run = i + 1;
     }
+    // A value without escapes or separators is kept as it is, shared.
+    if (run == 0 && n > 0)
+        return {value};
+    current.append(QStringView(data + run, n - run));
     components.append(current);
     return components;
 }
