@@ -124,7 +124,7 @@ void LdifReader::processLogicalLine(const QByteArray &line)
             m_dn = ImportValues::decodeText(dn->value, m_charSet).value_or(QString());
         return;
     }
-    if (line.left(11).compare("objectclass", Qt::CaseInsensitive) == 0) {
+    if (QByteArrayView(line).first(qMin<qsizetype>(line.size(), 11)).compare("objectclass", Qt::CaseInsensitive) == 0) {
         std::optional<LdifLine> parsed = ldif_parse_line(line);
         if (parsed && m_person
             && (isAttribute(parsed->value, "groupOfNames") || isAttribute(parsed->value, "groupOfUniqueNames")))
