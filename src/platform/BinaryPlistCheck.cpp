@@ -6,11 +6,6 @@
 
 namespace {
 
-Error bad(const char *why)
-{
-    return Error{QStringLiteral("damaged binary property list: %1").arg(QLatin1String(why))};
-}
-
 bool isContainer(const BinaryPlistReader::Object &object)
 {
     using Kind = BinaryPlistReader::Kind;
@@ -32,11 +27,10 @@ bool textHasNul(const BinaryPlistReader &reader, const BinaryPlistReader::Object
     return false;
 }
 
-Result<void> run(const QByteArray &bytes, int maxDepth)
+} // namespace
+
+Result<void> BinaryPlistCheck::check(const BinaryPlistReader &reader, int maxDepth)
 {
-    BinaryPlistReader reader;
-    if (Result<void> opened = reader.open(bytes); !opened)
-        return opened;
     const quint64 count = reader.objectCount();
 
     // Depth-first from the top object with an explicit stack; an object met again while
@@ -51,7 +45,7 @@ Result<void> run(const QByteArray &bytes, int maxDepth)
     std::vector<Frame> stack;
     auto enter = [&](quint64 index) -> Result<void> {
         if (state[index] == Open)
-            return bad("an object that contains itself");
+            return BinaryPlistReader::damaged("an object that contains itself");
         if (state[index] == Closed)
             return {};
         const Result<BinaryPlistReader::Object> object = reader.object(index);
@@ -59,12 +53,12 @@ Result<void> run(const QByteArray &bytes, int maxDepth)
             return Error{object.error()};
         if (!isContainer(*object)) {
             if (textHasNul(reader, *object))
-                return bad("a text with a NUL character");
+                return BinaryPlistReader::damaged("a text with a NUL character");
             state[index] = Closed;
             return {};
         }
         if (int(stack.size()) >= maxDepth)
-            return bad("containers nested too deeply");
+            return BinaryPlistReader::damaged("containers nested too deeply");
         state[index] = Open;
         stack.push_back({*object, 0, index});
         return {};
@@ -83,7 +77,7 @@ Result<void> run(const QByteArray &bytes, int maxDepth)
         const quint64 child = reader.reference(frame.container, frame.next);
         ++frame.next;
         if (child >= count)
-            return bad("a reference to no object");
+            return BinaryPlistReader::damaged("a reference to no object");
         if (Result<void> r = enter(child); !r)
             return r;
     }
@@ -93,14 +87,15 @@ Result<void> run(const QByteArray &bytes, int maxDepth)
             continue;
         const Result<BinaryPlistReader::Object> object = reader.object(index);
         if (object && textHasNul(reader, *object))
-            return bad("a text with a NUL character");
+            return BinaryPlistReader::damaged("a text with a NUL character");
     }
     return {};
 }
 
-} // namespace
-
 Result<void> BinaryPlistCheck::check(const QByteArray &bytes, int maxDepth)
 {
-    return run(bytes, maxDepth);
+    BinaryPlistReader reader;
+    if (Result<void> opened = reader.open(bytes); !opened)
+        return opened;
+    return check(reader, maxDepth);
 }

@@ -9,12 +9,12 @@ namespace {
 constexpr quint64 kHeaderSize = 8;
 constexpr quint64 kTrailerSize = 32;
 
-Error bad(const char *why)
+} // namespace
+
+Error BinaryPlistReader::damaged(const char *why)
 {
     return Error{QStringLiteral("damaged binary property list: %1").arg(QLatin1String(why))};
 }
-
-} // namespace
 
 quint64 BinaryPlistReader::bigEndian(quint64 at, int width) const
 {
@@ -39,7 +39,7 @@ Result<void> BinaryPlistReader::open(QByteArray bytes)
     m_data = reinterpret_cast<const uchar *>(m_bytes.constData());
     const quint64 size = quint64(m_bytes.size());
     if (size < kHeaderSize + kTrailerSize || std::memcmp(m_data, "bplist0", 7) != 0)
-        return bad("too short or no header");
+        return damaged("too short or no header");
     const quint64 trailer = size - kTrailerSize;
     m_offsetSize = m_data[trailer + 6];
     m_refSize = m_data[trailer + 7];
@@ -47,11 +47,11 @@ Result<void> BinaryPlistReader::open(QByteArray bytes)
     m_top = bigEndian(trailer + 16, 8);
     m_tableAt = bigEndian(trailer + 24, 8);
     if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8)
-        return bad("impossible offset or reference sizes");
+        return damaged("impossible offset or reference sizes");
     if (m_objectCount == 0 || m_top >= m_objectCount)
-        return bad("no top object");
+        return damaged("no top object");
     if (m_tableAt < kHeaderSize || m_tableAt > trailer || m_objectCount > (trailer - m_tableAt) / quint64(m_offsetSize))
-        return bad("an offset table outside the data");
+        return damaged("an offset table outside the data");
     return {};
 }
 
@@ -60,7 +60,7 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
     const quint64 end = m_tableAt;
     const quint64 offset = bigEndian(m_tableAt + index * quint64(m_offsetSize), m_offsetSize);
     if (offset < kHeaderSize || offset >= end)
-        return bad("an object outside the data");
+        return damaged("an object outside the data");
     const uchar marker = m_data[offset];
     const uchar low = marker & 0x0F;
     Object object;
@@ -68,7 +68,7 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
     // A scalar of `width` bytes right after the marker.
     auto scalar = [&](Kind kind, int width) -> Result<Object> {
         if (quint64(width) > end - object.at)
-            return bad("a number outside the data");
+            return damaged("a number outside the data");
         object.kind = kind;
         object.width = width;
         return object;
@@ -79,11 +79,11 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
         object.flag = low == 9;
         return object;
     case 0x1:
-        return low <= 4 ? scalar(Kind::Integer, 1 << low) : bad("an integer of an impossible size");
+        return low <= 4 ? scalar(Kind::Integer, 1 << low) : damaged("an integer of an impossible size");
     case 0x2:
-        return low == 2 || low == 3 ? scalar(Kind::Real, 1 << low) : bad("a real number of an impossible size");
+        return low == 2 || low == 3 ? scalar(Kind::Real, 1 << low) : damaged("a real number of an impossible size");
     case 0x3:
-        return low == 3 ? scalar(Kind::Date, 8) : bad("a date of an impossible size");
+        return low == 3 ? scalar(Kind::Date, 8) : damaged("a date of an impossible size");
     case 0x8:
         return scalar(Kind::Uid, low + 1);
     case 0x4: object.kind = Kind::Data; break;
@@ -100,10 +100,10 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
     object.count = low;
     if (low == 0x0F) {
         if (object.at >= end || (m_data[object.at] >> 4) != 0x1 || (m_data[object.at] & 0x0F) > 3)
-            return bad(container ? "a container with an unreadable count" : "an object with an unreadable count");
+            return damaged(container ? "a container with an unreadable count" : "an object with an unreadable count");
         const int width = 1 << (m_data[object.at] & 0x0F);
         if (object.at + 1 + quint64(width) > end)
-            return bad(container ? "a container count outside the data" : "an object count outside the data");
+            return damaged(container ? "a container count outside the data" : "an object count outside the data");
         object.count = bigEndian(object.at + 1, width);
         object.at += 1 + quint64(width);
     }
@@ -111,9 +111,16 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
     const quint64 units = object.kind == Kind::Dictionary ? 2 : 1;
     // A count larger than the space left is a lie, and must not overflow the sums below.
     if (object.count > end || object.count * units > (end - object.at) / unit)
-        return bad(container ? "a container count larger than the data" : "an object larger than the data");
+        return damaged(container ? "a container count larger than the data" : "an object larger than the data");
     object.width = container ? m_refSize : 0;
     return object;
+}
+
+Result<BinaryPlistReader::Object> BinaryPlistReader::objectAt(std::optional<quint64> index) const
+{
+    if (!index || *index >= m_objectCount)
+        return damaged("a reference to no object");
+    return object(*index);
 }
 
 quint64 BinaryPlistReader::reference(const Object &container, quint64 i) const

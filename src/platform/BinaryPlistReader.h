@@ -23,6 +23,9 @@ public:
         bool flag = false; // booleans
     };
 
+    // "damaged binary property list: `why`".
+    static Error damaged(const char *why);
+
     // Checks the header, the trailer and the offset table of `bytes`, which it then reads.
     Result<void> open(QByteArray bytes);
     quint64 objectCount() const { return m_objectCount; }
@@ -30,6 +33,8 @@ public:
 
     // The object at `index` (below objectCount()), its payload checked to lie in the data.
     Result<Object> object(quint64 index) const;
+    // The same for a reference that may be missing or point past the last object.
+    Result<Object> objectAt(std::optional<quint64> index) const;
     // Reference `i` of a container; a dictionary's keys come first, then its values. The
     // answer may be beyond objectCount() in a damaged list.
     quint64 reference(const Object &container, quint64 i) const;

@@ -52,8 +52,6 @@ public:
 private:
     enum State : unsigned char { Unvisited, InProgress, Done };
 
-    // The property list object at `index`, or what is wrong with it.
-    Result<Object> objectAt(std::optional<quint64> index) const;
     Result<QVariant> decodeObject(quint64 uid, int depth);
     Result<QVariant> decodeInstance(const Object &object, int depth);
     // The classes an archive may hold, and what becomes of them.
@@ -71,19 +69,9 @@ private:
     std::vector<Class> m_classes;
 };
 
-Result<Object> GraphReader::objectAt(std::optional<quint64> index) const
-{
-    if (!index || *index >= m_plist.objectCount())
-        return bad("a reference to no object");
-    Result<Object> object = m_plist.object(*index);
-    if (!object)
-        return Error{object.error()};
-    return object;
-}
-
 Result<QVariant> GraphReader::decodeReference(std::optional<quint64> reference, int depth)
 {
-    Result<Object> uid = objectAt(reference);
+    Result<Object> uid = m_plist.objectAt(reference);
     if (!uid || uid->kind != Kind::Uid)
         return bad("an object reference is not a UID");
     return decodeObject(m_plist.unsignedValue(*uid), depth);
@@ -101,7 +89,7 @@ Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
     case Unvisited: break;
     }
     m_state[uid] = InProgress;
-    Result<Object> node = objectAt(m_plist.reference(m_objects, uid));
+    Result<Object> node = m_plist.objectAt(m_plist.reference(m_objects, uid));
     if (!node)
         return Error{node.error()};
     Result<QVariant> value = QVariant();
@@ -144,7 +132,7 @@ GraphReader::Class GraphReader::classNamed(const QByteArray &name)
 
 Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classReference)
 {
-    Result<Object> reference = objectAt(classReference);
+    Result<Object> reference = m_plist.objectAt(classReference);
     if (!reference || reference->kind != Kind::Uid)
         return bad("an object without a class");
     const quint64 uid = m_plist.unsignedValue(*reference);
@@ -154,10 +142,10 @@ Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classRefe
         m_classes.resize(m_count, Class::Unread);
     if (m_classes[uid] != Class::Unread)
         return m_classes[uid];
-    Result<Object> entry = objectAt(m_plist.reference(m_objects, uid));
+    Result<Object> entry = m_plist.objectAt(m_plist.reference(m_objects, uid));
     if (!entry || entry->kind != Kind::Dictionary)
         return bad("a class entry without a name");
-    Result<Object> name = objectAt(m_plist.valueOf(*entry, "$classname"));
+    Result<Object> name = m_plist.objectAt(m_plist.valueOf(*entry, "$classname"));
     if (!name || !isText(*name))
         return bad("a class entry without a name");
     m_classes[uid] = classNamed(name->kind == Kind::Ascii ? m_plist.data(*name) : m_plist.text(*name).toUtf8());
@@ -166,7 +154,7 @@ Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classRefe
 
 Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, int depth)
 {
-    Result<Object> array = objectAt(list);
+    Result<Object> array = m_plist.objectAt(list);
     if (!array || !isList(*array))
         return bad("a container without its list of references");
     QVariantList values;
@@ -200,8 +188,8 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
     case Class::Dictionary: {
         const std::optional<quint64> keyList = fields[KeysField];
         const std::optional<quint64> valueList = fields[ObjectsField];
-        Result<Object> keyArray = objectAt(keyList);
-        Result<Object> valueArray = objectAt(valueList);
+        Result<Object> keyArray = m_plist.objectAt(keyList);
+        Result<Object> valueArray = m_plist.objectAt(valueList);
         if (!keyArray || !valueArray || !isList(*keyArray) || !isList(*valueArray) || keyArray->count != valueArray->count)
             return bad("a dictionary whose keys and values do not pair up");
         Result<QVariantList> keys = decodeReferences(keyList, depth);
@@ -222,7 +210,7 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         return QVariant::fromValue(dictionary);
     }
     case Class::Date: {
-        Result<Object> time = objectAt(fields[TimeField]);
+        Result<Object> time = m_plist.objectAt(fields[TimeField]);
         double seconds = 0;
         if (time && time->kind == Kind::Real)
             seconds = m_plist.real(*time);
@@ -236,13 +224,13 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
     }
     case Class::String: {
-        Result<Object> text = objectAt(fields[StringField]);
+        Result<Object> text = m_plist.objectAt(fields[StringField]);
         if (!text || !isText(*text))
             return bad("a string object without NS.string");
         return QVariant(m_plist.text(*text));
     }
     case Class::Data: {
-        Result<Object> data = objectAt(fields[DataField]);
+        Result<Object> data = m_plist.objectAt(fields[DataField]);
         if (!data || data->kind != Kind::Data)
             return bad("a data object without NS.data");
         return QVariant(m_plist.data(*data));
@@ -260,36 +248,27 @@ Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
     if (bytes.size() < 8 || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max()
         || std::memcmp(bytes.constData(), "bplist00", 8) != 0)
         return bad("not a binary property list");
-    if (Result<void> sound = BinaryPlistCheck::check(bytes, KeyedArchive::kMaxDepth); !sound)
-        return Error{sound.error()};
     BinaryPlistReader plist;
     if (Result<void> opened = plist.open(std::move(bytes)); !opened)
         return Error{opened.error()};
+    if (Result<void> sound = BinaryPlistCheck::check(plist, KeyedArchive::kMaxDepth); !sound)
+        return Error{sound.error()};
     Result<Object> top = plist.object(plist.topObject());
     if (!top || top->kind != Kind::Dictionary)
         return bad("the top level is not a dictionary");
-    auto entry = [&](const Object &dictionary, QByteArrayView key) -> std::optional<Object> {
-        const std::optional<quint64> index = plist.valueOf(dictionary, key);
-        if (!index || *index >= plist.objectCount())
-            return std::nullopt;
-        Result<Object> object = plist.object(*index);
-        return object ? std::optional<Object>(*object) : std::nullopt;
-    };
-    const std::optional<Object> archiver = entry(*top, "$archiver");
+    const Result<Object> archiver = plist.objectAt(plist.valueOf(*top, "$archiver"));
     if (!archiver || !plist.textEquals(*archiver, "NSKeyedArchiver"))
         return bad("no NSKeyedArchiver archive");
-    const std::optional<Object> version = entry(*top, "$version");
+    const Result<Object> version = plist.objectAt(plist.valueOf(*top, "$version"));
     if (!version || version->kind != Kind::Integer)
         return bad("no archive version");
-    const std::optional<Object> objects = entry(*top, "$objects");
-    std::optional<Object> null;
-    if (objects && isList(*objects) && objects->count > 0 && plist.reference(*objects, 0) < plist.objectCount()) {
-        if (Result<Object> first = plist.object(plist.reference(*objects, 0)); first)
-            null = *first;
-    }
+    const Result<Object> objects = plist.objectAt(plist.valueOf(*top, "$objects"));
+    if (!objects || !isList(*objects) || objects->count == 0)
+        return bad("no object list starting with $null");
+    const Result<Object> null = plist.objectAt(plist.reference(*objects, 0));
     if (!null || !plist.textEquals(*null, "$null"))
         return bad("no object list starting with $null");
-    const std::optional<Object> topEntry = entry(*top, "$top");
+    const Result<Object> topEntry = plist.objectAt(plist.valueOf(*top, "$top"));
     if (!topEntry || topEntry->kind != Kind::Dictionary)
         return bad("no $top dictionary");
     GraphReader reader(plist, *objects);
