@@ -102,6 +102,14 @@ ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const
     return ABMultiValue(type & kABMultiValueMask ? type : kABMultiStringPropertyType);
 }
 
+void ABRecord::forEachEntry(ABPropertyID property, ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) const
+{
+    if (!m_stored.isEmpty())
+        m_stored.forEachEntry(property, entry, visit);
+    else
+        entry.forEach(copyMultiValue(property), visit);
+}
+
 ABRecordCodec::EntryCount ABRecord::countEntries(ABPropertyID property) const
 {
     if (!m_stored.isEmpty())

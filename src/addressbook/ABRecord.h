@@ -38,6 +38,9 @@ public:
     ABMultiValue copyMultiValue(ABPropertyID property) const;
     // The entries of copyMultiValue(property), counted without copying them.
     ABRecordCodec::EntryCount countEntries(ABPropertyID property) const;
+    // The entries of copyMultiValue(property) as texts, read without copying the multi-value
+    // from a record in its stored form.
+    void forEachEntry(ABPropertyID property, ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) const;
     QString copyText(ABPropertyID property) const { return copyValue(property).toString(); }
     // Stores a value; an invalid QVariant clears the property. Fails (with a message) when the
     // value's type does not fit the property or the property is read-only.

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 // A flat little-endian layout read and written with plain copies: loading every person of a
@@ -68,18 +69,48 @@ public:
     void skipText() { skip(size_t(get<quint32>()) * 2); }
     QString text()
     {
-        quint32 n = get<quint32>();
-        if (!m_ok || size_t(m_end - m_p) / 2 < n) {
-            m_ok = false;
+        const quint32 n = textLength();
+        if (!m_ok)
             return QString();
-        }
         QString s(qsizetype(n), Qt::Uninitialized);
         std::memcpy(s.data(), m_p, size_t(n) * 2);
         m_p += size_t(n) * 2;
         return s;
     }
+    // A text into a string whose buffer is reused when it is large enough.
+    void textInto(QString &s)
+    {
+        const quint32 n = textLength();
+        if (!m_ok) {
+            s.resize(0);
+            return;
+        }
+        s.resize(qsizetype(n));
+        std::memcpy(s.data(), m_p, size_t(n) * 2);
+        m_p += size_t(n) * 2;
+    }
+    // Whether the text that comes next is `wanted`; the reader stays where it is.
+    bool nextTextIs(const QString &wanted) const
+    {
+        quint32 n;
+        if (size_t(m_end - m_p) < sizeof n)
+            return false;
+        std::memcpy(&n, m_p, sizeof n);
+        n = qFromLittleEndian(n);
+        return n == quint32(wanted.size()) && size_t(m_end - m_p - sizeof n) / 2 >= n
+            && std::memcmp(m_p + sizeof n, wanted.utf16(), size_t(n) * 2) == 0;
+    }
 
 private:
+    // The length of the text that comes next, its characters all there.
+    quint32 textLength()
+    {
+        const quint32 n = get<quint32>();
+        if (m_ok && size_t(m_end - m_p) / 2 < n)
+            m_ok = false;
+        return n;
+    }
+
     const char *m_p;
     const char *m_end;
     bool m_ok = true;
@@ -325,6 +356,83 @@ ABRecordCodec::EntryCount ABRecordCodec::Stored::countEntries(ABPropertyID wante
         ++count.all;
     }
     return count;
+}
+
+ABRecordCodec::EntryTexts::EntryTexts(QStringList keys) : m_keys(std::move(keys)), m_fields(size_t(qMax<qsizetype>(m_keys.size(), 1)))
+{
+}
+
+void ABRecordCodec::EntryTexts::takeFields(const QVariant &value)
+{
+    if (m_keys.isEmpty()) {
+        m_fields[0] = value.toString();
+        return;
+    }
+    const QVariantMap map = value.toMap();
+    for (qsizetype k = 0; k < m_keys.size(); ++k)
+        m_fields[size_t(k)] = map.value(m_keys[k]).toString();
+}
+
+void ABRecordCodec::EntryTexts::forEach(const ABMultiValue &values, const Visit &visit)
+{
+    for (const ABMultiValue::Entry &entry : values.entries()) {
+        m_label = entry.label;
+        takeFields(entry.value);
+        visit(*this);
+    }
+}
+
+namespace {
+
+// The values of `keys` in a stored dictionary, each into its field; a field stays empty when
+// the dictionary has no such key.
+void readDictionaryFields(Reader &in, const QStringList &keys, std::vector<QString> &fields)
+{
+    for (QString &field : fields)
+        field.resize(0);
+    const quint32 n = in.get<quint32>();
+    for (quint32 i = 0; i < n && in.ok(); ++i) {
+        const auto key = std::find_if(keys.begin(), keys.end(), [&in](const QString &k) { return in.nextTextIs(k); });
+        in.skipText();
+        if (key == keys.end())
+            in.skipText();
+        else
+            in.textInto(fields[size_t(key - keys.begin())]);
+    }
+}
+
+} // namespace
+
+void ABRecordCodec::Stored::forEachEntry(ABPropertyID wanted, EntryTexts &entry, const EntryTexts::Visit &visit) const
+{
+    const std::optional<quint32> place = placeOf(wanted);
+    if (!place)
+        return;
+    Reader in(m_bytes, *place);
+    const quint8 tag = in.get<quint8>();
+    if (!(tag & TagMulti))
+        return;
+    const quint8 base = quint8(tag & ~TagMulti);
+    // Texts and dictionaries are read where they are stored; another kind goes through a variant.
+    const bool inPlace = base == (entry.m_keys.isEmpty() ? TagText : TagDictionary);
+    const quint32 n = in.get<quint32>();
+    for (quint32 j = 0; j < n && in.ok(); ++j) {
+        if (in.get<quint8>() != 0) {
+            if (!entry.m_label)
+                entry.m_label.emplace();
+            in.textInto(*entry.m_label);
+        } else {
+            entry.m_label.reset();
+            in.skipText();
+        }
+        if (!inPlace)
+            entry.takeFields(readScalar(in, base));
+        else if (base == TagText)
+            in.textInto(entry.m_fields[0]);
+        else
+            readDictionaryFields(in, entry.m_keys, entry.m_fields);
+        visit(entry);
+    }
 }
 
 QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted, const QVariant &value)

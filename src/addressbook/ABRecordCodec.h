@@ -4,10 +4,14 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 #include <vector>
+
+class ABMultiValue;
 
 // The compact form in which a record's values are stored in the database.
 namespace ABRecordCodec {
@@ -24,6 +28,34 @@ struct EntryCount {
     int labelled = 0;
 };
 
+// The texts of a multi-value's entries, read one entry at a time into buffers that are reused
+// from one entry to the next, so that a writer going through many records does not build a
+// multi-value, a variant and a map per entry. What a visit is handed is valid during the visit
+// only. An entry of text gives its text as field 0; an entry of a dictionary gives the value
+// of each key asked for, in the order asked (empty where it has none). Entries of another
+// kind give what QVariant::toString or toMap make of them, as a copied multi-value would.
+class EntryTexts {
+public:
+    // The dictionary keys whose values are wanted; none to read entries of text.
+    explicit EntryTexts(QStringList keys = {});
+
+    const std::optional<QString> &label() const { return m_label; }
+    const QString &field(int index) const { return m_fields[size_t(index)]; }
+
+    using Visit = std::function<void(const EntryTexts &entry)>;
+    // Each entry of `values`, in order.
+    void forEach(const ABMultiValue &values, const Visit &visit);
+
+private:
+    friend class Stored;
+    // The fields of a value decoded as a variant.
+    void takeFields(const QVariant &value);
+
+    QStringList m_keys;
+    std::optional<QString> m_label;
+    std::vector<QString> m_fields;
+};
+
 // A record in its stored form. The place of each property is found in one scan at the first
 // read, so that a writer asking a record for most of its values does not scan it once each.
 class Stored {
@@ -37,6 +69,9 @@ public:
     QVariant value(ABPropertyID property) const;
     // The entries value(property) would have as a multi-value, counted without building it.
     EntryCount countEntries(ABPropertyID property) const;
+    // The entries value(property) would have as a multi-value, read as texts; none when the
+    // record has no multi-value there.
+    void forEachEntry(ABPropertyID property, EntryTexts &entry, const EntryTexts::Visit &visit) const;
 
 private:
     struct Place {

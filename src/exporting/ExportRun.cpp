@@ -11,8 +11,21 @@
 
 #include <algorithm>
 
+namespace {
+
+// The parts of an address in the order the printers take them.
+QStringList addressKeys()
+{
+    return {kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey, kABPersonAddressCountryKey,
+            kABPersonAddressZIPKey};
+}
+
+} // namespace
+
 ExportRun::ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix)
-    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix))
+    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix)),
+      m_instantMessageEntry({kABPersonInstantMessageServiceKey, kABPersonInstantMessageUsernameKey}),
+      m_addressEntry(addressKeys())
 {
 }
 
@@ -190,14 +203,15 @@ void ExportRun::raiseMaximum(ColumnFamily family, int count)
 }
 
 template<typename Print>
-void ExportRun::printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, const char *logName,
-                            Print print)
+void ExportRun::printFamily(const ABRecord &person, ABPropertyID property, ABRecordCodec::EntryTexts &entry, ColumnFamily family,
+                            bool unlabelledToo, const char *logName, Print print)
 {
-    logFamily(logName, values.count());
-    for (const ABMultiValue::Entry &entry : values.entries()) {
-        if (entry.label || unlabelledToo)
-            print(entry);
-    }
+    if (m_log)
+        logFamily(logName, person.countEntries(property).all);
+    person.forEachEntry(property, entry, [&](const ABRecordCodec::EntryTexts &read) {
+        if (read.label() || unlabelledToo)
+            print(read);
+    });
     m_printer.endFamily(family);
 }
 
@@ -235,15 +249,15 @@ void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, P
 {
     if (counted(person, family.property, family.family, family.unlabelledToo, family.logName, pass))
         return;
-    const ABMultiValue values = person.copyMultiValue(family.property);
     const ExportText &name = propertyName(family.property);
-    printFamily(values, family.family, family.unlabelledToo, family.logName, [&](const ABMultiValue::Entry &entry) {
+    printFamily(person, family.property, m_plainEntry, family.family, family.unlabelledToo, family.logName,
+                [&](const ABRecordCodec::EntryTexts &entry) {
         // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
-        const QByteArray value = entry.value.toString().toUtf8();
+        const QByteArray value = entry.field(0).toUtf8();
         if (!value.isEmpty()) {
             // Only e-mail addresses come here without a label.
-            (m_printer.*family.print)(name, value, entry.label ? labelText(*entry.label) : ExportText("email"),
-                                      family.kindOf(entry.label));
+            (m_printer.*family.print)(name, value, entry.label() ? labelText(*entry.label()) : ExportText("email"),
+                                      family.kindOf(entry.label()));
         }
     });
 }
@@ -252,51 +266,47 @@ void ExportRun::dates(const ABRecord &person, Pass pass)
 {
     if (counted(person, kABPersonDateProperty, ColumnFamily::Dates, false, "DATES", pass))
         return;
+    // Dates are written from the date itself, not from a text.
     const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
     const ExportText &name = propertyName(kABPersonDateProperty);
-    printFamily(values, ColumnFamily::Dates, false, "DATES", [&](const ABMultiValue::Entry &entry) {
-        m_printer.date(name, labelText(*entry.label), dateText(entry.value));
-    });
+    logFamily("DATES", values.count());
+    for (const ABMultiValue::Entry &entry : values.entries()) {
+        if (entry.label)
+            m_printer.date(name, labelText(*entry.label), dateText(entry.value));
+    }
+    m_printer.endFamily(ColumnFamily::Dates);
 }
 
 void ExportRun::instantMessages(const ABRecord &person, Pass pass)
 {
     if (counted(person, kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, false, "IM", pass))
         return;
-    const ABMultiValue values = person.copyMultiValue(kABPersonInstantMessageProperty);
     const ExportText &name = propertyName(kABPersonInstantMessageProperty);
-    printFamily(values, ColumnFamily::InstantMessages, false, "IM", [&](const ABMultiValue::Entry &entry) {
-        const QVariantMap im = entry.value.toMap();
-        m_printer.instantMessage(name, labelText(*entry.label), convert(im.value(kABPersonInstantMessageServiceKey).toString()),
-                                 convert(im.value(kABPersonInstantMessageUsernameKey).toString()));
+    printFamily(person, kABPersonInstantMessageProperty, m_instantMessageEntry, ColumnFamily::InstantMessages, false, "IM",
+                [&](const ABRecordCodec::EntryTexts &entry) {
+        m_printer.instantMessage(name, labelText(*entry.label()), convert(entry.field(0)), convert(entry.field(1)));
     });
 }
 
 void ExportRun::addresses(const ABRecord &person, Pass pass)
 {
-    static const QString keys[AddressEntry::kPartCount] = {kABPersonAddressStreetKey, kABPersonAddressCityKey,
-                                                           kABPersonAddressStateKey, kABPersonAddressCountryKey,
-                                                           kABPersonAddressZIPKey};
     if (counted(person, kABPersonAddressProperty, ColumnFamily::Addresses, false, "ADDRESSES", pass))
         return;
     if (!m_addressPartNames) {
         m_addressPartNames.emplace();
+        const QStringList keys = addressKeys();
         for (int part = 0; part < AddressEntry::kPartCount; ++part)
             (*m_addressPartNames)[size_t(part)] = labelText(keys[part]);
     }
-    const ABMultiValue values = person.copyMultiValue(kABPersonAddressProperty);
-    printFamily(values, ColumnFamily::Addresses, false, "ADDRESSES", [&](const ABMultiValue::Entry &entry) {
-        const QVariantMap parts = entry.value.toMap();
+    printFamily(person, kABPersonAddressProperty, m_addressEntry, ColumnFamily::Addresses, false, "ADDRESSES",
+                [&](const ABRecordCodec::EntryTexts &entry) {
         AddressEntry address;
         address.propertyName = propertyName(kABPersonAddressProperty);
-        address.label = labelText(*entry.label);
-        address.kind = LabelKinds::addressKind(entry.label);
+        address.label = labelText(*entry.label());
+        address.kind = LabelKinds::addressKind(entry.label());
         address.partNames = *m_addressPartNames;
-        for (int part = 0; part < AddressEntry::kPartCount; ++part) {
-            const QString value = parts.value(keys[part]).toString();
-            if (!value.isEmpty())
-                address.parts[size_t(part)] = convert(value);
-        }
+        for (int part = 0; part < AddressEntry::kPartCount; ++part)
+            address.parts[size_t(part)] = nonEmpty(entry.field(part));
         m_printer.address(address);
     });
 }

@@ -53,9 +53,11 @@ private:
     void dates(const ABRecord &person, Pass pass);
     void instantMessages(const ABRecord &person, Pass pass);
     void addresses(const ABRecord &person, Pass pass);
-    // Logs the family's entries, then runs `print` for each that takes part (labelled ones, or all).
+    // Logs the family's entries, then runs `print` for each that takes part (labelled ones, or
+    // all), read into `entry`.
     template<typename Print>
-    void printFamily(const ABMultiValue &values, ColumnFamily family, bool unlabelledToo, const char *logName, Print print);
+    void printFamily(const ABRecord &person, ABPropertyID property, ABRecordCodec::EntryTexts &entry, ColumnFamily family,
+                     bool unlabelledToo, const char *logName, Print print);
     // In the counting pass, raises the family's maximum to the entries of `property` that take
     // part and answers true; in the writing pass answers false.
     bool counted(const ABRecord &person, ABPropertyID property, ColumnFamily family, bool unlabelledToo, const char *logName,
@@ -74,6 +76,10 @@ private:
     std::deque<std::optional<ExportText>> m_propertyNames;
     QHash<QString, ExportText> m_labelTexts;
     std::optional<std::array<ExportText, AddressEntry::kPartCount>> m_addressPartNames;
+    // The entries of each family are read into these, one after the other.
+    ABRecordCodec::EntryTexts m_plainEntry;
+    ABRecordCodec::EntryTexts m_instantMessageEntry;
+    ABRecordCodec::EntryTexts m_addressEntry;
     // Built at the first use: who belongs to which group, and the groups' converted names.
     std::optional<GroupMemberships> m_groups;
     QList<ExportText> m_groupTexts;

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void withValueReplacesAddsAndRemovesOneProperty();
     void damagedBytesAnswerNothing();
     void entriesAreCountedAsTheyWouldBeRead();
+    void entryTextsAreThoseOfTheMultiValue();
 };
 
 namespace {
@@ -121,6 +122,85 @@ void RecordCodecTest::entriesAreCountedAsTheyWouldBeRead()
     whole.assign(bytes);
     QCOMPARE(whole.countEntries(kABPersonPhoneProperty).all, 2);
     QCOMPARE(whole.countEntries(kABPersonPhoneProperty).labelled, 1);
+}
+
+namespace {
+
+// Every entry a walk hands over, as "label|field|field…" ("-" for no label).
+QStringList walked(const std::function<void(ABRecordCodec::EntryTexts &, const ABRecordCodec::EntryTexts::Visit &)> &walk,
+                   ABRecordCodec::EntryTexts &entry, int fields)
+{
+    QStringList lines;
+    walk(entry, [&](const ABRecordCodec::EntryTexts &read) {
+        QStringList parts{read.label() ? *read.label() : QStringLiteral("-")};
+        for (int i = 0; i < fields; ++i)
+            parts.append(read.field(i));
+        lines.append(parts.join(QLatin1Char('|')));
+    });
+    return lines;
+}
+
+} // namespace
+
+// Writers read entries in place, into buffers reused from entry to entry; they must see what
+// the copied multi-value holds: a key one entry has and the next lacks, an entry without a
+// label after one with, values of another kind than asked for, and damaged bytes.
+void RecordCodecTest::entryTextsAreThoseOfTheMultiValue()
+{
+    QHash<ABPropertyID, QVariant> values = sampleValues();
+    ABMultiValue addresses(kABMultiDictionaryPropertyType);
+    addresses.addValueAndLabel(QVariantMap{{QStringLiteral("Street"), QStringLiteral("Rua A, 1\n2.º")},
+                                           {QStringLiteral("City"), QStringLiteral("Porto")},
+                                           {QStringLiteral("Extra"), QStringLiteral("not asked for")}},
+                               QStringLiteral("work"));
+    addresses.addValueAndLabel(QVariantMap{{QStringLiteral("City"), QStringLiteral("Faro")}}, std::nullopt);
+    values.insert(kABPersonAddressProperty, QVariant::fromValue(addresses));
+    ABMultiValue dates(kABMultiDateTimePropertyType);
+    dates.addValueAndLabel(QDateTime(QDate(2001, 5, 6), QTime(0, 0), Qt::UTC), QStringLiteral("anniversary"));
+    values.insert(kABPersonDateProperty, QVariant::fromValue(dates));
+    const QByteArray bytes = ABRecordCodec::encode(values);
+
+    const QStringList addressKeys{QStringLiteral("Street"), QStringLiteral("City")};
+    ABRecordCodec::Stored whole;
+    whole.assign(bytes);
+    ABRecordCodec::EntryTexts addressEntry(addressKeys);
+    auto storedWalk = [&whole](ABPropertyID property) {
+        return [&whole, property](ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) {
+            whole.forEachEntry(property, entry, visit);
+        };
+    };
+    QCOMPARE(walked(storedWalk(kABPersonAddressProperty), addressEntry, 2),
+             QStringList({QStringLiteral("work|Rua A, 1\n2.º|Porto"), QStringLiteral("-||Faro")}));
+    ABRecordCodec::EntryTexts textEntry;
+    QCOMPARE(walked(storedWalk(kABPersonPhoneProperty), textEntry, 1),
+             QStringList({QStringLiteral("_$!<Mobile>!$_|+351 21 000 0000"), QStringLiteral("-|no label")}));
+
+    // Each property read as text and by keys, whole and cut short, agrees with the copy.
+    for (qsizetype cut = bytes.size(); cut >= 0; --cut) {
+        ABRecordCodec::Stored stored;
+        stored.assign(bytes.left(cut));
+        for (ABPropertyID property : {kABPersonPhoneProperty, kABPersonAddressProperty, kABPersonDateProperty,
+                                      kABPersonFirstNameProperty, kABPersonNoteProperty}) {
+            const QVariant value = stored.value(property);
+            const ABMultiValue copy = isMultiValue(value) ? value.value<ABMultiValue>() : ABMultiValue();
+            for (const QStringList &keys : {QStringList(), addressKeys}) {
+                const int fields = qMax(1, int(keys.size()));
+                ABRecordCodec::EntryTexts fromStored(keys);
+                ABRecordCodec::EntryTexts fromCopy(keys);
+                const QStringList read = walked(
+                    [&](ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) {
+                        stored.forEachEntry(property, entry, visit);
+                    },
+                    fromStored, fields);
+                const QStringList expected = walked(
+                    [&](ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) {
+                        entry.forEach(copy, visit);
+                    },
+                    fromCopy, fields);
+                QCOMPARE(read, expected);
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(RecordCodecTest)

@@ -47,15 +47,16 @@ QByteArray orEmpty(const std::optional<QByteArray> &bytes)
     return bytes ? *bytes : QByteArray();
 }
 
-QString dictionaryText(const QVariantMap &entry, const QString &key)
-{
-    return entry.value(key).toString();
-}
+// The address parts a card holds, in the order of its fields.
+enum AddressPart { Street, City, State, ZIP, Country };
 
 } // namespace
 
 VCardComposer::VCardComposer(uint32_t mask, int charSet, GroupMemberships groups)
-    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groups(std::move(groups))
+    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groups(std::move(groups)),
+      m_addressEntry({kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey, kABPersonAddressZIPKey,
+                      kABPersonAddressCountryKey}),
+      m_messageEntry({kABPersonInstantMessageServiceKey, kABPersonInstantMessageUsernameKey})
 {
 }
 
@@ -137,54 +138,48 @@ void VCardComposer::appendNames(QByteArray &card, const ABRecord &person) const
 
 void VCardComposer::appendEmails(QByteArray &card, const ABRecord &person) const
 {
-    const ABMultiValue emails = person.copyMultiValue(kABPersonEmailProperty);
-    for (const ABMultiValue::Entry &entry : emails.entries()) {
-        auto address = ValueText::plain(entry.value.toString());
+    person.forEachEntry(kABPersonEmailProperty, m_textEntry, [&](const ABRecordCodec::EntryTexts &entry) {
+        auto address = ValueText::plain(entry.field(0));
         if (!address)
-            continue;
-        switch (LabelKinds::emailKind(entry.label)) {
+            return;
+        switch (LabelKinds::emailKind(entry.label())) {
         case 1: appendValueLine(card, "EMAIL;WORK;INTERNET", *address); break;
         case 2: appendValueLine(card, "EMAIL;HOME;INTERNET", *address); break;
         default: appendValueLine(card, "EMAIL;INTERNET", *address); break;
         }
-    }
+    });
 }
 
 void VCardComposer::appendAddresses(QByteArray &card, const ABRecord &person) const
 {
-    const ABMultiValue addresses = person.copyMultiValue(kABPersonAddressProperty);
-    for (const ABMultiValue::Entry &entry : addresses.entries()) {
-        if (!entry.label)
-            continue;
-        const QVariantMap parts = entry.value.toMap();
-        QString street = dictionaryText(parts, kABPersonAddressStreetKey);
+    person.forEachEntry(kABPersonAddressProperty, m_addressEntry, [&](const ABRecordCodec::EntryTexts &entry) {
+        if (!entry.label())
+            return;
+        QString street = entry.field(Street);
         street.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        const QString country = dictionaryText(parts, kABPersonAddressCountryKey);
+        const QString &country = entry.field(Country);
         const QString value = QStringLiteral(";;%1;%2;%3;%4;%5")
-                                  .arg(street, dictionaryText(parts, kABPersonAddressCityKey),
-                                       dictionaryText(parts, kABPersonAddressStateKey),
-                                       dictionaryText(parts, kABPersonAddressZIPKey), country);
+                                  .arg(street, entry.field(City), entry.field(State), entry.field(ZIP), country);
         auto bytes = ValueText::converted(value, m_charSet);
         if (!bytes)
-            continue;
-        const int kind = LabelKinds::addressKind(entry.label);
+            return;
+        const int kind = LabelKinds::addressKind(entry.label());
         const char *type = kind == 1 ? "HOME" : kind == 3 ? "WORK" : "PARCEL";
         appendValueLine(card, QByteArray("ADR;") + (country.isEmpty() ? "DOM" : "INTL") + ';' + type + ";CHARSET=" + m_charsetName,
                         *bytes);
-    }
+    });
 }
 
 void VCardComposer::appendPhones(QByteArray &card, const ABRecord &person) const
 {
-    const ABMultiValue phones = person.copyMultiValue(kABPersonPhoneProperty);
-    for (const ABMultiValue::Entry &entry : phones.entries()) {
-        if (!entry.label)
-            continue;
-        auto number = ValueText::plain(entry.value.toString());
+    person.forEachEntry(kABPersonPhoneProperty, m_textEntry, [&](const ABRecordCodec::EntryTexts &entry) {
+        if (!entry.label())
+            return;
+        auto number = ValueText::plain(entry.field(0));
         if (!number)
-            continue;
+            return;
         const char *parameters;
-        switch (LabelKinds::phoneKind(entry.label)) {
+        switch (LabelKinds::phoneKind(entry.label())) {
         case 1: parameters = "HOME;VOICE"; break;
         case 2: parameters = "HOME;CELL"; break;
         case 3: parameters = "WORK;FAX"; break;
@@ -195,7 +190,7 @@ void VCardComposer::appendPhones(QByteArray &card, const ABRecord &person) const
         default: parameters = "WORK;VOICE"; break;
         }
         appendValueLine(card, QByteArray("TEL;") + parameters, *number);
-    }
+    });
 }
 
 QByteArray VCardComposer::urlValue(const QByteArray &value)
@@ -212,42 +207,39 @@ QByteArray VCardComposer::urlValue(const QByteArray &value)
 
 void VCardComposer::appendUrls(QByteArray &card, const ABRecord &person) const
 {
-    const ABMultiValue urls = person.copyMultiValue(kABPersonURLProperty);
-    for (const ABMultiValue::Entry &entry : urls.entries()) {
-        if (!entry.label)
-            continue;
-        auto url = ValueText::plain(entry.value.toString());
+    person.forEachEntry(kABPersonURLProperty, m_textEntry, [&](const ABRecordCodec::EntryTexts &entry) {
+        if (!entry.label())
+            return;
+        auto url = ValueText::plain(entry.field(0));
         if (!url)
-            continue;
-        switch (LabelKinds::urlKind(entry.label)) {
+            return;
+        switch (LabelKinds::urlKind(entry.label())) {
         case 1: appendValueLine(card, "URL;WORK", urlValue(*url)); break;
         case 2:
         case 3: appendValueLine(card, "URL;HOME", urlValue(*url)); break;
         default: appendValueLine(card, "URL", urlValue(*url)); break;
         }
-    }
+    });
 }
 
 void VCardComposer::appendInstantMessages(QByteArray &card, const ABRecord &person) const
 {
-    const ABMultiValue messages = person.copyMultiValue(kABPersonInstantMessageProperty);
-    for (const ABMultiValue::Entry &entry : messages.entries()) {
-        if (!entry.label)
-            continue;
-        const QVariantMap parts = entry.value.toMap();
-        const QString service = dictionaryText(parts, kABPersonInstantMessageServiceKey);
+    person.forEachEntry(kABPersonInstantMessageProperty, m_messageEntry, [&](const ABRecordCodec::EntryTexts &entry) {
+        if (!entry.label())
+            return;
+        const QString &service = entry.field(0);
         const char *word = service == kABPersonInstantMessageServiceYahoo ? "ymsgr"
                          : service == kABPersonInstantMessageServiceMSN   ? "msn"
                          : service == kABPersonInstantMessageServiceAIM   ? "aim"
                                                                           : nullptr;
         if (!word)
-            continue;
-        auto user = ValueText::converted(dictionaryText(parts, kABPersonInstantMessageUsernameKey), m_charSet);
+            return;
+        auto user = ValueText::converted(entry.field(1), m_charSet);
         if (!user)
-            continue;
-        const char *type = *entry.label == kABWorkLabel ? "BUSINESS" : "PERSONAL";
+            return;
+        const char *type = *entry.label() == kABWorkLabel ? "BUSINESS" : "PERSONAL";
         appendValueLine(card, QByteArray("IMPP;TYPE=") + type, word + (':' + *user));
-    }
+    });
 }
 
 void VCardComposer::appendNote(QByteArray &card, const ABRecord &person) const

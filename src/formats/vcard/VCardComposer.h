@@ -48,4 +48,8 @@ private:
     // The last REV line made, and the second it is for.
     mutable QByteArray m_revision;
     mutable qint64 m_revisionSecond = 0;
+    // Each person's entries are read into these, reused from card to card.
+    mutable ABRecordCodec::EntryTexts m_textEntry;
+    mutable ABRecordCodec::EntryTexts m_addressEntry;
+    mutable ABRecordCodec::EntryTexts m_messageEntry;
 };
