@@ -1,6 +1,10 @@
 #include "formats/common/LocalDays.h"
 
 #include <QTest>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <random>
 
 class LocalDaysTest : public QObject {
     Q_OBJECT
@@ -30,6 +34,32 @@ private Q_SLOTS:
     }
 
     void invalidDateHasNoDigits() { QVERIFY(LocalDays().digits(QDateTime(), "-").isEmpty()); }
+
+    // Offsets are kept from span to span of a zone's transitions: every day must still be the
+    // one a conversion of that very date gives, on and around each transition, in zones with
+    // summer time, half-hour changes, a local mean time before their first rule, and none.
+    void daysAreThoseOfTheZone()
+    {
+        for (const char *name : {"Europe/Lisbon", "Australia/Lord_Howe", "America/Sao_Paulo", "Asia/Kolkata", "UTC"}) {
+            const QTimeZone zone(name);
+            if (!zone.isValid())
+                QSKIP("the zone database is not installed");
+            QList<QDateTime> dates;
+            const QDateTime from(QDate(1890, 1, 1), QTime(0, 0), Qt::UTC);
+            for (const QTimeZone::OffsetData &t : zone.transitions(from, QDateTime(QDate(2040, 1, 1), QTime(0, 0), Qt::UTC))) {
+                for (qint64 shift : {-3600000LL, -1LL, 0LL, 1LL, 3600000LL})
+                    dates.append(t.atUtc.addMSecs(shift));
+            }
+            for (int day = 0; day < 60000; day += 37)
+                dates.append(from.addDays(day).addSecs((day % 24) * 3600));
+            // Out of order, so that spans are found in every order.
+            std::mt19937 shuffle(7);
+            std::shuffle(dates.begin(), dates.end(), shuffle);
+            const LocalDays days(zone);
+            for (const QDateTime &date : dates)
+                QCOMPARE(days.dayOf(date), date.toTimeZone(zone).date());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(LocalDaysTest)
