@@ -1,16 +1,15 @@
 #include "ExportOutput.h"
 
-#include "platform/ByteAppend.h"
-
 #include <QIODevice>
+
+#include <cstring>
 
 namespace {
 constexpr qsizetype kBlockSize = 256 * 1024;
 }
 
-ExportOutput::ExportOutput(QIODevice &device) : m_device(device)
+ExportOutput::ExportOutput(QIODevice &device) : m_device(device), m_buffer(kBlockSize, Qt::Uninitialized)
 {
-    m_buffer.reserve(kBlockSize + 4096);
 }
 
 ExportOutput::~ExportOutput()
@@ -18,17 +17,33 @@ ExportOutput::~ExportOutput()
     flush();
 }
 
+void ExportOutput::append(const char *bytes, qsizetype n)
+{
+    // A piece is copied with no bookkeeping of a growing array: writers hand over hundreds of
+    // thousands of a few bytes each.
+    if (n <= 0)
+        return;
+    if (n > kBlockSize - m_used) {
+        flush();
+        if (n >= kBlockSize) {
+            if (!m_failed)
+                m_failed = m_device.write(bytes, n) != n;
+            return;
+        }
+    }
+    std::memcpy(m_buffer.data() + m_used, bytes, size_t(n));
+    m_used += n;
+}
+
 ExportOutput &ExportOutput::operator<<(QByteArrayView bytes)
 {
-    appendBytes(m_buffer, bytes);
-    if (m_buffer.size() >= kBlockSize)
-        flush();
+    append(bytes.data(), bytes.size());
     return *this;
 }
 
 ExportOutput &ExportOutput::operator<<(char c)
 {
-    m_buffer.append(c);
+    append(&c, 1);
     return *this;
 }
 
@@ -39,8 +54,8 @@ ExportOutput &ExportOutput::operator<<(int number)
 
 bool ExportOutput::flush()
 {
-    if (!m_failed && !m_buffer.isEmpty())
-        m_failed = m_device.write(m_buffer) != m_buffer.size();
-    m_buffer.clear();
+    if (!m_failed && m_used > 0)
+        m_failed = m_device.write(m_buffer.constData(), m_used) != m_used;
+    m_used = 0;
     return !m_failed;
 }

@@ -23,7 +23,11 @@ public:
     bool hasFailed() const { return m_failed; }
 
 private:
+    void append(const char *bytes, qsizetype n);
+
     QIODevice &m_device;
+    // One block, allocated once; the first m_used bytes are waiting for the device.
     QByteArray m_buffer;
+    qsizetype m_used = 0;
     bool m_failed = false;
 };
