@@ -111,7 +111,6 @@ void ExportEngineTest::conversionNeverReplacesCharacters()
     QCOMPARE(TextConversion::toUTF8andRelease(QString()), std::nullopt);
     QCOMPARE(TextConversion::toUTF8andRelease(QStringLiteral("")), std::nullopt);
     QCOMPARE(TextConversion::convert(QStringLiteral("Łukasz"), 0), std::optional<QByteArray>(QStringLiteral("Łukasz").toUtf8()));
-    QCOMPARE(TextConversion::doubleQuotes(QByteArray("say \"hi\"")), QByteArray("say \"\"hi\"\""));
 }
 
 void ExportEngineTest::csvPadsEveryRowToTheHeader()

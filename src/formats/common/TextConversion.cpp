@@ -86,22 +86,6 @@ QByteArray TextConversion::base64(const QByteArray &input, size_t lineLength)
     return output;
 }
 
-QString TextConversion::doubleQuotes(const QString &text)
-{
-    if (!text.contains(QLatin1Char('"')))
-        return text;
-    QString doubled = text;
-    return doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-}
-
-QByteArray TextConversion::doubleQuotes(const QByteArray &text)
-{
-    if (!text.contains('"'))
-        return text;
-    QByteArray doubled = text;
-    return doubled.replace("\"", "\"\"");
-}
-
 QByteArray TextConversion::jpegFromImageData(const QByteArray &imageData)
 {
     QImage image = QImage::fromData(imageData);

@@ -23,10 +23,6 @@ int base64encode(const unsigned char *input, size_t length, char *output, size_t
 // The same into a byte array (never too small).
 QByteArray base64(const QByteArray &input, size_t lineLength = 0);
 
-// Every double quote doubled, for a quoted CSV column; a text without one comes back unchanged.
-QString doubleQuotes(const QString &text);
-QByteArray doubleQuotes(const QByteArray &text);
-
 // The person's image re-encoded as JPEG at the best quality; empty when the bytes do not
 // decode as an image (the caller logs and writes no photo).
 QByteArray jpegFromImageData(const QByteArray &imageData);

@@ -1,10 +1,14 @@
 #include "CSVWriter.h"
 
-#include "formats/common/TextConversion.h"
-
 void CSVWriter::quoted(const QByteArray &value)
 {
-    m_out << '"' << TextConversion::doubleQuotes(value) << '"';
+    // Written a run at a time up to and including each quote, which is then written again.
+    const QByteArrayView text(value);
+    m_out << '"';
+    qsizetype from = 0;
+    for (qsizetype quote; (quote = text.indexOf('"', from)) >= 0; from = quote + 1)
+        m_out << text.sliced(from, quote + 1 - from) << '"';
+    m_out << text.sliced(from) << '"';
 }
 
 void CSVWriter::firstColumn(const ExportText &value)

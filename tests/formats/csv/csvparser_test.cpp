@@ -1,5 +1,8 @@
+#include "formats/common/ExportOutput.h"
 #include "formats/csv/CSVParser.h"
+#include "formats/csv/CSVWriter.h"
 
+#include <QBuffer>
 #include <QTest>
 
 namespace {
@@ -82,6 +85,29 @@ private Q_SLOTS:
         QCOMPARE(records[0].toMap(), (Row{{QStringLiteral("x"), QStringLiteral("1")}, {QStringLiteral("FIELD_2"), QStringLiteral("2")}}));
         // A text that begins with a line break has no records at all.
         QVERIFY(rows(QStringLiteral("\n1,2\n"), false).isEmpty());
+    }
+
+    // Whatever our writer quotes, the parser reads back as it was: quotes anywhere in a value,
+    // several in a row, nothing but quotes, separators and line breaks.
+    void writtenColumnsReadBackWhole()
+    {
+        const QStringList values{QStringLiteral("\"lead"), QStringLiteral("trail\""), QStringLiteral("a\"\"b"),
+                                 QStringLiteral("\""), QStringLiteral("\"\"\""), QStringLiteral("x, \"y\"\nz"),
+                                 QStringLiteral("plain"), QString()};
+        QBuffer device;
+        device.open(QIODevice::WriteOnly);
+        {
+            ExportOutput out(device);
+            CSVWriter row(out);
+            row.firstColumn(values.first().toUtf8());
+            for (qsizetype i = 1; i < values.size(); ++i)
+                row.column(values[i].toUtf8());
+            row.endRow();
+        }
+        CSVParser parser(QString::fromUtf8(device.data()), QStringLiteral(","), false);
+        const QList<CSVRecord> records = parser.arrayOfParsedRows();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].fields, values);
     }
 
     void longSeparator()
