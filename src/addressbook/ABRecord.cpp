@@ -63,6 +63,13 @@ QVariant ABRecord::copyValue(ABPropertyID property) const
     return m_values.value(property);
 }
 
+QString ABRecord::copyText(ABPropertyID property) const
+{
+    if (!m_stored.isEmpty())
+        return m_stored.text(property);
+    return m_values.value(property).toString();
+}
+
 QHash<ABPropertyID, QVariant> &ABRecord::values()
 {
     if (!m_stored.isEmpty()) {

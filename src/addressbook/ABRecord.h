@@ -41,7 +41,8 @@ public:
     // The entries of copyMultiValue(property) as texts, read without copying the multi-value
     // from a record in its stored form.
     void forEachEntry(ABPropertyID property, ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) const;
-    QString copyText(ABPropertyID property) const { return copyValue(property).toString(); }
+    // copyValue(property).toString().
+    QString copyText(ABPropertyID property) const;
     // Stores a value; an invalid QVariant clears the property. Fails (with a message) when the
     // value's type does not fit the property or the property is read-only.
     bool setValue(ABPropertyID property, const QVariant &value, QString *error = nullptr);

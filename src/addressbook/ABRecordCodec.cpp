@@ -336,6 +336,16 @@ QVariant ABRecordCodec::Stored::value(ABPropertyID wanted) const
     return readValue(in, in.get<quint8>());
 }
 
+QString ABRecordCodec::Stored::text(ABPropertyID wanted) const
+{
+    const std::optional<quint32> place = placeOf(wanted);
+    if (!place)
+        return QString();
+    Reader in(m_bytes, *place);
+    const quint8 tag = in.get<quint8>();
+    return tag == TagText ? in.text() : readValue(in, tag).toString();
+}
+
 ABRecordCodec::EntryCount ABRecordCodec::Stored::countEntries(ABPropertyID wanted) const
 {
     EntryCount count;

@@ -67,6 +67,8 @@ public:
     // The value of one property (invalid when the record has none, or when that value is
     // damaged), without building the others.
     QVariant value(ABPropertyID property) const;
+    // value(property).toString(), without the variant for a stored text.
+    QString text(ABPropertyID property) const;
     // The entries value(property) would have as a multi-value, counted without building it.
     EntryCount countEntries(ABPropertyID property) const;
     // The entries value(property) would have as a multi-value, read as texts; none when the

@@ -5,6 +5,7 @@
 #include "addressbook/ABRecordCodec.h"
 
 #include <QDateTime>
+#include <QtEndian>
 #include <QtTest>
 
 class RecordCodecTest : public QObject {
@@ -41,12 +42,19 @@ QHash<ABPropertyID, QVariant> sampleValues()
 void RecordCodecTest::everyValueReadsBackOnItsOwn()
 {
     QHash<ABPropertyID, QVariant> values = sampleValues();
+    // Numbers the system does not use itself are kept and found too.
+    values.insert(63, QStringLiteral("last low"));
+    values.insert(64, QStringLiteral("first high"));
+    values.insert(-5, qint64(-5));
     ABRecordCodec::Stored stored;
     stored.assign(ABRecordCodec::encode(values));
     for (int round = 0; round < 2; ++round) { // the second round reads from the places found
-        for (auto it = values.begin(); it != values.end(); ++it)
+        for (auto it = values.begin(); it != values.end(); ++it) {
             QCOMPARE(stored.value(it.key()), it.value());
+            QCOMPARE(stored.text(it.key()), it.value().toString());
+        }
         QVERIFY(!stored.value(kABPersonNoteProperty).isValid());
+        QVERIFY(stored.text(kABPersonNoteProperty).isNull());
     }
     // New bytes: no place of the old ones is used.
     values.remove(kABPersonFirstNameProperty);
@@ -55,6 +63,20 @@ void RecordCodecTest::everyValueReadsBackOnItsOwn()
     for (auto it = values.begin(); it != values.end(); ++it)
         QCOMPARE(stored.value(it.key()), it.value());
     QVERIFY(!stored.value(kABPersonFirstNameProperty).isValid());
+
+    // Bytes that hold a property twice (not written so, but possible in a damaged file) give
+    // its first value, low and high numbers alike.
+    for (ABPropertyID property : {kABPersonNoteProperty, 99}) {
+        const QByteArray first = ABRecordCodec::encode({{property, QStringLiteral("first")}, {2, QStringLiteral("two")}});
+        const QByteArray second = ABRecordCodec::encode({{property, QStringLiteral("second")}});
+        QByteArray twice = first.left(1);
+        const quint32 three = qToLittleEndian(quint32(3));
+        twice.append(reinterpret_cast<const char *>(&three), sizeof three);
+        twice += first.mid(5) + second.mid(5);
+        stored.assign(twice);
+        QCOMPARE(stored.value(property).toString(), QStringLiteral("first"));
+        QCOMPARE(stored.value(2).toString(), QStringLiteral("two"));
+    }
 }
 
 void RecordCodecTest::withValueReplacesAddsAndRemovesOneProperty()
