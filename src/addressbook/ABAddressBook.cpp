@@ -12,6 +12,7 @@
 #include <future>
 #include <latch>
 #include <limits>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -702,14 +703,10 @@ void ABAddressBook::writeAdditionsEarly()
         }
         m_earlyWrites = EarlyWrites::Open;
     }
-    const QVariant now = QDateTime::currentDateTimeUtc();
-    ABConnection::Statement insert(*m_connection, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
-    for (const ABRecordRef &record : std::as_const(m_added)) {
-        QString error;
-        if (!insertAdded(insert, record, now, &error)) {
-            rollBack(error);
-            return;
-        }
+    QString error;
+    if (!insertAdded(m_added, &error)) {
+        rollBack(error);
+        return;
     }
     if (m_firstEarlyID == kABRecordInvalidID)
         m_firstEarlyID = m_added.constFirst()->recordID();
@@ -876,30 +873,110 @@ void ABAddressBook::rollBack(const QString &failure)
     }
 }
 
-bool ABAddressBook::insertAdded(ABConnection::Statement &insert, const ABRecordRef &record, const QVariant &now, QString *error)
-{
-    if (record->isPerson()) {
-        record->setKeptValue(kABPersonCreationDateProperty, now);
-        record->setKeptValue(kABPersonModificationDateProperty, now);
+namespace {
+
+// Inserts rows many to a statement: a statement per row spends more on its own bookkeeping
+// (the sequence of identifiers read and written, the statement's end) than on the row itself.
+class RowInserts {
+public:
+    // `sqlFor(rows)` is the statement for that many rows of `parametersPerRow` values each.
+    RowInserts(ABConnection &db, int parametersPerRow, std::function<QByteArray(int rows)> sqlFor)
+        : m_db(db), m_parametersPerRow(parametersPerRow), m_sqlFor(std::move(sqlFor))
+    {
     }
-    insert.reset();
-    insert.bind(1, qint64(record->recordType()));
-    if (record->sourceID() == kABRecordInvalidID)
-        insert.bindNull(2);
-    else
-        insert.bind(2, qint64(record->sourceID()));
-    // Written from, and kept in, the compact stored form: a save of many records does not
-    // end with all of them decoded.
-    record->packValues();
-    insert.bind(3, record->m_stored.bytes());
-    insert.step();
-    if (insert.failed()) {
+
+    // Inserts `count` rows; `bind(statement, parameter, row)` binds the values of row number
+    // `row` from parameter number `parameter` on. False when a statement failed.
+    bool insert(qsizetype count, const std::function<void(ABConnection::Statement &, int parameter, qsizetype row)> &bind)
+    {
+        for (qsizetype done = 0; done < count;) {
+            const int rows = count - done >= kRowsPerStatement ? kRowsPerStatement : 1;
+            std::optional<ABConnection::Statement> &statement = rows > 1 ? m_block : m_single;
+            if (!statement)
+                statement.emplace(m_db, m_sqlFor(rows).constData());
+            statement->reset();
+            for (int row = 0; row < rows; ++row)
+                bind(*statement, row * m_parametersPerRow + 1, done + row);
+            statement->step();
+            if (statement->failed())
+                return false;
+            done += rows;
+        }
+        return true;
+    }
+
+private:
+    static constexpr int kRowsPerStatement = 64;
+
+    ABConnection &m_db;
+    int m_parametersPerRow;
+    std::function<QByteArray(int rows)> m_sqlFor;
+    std::optional<ABConnection::Statement> m_block;
+    std::optional<ABConnection::Statement> m_single;
+};
+
+// `head` followed by `rows` times `row`, separated by commas.
+QByteArray repeatedRows(const char *head, const char *row, int rows, const char *tail = "")
+{
+    QByteArray sql = head;
+    for (int i = 0; i < rows; ++i) {
+        if (i > 0)
+            sql += ", ";
+        sql += row;
+    }
+    return sql + tail;
+}
+
+// The records table gives its next row the identifier after this one: the larger of the
+// largest it ever gave and the largest there is.
+std::optional<qint64> lastRecordID(ABConnection &db)
+{
+    ABConnection::Statement last(db, "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'records'), 0), "
+                                     "coalesce((SELECT max(id) FROM records), 0))");
+    if (!last.step())
+        return std::nullopt;
+    return last.columnInt(0);
+}
+
+} // namespace
+
+bool ABAddressBook::insertAdded(const QList<ABRecordRef> &records, QString *error)
+{
+    const QVariant now = QDateTime::currentDateTimeUtc();
+    for (const ABRecordRef &record : records) {
+        if (record->isPerson()) {
+            record->setKeptValue(kABPersonCreationDateProperty, now);
+            record->setKeptValue(kABPersonModificationDateProperty, now);
+        }
+        // Written from, and kept in, the compact stored form: a save of many records does not
+        // end with all of them decoded.
+        record->packValues();
+    }
+    // The identifiers are the ones the table would give row by row: this handle holds the
+    // write lock, so nobody else takes one meanwhile.
+    const std::optional<qint64> last = lastRecordID(*m_connection);
+    if (!last || records.size() > std::numeric_limits<qint64>::max() - *last) {
         if (error)
-            *error = m_connection->error();
+            *error = last ? QStringLiteral("The address book has no record identifiers left.") : m_connection->error();
         return false;
     }
-    record->m_id = ABRecordID(m_connection->lastInsertRowID());
-    return true;
+    RowInserts inserts(*m_connection, 4, [](int rows) {
+        return repeatedRows("INSERT INTO records(id, type, source, vals) VALUES ", "(?, ?, ?, ?)", rows);
+    });
+    const bool inserted = inserts.insert(records.size(), [&](ABConnection::Statement &insert, int parameter, qsizetype row) {
+        ABRecord &record = *records[row];
+        record.m_id = ABRecordID(*last + 1 + row);
+        insert.bind(parameter, qint64(record.m_id));
+        insert.bind(parameter + 1, qint64(record.recordType()));
+        if (record.sourceID() == kABRecordInvalidID)
+            insert.bindNull(parameter + 2);
+        else
+            insert.bind(parameter + 2, qint64(record.sourceID()));
+        insert.bind(parameter + 3, record.m_stored.bytes());
+    });
+    if (!inserted && error)
+        *error = m_connection->error();
+    return inserted;
 }
 
 bool ABAddressBook::writeChanges(QString *error)
@@ -912,11 +989,8 @@ bool ABAddressBook::writeChanges(QString *error)
         return st.failed();
     };
 
-    ABConnection::Statement insert(db, "INSERT INTO records(type, source, vals) VALUES (?, ?, ?)");
-    for (const ABRecordRef &record : std::as_const(m_added)) {
-        if (!insertAdded(insert, record, now, error))
-            return false;
-    }
+    if (!insertAdded(m_added, error))
+        return false;
 
     QList<ABRecordRef> touched = m_loaded.values();
     touched += m_added;
@@ -925,9 +999,15 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
     // A member another handle has removed since this one read the group stays out, and so
-    // does an identifier given for a member that is no person's.
-    ABConnection::Statement addMember(db, "INSERT OR IGNORE INTO members(grp, person, position) "
-                                          "SELECT ?1, ?2, ?3 WHERE EXISTS (SELECT 1 FROM records WHERE id = ?2 AND type = 0)");
+    // does an identifier given for a member that is no person's. Rows go in the order of
+    // their positions, so that a person listed twice keeps the first.
+    RowInserts addMembers(db, 3, [](int rows) {
+        return repeatedRows("INSERT OR IGNORE INTO members(grp, person, position) "
+                            "SELECT m.column1, m.column2, m.column3 FROM (VALUES ",
+                            "(?, ?, ?)", rows,
+                            ") AS m WHERE EXISTS (SELECT 1 FROM records WHERE id = m.column2 AND type = 0) "
+                            "ORDER BY m.column3");
+    });
     for (const ABRecordRef &record : std::as_const(touched)) {
         if (record->m_change == ABRecord::Change::Removed)
             continue;
@@ -968,14 +1048,15 @@ bool ABAddressBook::writeChanges(QString *error)
                 }
                 ids.append(member->recordID());
             }
-            for (int i = 0; i < ids.size(); ++i) {
-                addMember.reset();
-                addMember.bind(1, qint64(record->recordID()));
-                addMember.bind(2, qint64(ids[i]));
-                addMember.bind(3, qint64(i));
-                addMember.step();
-                if (fail(addMember))
-                    return false;
+            const bool added = addMembers.insert(ids.size(), [&](ABConnection::Statement &add, int parameter, qsizetype i) {
+                add.bind(parameter, qint64(record->recordID()));
+                add.bind(parameter + 1, qint64(ids[i]));
+                add.bind(parameter + 2, qint64(i));
+            });
+            if (!added) {
+                if (error)
+                    *error = db.error();
+                return false;
             }
         }
     }

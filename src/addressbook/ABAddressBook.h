@@ -129,7 +129,8 @@ private:
     QString meta(const char *key);
     bool setMeta(const char *key, const QString &value, QString *error);
     bool writeChanges(QString *error);
-    bool insertAdded(ABConnection::Statement &insert, const ABRecordRef &record, const QVariant &now, QString *error);
+    // Gives the records their identifiers as they are inserted.
+    bool insertAdded(const QList<ABRecordRef> &records, QString *error);
     void writeAdditionsEarly();
     void forgetEarlyWrites();
     void rollBack(const QString &failure);

@@ -64,6 +64,63 @@ private Q_SLOTS:
         QVERIFY2(!later->groupWithRecordID(bert), "a person is not found as a group");
     }
 
+    // Large additions are inserted many rows at a time with identifiers worked out ahead: they
+    // must be the ones the table would give row by row, each on its own person, and an address
+    // book whose identifiers are used up must refuse the addition whole.
+    void largeAdditionsTakeTheNextIdentifiersInOrder()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        addSaved(*book, QStringLiteral("Anna"), QStringLiteral("Silva"));
+        const ABRecordID bert = addSaved(*book, QStringLiteral("Bert"), QStringLiteral("Costa"));
+        QVERIFY(book->removeRecord(book->personWithRecordID(bert)));
+        QVERIFY(book->save());
+        // Past one block written ahead of the save (1,000), in statements of many rows and of one.
+        QList<ABRecordRef> added;
+        for (int i = 0; i < 1100; ++i) {
+            added.append(makePerson(QStringLiteral("P%1").arg(i), QStringLiteral("Many")));
+            QVERIFY(book->addRecord(added.last()));
+        }
+        QVERIFY(book->save());
+        ABAddressBookRef later = env.open();
+        for (int i = 0; i < added.size(); ++i) {
+            QCOMPARE(added[i]->recordID(), bert + 1 + i);
+            QCOMPARE(later->personWithRecordID(bert + 1 + i)->copyText(kABPersonFirstNameProperty), QStringLiteral("P%1").arg(i));
+        }
+        // The next single addition follows on.
+        QCOMPARE(addSaved(*later, QStringLiteral("Last"), QStringLiteral("One")), bert + 1 + 1100);
+
+        // A large group's members go in many at a time too: in order, each once at its first
+        // place, without the identifiers that are no person's.
+        ABRecordRef group = ABRecord::createGroup();
+        group->setValue(kABGroupNameProperty, QStringLiteral("Many"));
+        QVERIFY(later->addRecord(group));
+        QVERIFY(later->save());
+        QList<ABRecordID> members;
+        for (int i = 0; i < 100; ++i) {
+            QVERIFY(group->addMemberWithRecordID(added[i]->recordID()));
+            members.append(added[i]->recordID());
+            if (i % 30 == 29) {
+                QVERIFY(group->addMemberWithRecordID(group->recordID()));
+                QVERIFY(group->addMemberWithRecordID(bert));
+                group->addMemberWithRecordID(added[i / 2]->recordID());
+            }
+        }
+        QVERIFY(later->save());
+        QCOMPARE(env.open()->groupWithRecordID(group->recordID())->copyArrayOfAllMemberIDs(), members);
+
+        auto db = ABConnection::open(env.addressBookPath(), false);
+        QVERIFY(db);
+        QVERIFY((*db)->exec("UPDATE sqlite_sequence SET seq = 9223372036854775806 WHERE name = 'records'"));
+        ABAddressBookRef full = env.open();
+        full->addRecord(makePerson(QStringLiteral("Fits"), QStringLiteral("Not")));
+        full->addRecord(makePerson(QStringLiteral("Fits"), QStringLiteral("Neither")));
+        QString error;
+        QVERIFY(!full->save(&error));
+        QCOMPARE(error, QStringLiteral("The address book has no record identifiers left."));
+        QCOMPARE(env.open()->personCount(), 1102);
+    }
+
     void unsavedChangesStayInTheirHandle()
     {
         TestEnvironment env;
