@@ -47,13 +47,29 @@ QByteArray orEmpty(const std::optional<QByteArray> &bytes)
     return bytes ? *bytes : QByteArray();
 }
 
+// "ADR;DOM;HOME;CHARSET=…" and the like: domestic, then international, each for a home, a work
+// and any other address.
+std::array<QByteArray, 6> addressHeads(const QByteArray &charsetName)
+{
+    std::array<QByteArray, 6> heads;
+    size_t i = 0;
+    for (const char *reach : {"DOM", "INTL"}) {
+        for (const char *type : {"HOME", "WORK", "PARCEL"})
+            heads[i++] = QByteArray("ADR;") + reach + ';' + type + ";CHARSET=" + charsetName;
+    }
+    return heads;
+}
+
 // The address parts a card holds, in the order of its fields.
 enum AddressPart { Street, City, State, ZIP, Country };
 
 } // namespace
 
 VCardComposer::VCardComposer(uint32_t mask, int charSet, GroupMemberships groups)
-    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)), m_groups(std::move(groups)),
+    : m_mask(mask), m_charSet(charSet), m_charsetName(ValueText::charsetName(charSet)),
+      m_nameHead("N;CHARSET=" + m_charsetName), m_fullNameHead("FN;CHARSET=" + m_charsetName),
+      m_nicknameHead("NICKNAME;CHARSET=" + m_charsetName), m_titleHead("TITLE;CHARSET=" + m_charsetName),
+      m_addressHeads(addressHeads(m_charsetName)), m_groups(std::move(groups)),
       m_addressEntry({kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey, kABPersonAddressZIPKey,
                       kABPersonAddressCountryKey}),
       m_messageEntry({kABPersonInstantMessageServiceKey, kABPersonInstantMessageUsernameKey})
@@ -112,28 +128,34 @@ const QByteArray &VCardComposer::revisionLine(const QDateTime &now) const
 
 void VCardComposer::appendNames(QByteArray &card, const ABRecord &person) const
 {
-    QByteArray n = orEmpty(ValueText::converted(person.copyText(kABPersonLastNameProperty), m_charSet));
+    // Read once: the N line and the composite name are both made of them.
+    const ABRecord::Names names = person.copyNames();
+    QByteArray n = orEmpty(ValueText::converted(names.last, m_charSet));
     n += ';';
-    n += orEmpty(ValueText::converted(person.copyText(kABPersonFirstNameProperty), m_charSet));
-    if (auto middle = ValueText::converted(person.copyText(kABPersonMiddleNameProperty), m_charSet))
-        n += ';' + *middle;
-    appendValueLine(card, "N;CHARSET=" + m_charsetName, n);
+    n += orEmpty(ValueText::converted(names.first, m_charSet));
+    if (auto middle = ValueText::converted(names.middle, m_charSet)) {
+        n += ';';
+        n += *middle;
+    }
+    appendValueLine(card, m_nameHead, n);
 
-    auto single = [&](const char *keyword, ABPropertyID property) {
+    auto single = [&](const QByteArray &head, ABPropertyID property) {
         if (auto value = ValueText::converted(person.copyText(property), m_charSet))
-            appendValueLine(card, QByteArray(keyword) + ";CHARSET=" + m_charsetName, *value);
+            appendValueLine(card, head, *value);
     };
-    if (auto composite = ValueText::converted(person.copyCompositeName(), m_charSet))
-        appendValueLine(card, "FN;CHARSET=" + m_charsetName, *composite);
-    single("NICKNAME", kABPersonNicknameProperty);
+    if (auto composite = ValueText::converted(person.compositeName(names), m_charSet))
+        appendValueLine(card, m_fullNameHead, *composite);
+    single(m_nicknameHead, kABPersonNicknameProperty);
     // The organization is always labelled and written as UTF-8, whatever the run's choice.
-    if (auto organization = ValueText::converted(person.copyText(kABPersonOrganizationProperty), 0)) {
+    if (auto organization = ValueText::converted(names.organization, 0)) {
         QByteArray org = *organization;
-        if (auto department = ValueText::converted(person.copyText(kABPersonDepartmentProperty), 0))
-            org += ';' + *department;
+        if (auto department = ValueText::converted(person.copyText(kABPersonDepartmentProperty), 0)) {
+            org += ';';
+            org += *department;
+        }
         appendValueLine(card, "ORG;CHARSET=UTF-8", org);
     }
-    single("TITLE", kABPersonJobTitleProperty);
+    single(m_titleHead, kABPersonJobTitleProperty);
 }
 
 void VCardComposer::appendEmails(QByteArray &card, const ABRecord &person) const
@@ -164,9 +186,8 @@ void VCardComposer::appendAddresses(QByteArray &card, const ABRecord &person) co
         if (!bytes)
             return;
         const int kind = LabelKinds::addressKind(entry.label());
-        const char *type = kind == 1 ? "HOME" : kind == 3 ? "WORK" : "PARCEL";
-        appendValueLine(card, QByteArray("ADR;") + (country.isEmpty() ? "DOM" : "INTL") + ';' + type + ";CHARSET=" + m_charsetName,
-                        *bytes);
+        const int type = kind == 1 ? 0 : kind == 3 ? 1 : 2;
+        appendValueLine(card, m_addressHeads[size_t((country.isEmpty() ? 0 : 3) + type)], *bytes);
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 
 // The program's own vCard 2.1 card for one person, line by line, every line ended by CR LF.
@@ -43,6 +44,9 @@ private:
     uint32_t m_mask;
     int m_charSet;
     QByteArray m_charsetName;
+    // The heads of the name lines in the run's character set, made once.
+    QByteArray m_nameHead, m_fullNameHead, m_nicknameHead, m_titleHead;
+    std::array<QByteArray, 6> m_addressHeads;
     GroupMemberships m_groups;
     LocalDays m_days;
     // The last REV line made, and the second it is for.
