@@ -2,13 +2,8 @@
 
 #include <QIODevice>
 
-#include <cstring>
-
-namespace {
-constexpr qsizetype kBlockSize = 256 * 1024;
-}
-
-ExportOutput::ExportOutput(QIODevice &device) : m_device(device), m_buffer(kBlockSize, Qt::Uninitialized)
+ExportOutput::ExportOutput(QIODevice &device)
+    : m_device(device), m_buffer(kBlockSize, Qt::Uninitialized), m_data(m_buffer.data())
 {
 }
 
@@ -19,8 +14,6 @@ ExportOutput::~ExportOutput()
 
 void ExportOutput::append(const char *bytes, qsizetype n)
 {
-    // A piece is copied with no bookkeeping of a growing array: writers hand over hundreds of
-    // thousands of a few bytes each.
     if (n <= 0)
         return;
     if (n > kBlockSize - m_used) {
@@ -31,20 +24,8 @@ void ExportOutput::append(const char *bytes, qsizetype n)
             return;
         }
     }
-    std::memcpy(m_buffer.data() + m_used, bytes, size_t(n));
+    std::memcpy(m_data + m_used, bytes, size_t(n));
     m_used += n;
-}
-
-ExportOutput &ExportOutput::operator<<(QByteArrayView bytes)
-{
-    append(bytes.data(), bytes.size());
-    return *this;
-}
-
-ExportOutput &ExportOutput::operator<<(char c)
-{
-    append(&c, 1);
-    return *this;
 }
 
 ExportOutput &ExportOutput::operator<<(int number)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <cstring>
+
 class QIODevice;
 
 // The bytes of one export file. Writers append small pieces; they are gathered in memory and
@@ -15,8 +17,27 @@ public:
     ExportOutput(const ExportOutput &) = delete;
     ExportOutput &operator=(const ExportOutput &) = delete;
 
-    ExportOutput &operator<<(QByteArrayView bytes);
-    ExportOutput &operator<<(char c);
+    // Pieces that fit the block are copied here, inline: writers hand over millions of a few
+    // bytes each.
+    ExportOutput &operator<<(QByteArrayView bytes)
+    {
+        const qsizetype n = bytes.size();
+        if (n > 0 && n <= kBlockSize - m_used) {
+            std::memcpy(m_data + m_used, bytes.data(), size_t(n));
+            m_used += n;
+        } else {
+            append(bytes.data(), n);
+        }
+        return *this;
+    }
+    ExportOutput &operator<<(char c)
+    {
+        if (m_used < kBlockSize)
+            m_data[m_used++] = c;
+        else
+            append(&c, 1);
+        return *this;
+    }
     ExportOutput &operator<<(int number);
     // Hands everything gathered to the device; false once any write has failed.
     bool flush();
@@ -25,9 +46,12 @@ public:
 private:
     void append(const char *bytes, qsizetype n);
 
+    static constexpr qsizetype kBlockSize = 256 * 1024;
+
     QIODevice &m_device;
     // One block, allocated once; the first m_used bytes are waiting for the device.
     QByteArray m_buffer;
+    char *m_data;
     qsizetype m_used = 0;
     bool m_failed = false;
 };
