@@ -886,8 +886,10 @@ public:
     }
 
     // Inserts `count` rows; `bind(statement, parameter, row)` binds the values of row number
-    // `row` from parameter number `parameter` on. False when a statement failed.
-    bool insert(qsizetype count, const std::function<void(ABConnection::Statement &, int parameter, qsizetype row)> &bind)
+    // `row` from parameter number `parameter` on. False, with the database's message, when a
+    // statement failed.
+    bool insert(qsizetype count, const std::function<void(ABConnection::Statement &, int parameter, qsizetype row)> &bind,
+                QString *error)
     {
         for (qsizetype done = 0; done < count;) {
             const int rows = count - done >= kRowsPerStatement ? kRowsPerStatement : 1;
@@ -898,8 +900,11 @@ public:
             for (int row = 0; row < rows; ++row)
                 bind(*statement, row * m_parametersPerRow + 1, done + row);
             statement->step();
-            if (statement->failed())
+            if (statement->failed()) {
+                if (error)
+                    *error = m_db.error();
                 return false;
+            }
             done += rows;
         }
         return true;
@@ -918,13 +923,7 @@ private:
 // `head` followed by `rows` times `row`, separated by commas.
 QByteArray repeatedRows(const char *head, const char *row, int rows, const char *tail = "")
 {
-    QByteArray sql = head;
-    for (int i = 0; i < rows; ++i) {
-        if (i > 0)
-            sql += ", ";
-        sql += row;
-    }
-    return sql + tail;
+    return head + QByteArrayList(rows, row).join(", ") + tail;
 }
 
 // The records table gives its next row the identifier after this one: the larger of the
@@ -963,7 +962,7 @@ bool ABAddressBook::insertAdded(const QList<ABRecordRef> &records, QString *erro
     RowInserts inserts(*m_connection, 4, [](int rows) {
         return repeatedRows("INSERT INTO records(id, type, source, vals) VALUES ", "(?, ?, ?, ?)", rows);
     });
-    const bool inserted = inserts.insert(records.size(), [&](ABConnection::Statement &insert, int parameter, qsizetype row) {
+    return inserts.insert(records.size(), [&](ABConnection::Statement &insert, int parameter, qsizetype row) {
         ABRecord &record = *records[row];
         record.m_id = ABRecordID(*last + 1 + row);
         insert.bind(parameter, qint64(record.m_id));
@@ -973,10 +972,7 @@ bool ABAddressBook::insertAdded(const QList<ABRecordRef> &records, QString *erro
         else
             insert.bind(parameter + 2, qint64(record.sourceID()));
         insert.bind(parameter + 3, record.m_stored.bytes());
-    });
-    if (!inserted && error)
-        *error = m_connection->error();
-    return inserted;
+    }, error);
 }
 
 bool ABAddressBook::writeChanges(QString *error)
@@ -1052,12 +1048,9 @@ bool ABAddressBook::writeChanges(QString *error)
                 add.bind(parameter, qint64(record->recordID()));
                 add.bind(parameter + 1, qint64(ids[i]));
                 add.bind(parameter + 2, qint64(i));
-            });
-            if (!added) {
-                if (error)
-                    *error = db.error();
+            }, error);
+            if (!added)
                 return false;
-            }
         }
     }
 
