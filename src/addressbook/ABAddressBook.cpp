@@ -9,7 +9,9 @@
 #include <QMutex>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <future>
+#include <iterator>
 #include <latch>
 #include <limits>
 #include <optional>
@@ -397,25 +399,71 @@ void ABAddressBook::forEachPersonToReadInParts(const ABRecordRef &source, int pa
                                                const std::function<void(int part, const ABRecord &person)> &visit)
 {
     const std::optional<ABRecordID> sourceID = source ? std::optional(source->recordID()) : std::nullopt;
-    const QString path = m_connection->path();
-    // Additions written ahead are seen by this connection only.
-    if (path.isEmpty() || m_earlyWrites == EarlyWrites::Open)
-        parts = 1;
-    qint64 lowest = 0;
-    qint64 highest = -1;
-    if (parts > 1) {
+    IdentifierSpan span;
+    if (parts > 1 && canReadInParts()) {
         ABConnection::Statement st(*m_connection, "SELECT min(id), max(id) FROM records");
-        if (st.step() && !st.columnIsNull(0)) {
-            lowest = st.columnInt(0);
-            highest = st.columnInt(1);
-        }
+        if (st.step() && !st.columnIsNull(0))
+            span = {st.columnInt(0), st.columnInt(1)};
     }
+    // People saved by another process after the span was asked for are read all the same.
+    span.openEnded = true;
+    readInParts(sourceID, span, parts, visit);
+    for (const ABRecordRef &record : std::as_const(m_added)) {
+        if (record->isPerson() && (!sourceID || record->sourceID() == *sourceID))
+            visit(parts - 1, *record);
+    }
+}
+
+void ABAddressBook::forEachPersonToReadInParts(const QList<ABRecordID> &ids, int parts,
+                                               const std::function<void(int part, const ABRecord &person)> &visit)
+{
+    std::vector<ABRecordID> sorted;
+    sorted.reserve(size_t(ids.size()));
+    std::copy_if(ids.begin(), ids.end(), std::back_inserter(sorted), [](ABRecordID id) { return id >= 0; });
+    if (sorted.empty())
+        return;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    const qint64 lowest = sorted.front();
+    const qint64 highest = sorted.back();
+    // A scan passes over the people between the wanted ones; it pays while they are few. A few
+    // people spread over a large book are looked up one by one instead.
+    constexpr qint64 kScannedPerWanted = 4;
+    if (qint64(sorted.size()) * kScannedPerWanted < highest - lowest + 1) {
+        forEachPersonToRead(QList<ABRecordID>(sorted.begin(), sorted.end()),
+                            [&visit](const ABRecord &person) { visit(0, person); });
+        return;
+    }
+    std::vector<bool> wanted(size_t(highest - lowest + 1), false);
+    for (ABRecordID id : sorted)
+        wanted[size_t(id - lowest)] = true;
+    readInParts(std::nullopt, {lowest, highest, false}, canReadInParts() ? parts : 1, [&](int part, const ABRecord &person) {
+        const qint64 id = person.recordID();
+        if (id >= lowest && id <= highest && wanted[size_t(id - lowest)])
+            visit(part, person);
+    });
+}
+
+bool ABAddressBook::canReadInParts() const
+{
+    // Additions written ahead are seen by this connection only.
+    return !m_connection->path().isEmpty() && m_earlyWrites != EarlyWrites::Open;
+}
+
+void ABAddressBook::readInParts(std::optional<ABRecordID> sourceID, IdentifierSpan span, int parts,
+                                const std::function<void(int part, const ABRecord &person)> &visit)
+{
+    if (!canReadInParts() || span.lowest > span.highest)
+        parts = 1;
     // Part k holds the identifiers from firstOf(k) to firstOf(k + 1) - 1.
     auto firstOf = [&](int part) {
-        return part == 0 ? std::numeric_limits<qint64>::min()
-               : part == parts ? std::numeric_limits<qint64>::max()
-                               : lowest + (highest - lowest + 1) * part / parts;
+        if (part == 0)
+            return span.openEnded ? std::numeric_limits<qint64>::min() : span.lowest;
+        if (part == parts)
+            return span.openEnded ? std::numeric_limits<qint64>::max() : span.highest + 1;
+        return span.lowest + (span.highest - span.lowest + 1) * part / parts;
     };
+    const QString path = m_connection->path();
     const int nameFormat = compositeNameFormat();
     auto readPart = [&](ABConnection &db, ABRecord &passing, int part) {
         readPeopleBetween(db, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
@@ -460,10 +508,6 @@ void ABAddressBook::forEachPersonToReadInParts(const ABRecordRef &source, int pa
     }
     if (inTransaction)
         m_connection->exec("COMMIT");
-    for (const ABRecordRef &record : std::as_const(m_added)) {
-        if (record->isPerson() && (!sourceID || record->sourceID() == *sourceID))
-            visit(parts - 1, *record);
-    }
 }
 
 void ABAddressBook::readPeopleBetween(ABConnection &db, ABRecord &passing, std::optional<ABRecordID> sourceID, qint64 first,

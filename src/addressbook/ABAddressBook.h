@@ -57,6 +57,11 @@ public:
     // All parts read the book in one state. The visits must only read the book while it lasts.
     void forEachPersonToReadInParts(const ABRecordRef &source, int parts,
                                     const std::function<void(int part, const ABRecord &person)> &visit);
+    // The people with the given identifiers, each once, read the same way in any order: by
+    // parts when they lie close together, else as the next one reads them (then all in part 0).
+    // Identifiers of no person are passed over.
+    void forEachPersonToReadInParts(const QList<ABRecordID> &ids, int parts,
+                                    const std::function<void(int part, const ABRecord &person)> &visit);
     // The people with the given identifiers, in that order, read the same way; identifiers
     // of no person are passed over. A long list is read a block ahead, on a second thread
     // (PeopleReadAhead), while `visit` works on the block before.
@@ -122,6 +127,18 @@ private:
     void readInPassing(ABRecord &passing, ABRecordID id, ABRecordID sourceID, const QByteArray &storedInPlace,
                        std::optional<bool> hasImage = std::nullopt);
     void preparePassing(ABRecord &passing, std::shared_ptr<ABConnection> connection, int nameFormat);
+    // Whether helpers on connections of their own see what this handle sees.
+    bool canReadInParts() const;
+    // Identifiers from `lowest` to `highest`; open-ended, the first and last part reach past them.
+    struct IdentifierSpan {
+        qint64 lowest = 0;
+        qint64 highest = -1;
+        bool openEnded = false;
+    };
+    // The saved people of `sourceID` (of every source when none) in `span`, read in parts as
+    // forEachPersonToReadInParts describes.
+    void readInParts(std::optional<ABRecordID> sourceID, IdentifierSpan span, int parts,
+                     const std::function<void(int part, const ABRecord &person)> &visit);
     // The people of `sourceID` (of every source when none) with identifiers first..last.
     void readPeopleBetween(ABConnection &db, ABRecord &passing, std::optional<ABRecordID> sourceID, qint64 first, qint64 last,
                            const std::function<void(const ABRecord &person)> &visit);

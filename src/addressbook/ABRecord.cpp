@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <algorithm>
+
 ABRecordRef ABRecord::createPerson(const ABRecordRef &source)
 {
     return ABRecordRef(new ABRecord(kABPersonType, source ? source->recordID() : kABRecordInvalidID));
@@ -221,6 +223,17 @@ QString ABRecord::compositeName(const Names &names) const
     if (composite.isEmpty())
         return names.organization.isEmpty() ? QString() : names.organization;
     return composite;
+}
+
+bool ABRecord::hasCompositeName() const
+{
+    // The composite name is empty only when every name it is made of is.
+    const ABPropertyID names[] = {kABPersonPrefixProperty, kABPersonFirstNameProperty,  kABPersonMiddleNameProperty,
+                                  kABPersonLastNameProperty, kABPersonSuffixProperty, kABPersonOrganizationProperty};
+    if (!m_stored.isEmpty())
+        return std::any_of(std::begin(names), std::end(names), [this](ABPropertyID name) { return m_stored.hasText(name); });
+    return std::any_of(std::begin(names), std::end(names),
+                       [this](ABPropertyID name) { return !m_values.value(name).toString().isEmpty(); });
 }
 
 bool ABRecord::hasImageData() const

@@ -60,6 +60,8 @@ public:
     Names copyNames() const;
     // copyCompositeName of a person with these names.
     QString compositeName(const Names &names) const;
+    // Whether a person's composite name has text, told without making it.
+    bool hasCompositeName() const;
 
     // Person image: the stored bytes come back unchanged.
     bool hasImageData() const;

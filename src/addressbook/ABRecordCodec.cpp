@@ -89,6 +89,13 @@ public:
         std::memcpy(s.data(), m_p, size_t(n) * 2);
         m_p += size_t(n) * 2;
     }
+    // Whether the text that comes next has characters, all of them there; the reader passes it.
+    bool nextTextHasCharacters()
+    {
+        const quint32 n = textLength();
+        skip(size_t(n) * 2);
+        return m_ok && n > 0;
+    }
     // Whether the text that comes next is `wanted`; the reader stays where it is.
     bool nextTextIs(const QString &wanted) const
     {
@@ -344,6 +351,16 @@ QString ABRecordCodec::Stored::text(ABPropertyID wanted) const
     Reader in(m_bytes, *place);
     const quint8 tag = in.get<quint8>();
     return tag == TagText ? in.text() : readValue(in, tag).toString();
+}
+
+bool ABRecordCodec::Stored::hasText(ABPropertyID wanted) const
+{
+    const std::optional<quint32> place = placeOf(wanted);
+    if (!place)
+        return false;
+    Reader in(m_bytes, *place);
+    const quint8 tag = in.get<quint8>();
+    return tag == TagText ? in.nextTextHasCharacters() : !readValue(in, tag).toString().isEmpty();
 }
 
 ABRecordCodec::EntryCount ABRecordCodec::Stored::countEntries(ABPropertyID wanted) const

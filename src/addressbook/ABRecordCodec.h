@@ -69,6 +69,8 @@ public:
     QVariant value(ABPropertyID property) const;
     // value(property).toString(), without the variant for a stored text.
     QString text(ABPropertyID property) const;
+    // !text(property).isEmpty(), without the string.
+    bool hasText(ABPropertyID property) const;
     // The entries value(property) would have as a multi-value, counted without building it.
     EntryCount countEntries(ABPropertyID property) const;
     // The entries value(property) would have as a multi-value, read as texts; none when the

@@ -63,13 +63,11 @@ int exportData(const ExportRequest &request)
     ExportText dnSuffix = request.dnSuffix ? TextConversion::convert(*request.dnSuffix, request.charSet) : std::nullopt;
     ExportRun run(*book, *printer, context, logEnabled, dnSuffix);
 
-    if (printer->needsCountingPass()) {
-        SelectionWalk::forEachSelectedPersonInAnyOrder(
-            *book, request.people, [&](const ABRecord &person) { run.writeRecord(person, ExportRun::CountingPass); });
-    }
+    if (printer->needsCountingPass())
+        run.countColumns(request.people.ids());
     printer->prologue();
     SelectionWalk::forEachSelectedPerson(*book, request.people, request.progress,
-                                         [&](const ABRecord &person) { run.writeRecord(person, ExportRun::WritingPass); });
+                                         [&](const ABRecord &person) { run.writeRecord(person); });
     printer->epilogue();
     book.reset();
     // QSaveFile::commit does not report a failed flush of its own buffer: flush first.

@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -99,7 +100,61 @@ void ExportRun::log(const QString &line) const
         FLogLine(line);
 }
 
-void ExportRun::writeRecord(const ABRecord &person, Pass pass)
+void ExportRun::countColumns(const QList<ABRecordID> &people)
+{
+    struct Counted {
+        ABPropertyID property;
+        ColumnFamily family;
+        const char *logName;
+        bool unlabelledToo;
+    };
+    // The families writeRecord writes, in its order.
+    const uint32_t mask = m_context.mask;
+    std::vector<Counted> families;
+    if (mask & FieldFilter::Phone)
+        families.push_back({kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false});
+    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty))
+        families.push_back({kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true});
+    if (mask & FieldFilter::URL)
+        families.push_back({kABPersonURLProperty, ColumnFamily::URLs, "URLS", false});
+    if (mask & FieldFilter::Dates)
+        families.push_back({kABPersonDateProperty, ColumnFamily::Dates, "DATES", false});
+    if (mask & FieldFilter::IM)
+        families.push_back({kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, "IM", false});
+    if (mask & FieldFilter::Address)
+        families.push_back({kABPersonAddressProperty, ColumnFamily::Addresses, "ADDRESSES", false});
+    const bool countsGroups = (mask & FieldFilter::Groups) && m_printer.wantsGroups();
+    if (countsGroups)
+        prepareGroups();
+
+    // Only the numbers of entries matter here: they are counted in the stored form, on two
+    // threads. The log keeps one line per family and person in order, so with the log on the
+    // people are counted on this thread alone.
+    const int parts = !m_log && std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    std::vector<std::array<int, kColumnFamilyCount>> partMaxima(size_t(parts), m_context.maxima);
+    m_book.forEachPersonToReadInParts(people, parts, [&](int part, const ABRecord &person) {
+        if (!person.hasCompositeName())
+            return;
+        std::array<int, kColumnFamilyCount> &maxima = partMaxima[size_t(part)];
+        auto raise = [&maxima](ColumnFamily family, int count) {
+            int &maximum = maxima[size_t(family)];
+            maximum = std::max(maximum, count);
+        };
+        if (countsGroups)
+            raise(ColumnFamily::Groups, int(m_groups->of(person.recordID()).size()));
+        for (const Counted &counted : families) {
+            const ABRecordCodec::EntryCount count = person.countEntries(counted.property);
+            logFamily(counted.logName, count.all);
+            raise(counted.family, counted.unlabelledToo ? count.all : count.labelled);
+        }
+    });
+    for (const std::array<int, kColumnFamilyCount> &maxima : partMaxima) {
+        for (size_t family = 0; family < maxima.size(); ++family)
+            m_context.maxima[family] = std::max(m_context.maxima[family], maxima[family]);
+    }
+}
+
+void ExportRun::writeRecord(const ABRecord &person)
 {
     // Read once: the composite name is made of them, and they are written themselves.
     const ABRecord::Names names = person.copyNames();
@@ -109,63 +164,52 @@ void ExportRun::writeRecord(const ABRecord &person, Pass pass)
         return;
     }
     const uint32_t mask = m_context.mask;
-    const bool writing = pass == WritingPass;
-    if (writing) {
-        m_printer.beginRecord();
-        if (m_log)
-            log(QStringLiteral("Record: %1").arg(compositeName));
-        entryHead(person, names, compositeName);
-        if (mask & FieldFilter::Phonetic) {
-            singleField(SingleField::PhoneticFirstName, kABPersonFirstNamePhoneticProperty,
-                        textValue(person, kABPersonFirstNamePhoneticProperty));
-            singleField(SingleField::PhoneticLastName, kABPersonLastNamePhoneticProperty,
-                        textValue(person, kABPersonLastNamePhoneticProperty));
-        }
+    m_printer.beginRecord();
+    if (m_log)
+        log(QStringLiteral("Record: %1").arg(compositeName));
+    entryHead(person, names, compositeName);
+    if (mask & FieldFilter::Phonetic) {
+        singleField(SingleField::PhoneticFirstName, kABPersonFirstNamePhoneticProperty,
+                    textValue(person, kABPersonFirstNamePhoneticProperty));
+        singleField(SingleField::PhoneticLastName, kABPersonLastNamePhoneticProperty,
+                    textValue(person, kABPersonLastNamePhoneticProperty));
     }
     if ((mask & FieldFilter::Groups) && m_printer.wantsGroups())
-        groups(person, pass);
-    if (mask & FieldFilter::Phone) {
-        plainValues(person, {kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false, LabelKinds::phoneKind, &RecordPrinter::phone},
-                    pass);
-    }
-    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty)) {
-        plainValues(person, {kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true, LabelKinds::emailKind, &RecordPrinter::email},
-                    pass);
-    }
+        groups(person);
+    if (mask & FieldFilter::Phone)
+        plainValues(person, {kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false, LabelKinds::phoneKind, &RecordPrinter::phone});
+    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty))
+        plainValues(person, {kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true, LabelKinds::emailKind, &RecordPrinter::email});
     if (mask & FieldFilter::URL)
-        plainValues(person, {kABPersonURLProperty, ColumnFamily::URLs, "URLS", false, LabelKinds::urlKind, &RecordPrinter::url}, pass);
-    if (writing) {
-        singleField(SingleField::Organization, kABPersonOrganizationProperty, nonEmpty(names.organization));
-        const std::pair<SingleField, ABPropertyID> work[] = {{SingleField::Department, kABPersonDepartmentProperty},
-                                                             {SingleField::JobTitle, kABPersonJobTitleProperty},
-                                                             {SingleField::Nickname, kABPersonNicknameProperty}};
-        for (const auto &[field, property] : work)
-            singleField(field, property, textValue(person, property));
-        if (mask & FieldFilter::PrefixSuffix) {
-            singleField(SingleField::Prefix, kABPersonPrefixProperty, nonEmpty(names.prefix));
-            singleField(SingleField::Suffix, kABPersonSuffixProperty, nonEmpty(names.suffix));
-        }
-        if (mask & FieldFilter::Dates) {
-            ExportText birthday = dateText(person.copyValue(kABPersonBirthdayProperty));
-            if (birthday)
-                log(QStringLiteral("  DATE"));
-            singleField(SingleField::Birthday, kABPersonBirthdayProperty, birthday);
-        }
+        plainValues(person, {kABPersonURLProperty, ColumnFamily::URLs, "URLS", false, LabelKinds::urlKind, &RecordPrinter::url});
+    singleField(SingleField::Organization, kABPersonOrganizationProperty, nonEmpty(names.organization));
+    const std::pair<SingleField, ABPropertyID> work[] = {{SingleField::Department, kABPersonDepartmentProperty},
+                                                         {SingleField::JobTitle, kABPersonJobTitleProperty},
+                                                         {SingleField::Nickname, kABPersonNicknameProperty}};
+    for (const auto &[field, property] : work)
+        singleField(field, property, textValue(person, property));
+    if (mask & FieldFilter::PrefixSuffix) {
+        singleField(SingleField::Prefix, kABPersonPrefixProperty, nonEmpty(names.prefix));
+        singleField(SingleField::Suffix, kABPersonSuffixProperty, nonEmpty(names.suffix));
     }
-    if (mask & FieldFilter::Dates)
-        dates(person, pass);
+    if (mask & FieldFilter::Dates) {
+        ExportText birthday = dateText(person.copyValue(kABPersonBirthdayProperty));
+        if (birthday)
+            log(QStringLiteral("  DATE"));
+        singleField(SingleField::Birthday, kABPersonBirthdayProperty, birthday);
+        dates(person);
+    }
     if (mask & FieldFilter::IM)
-        instantMessages(person, pass);
-    if (writing && (mask & FieldFilter::Note)) {
+        instantMessages(person);
+    if (mask & FieldFilter::Note) {
         ExportText note = textValue(person, kABPersonNoteProperty);
         if (note)
             log(QStringLiteral("  NOTE"));
         m_printer.note(propertyName(kABPersonNoteProperty), note);
     }
     if (mask & FieldFilter::Address)
-        addresses(person, pass);
-    if (writing)
-        m_printer.endRecord();
+        addresses(person);
+    m_printer.endRecord();
 }
 
 void ExportRun::entryHead(const ABRecord &person, const ABRecord::Names &names, const QString &compositeName)
@@ -196,12 +240,6 @@ void ExportRun::logFamily(const char *logName, int count) const
         log(QStringLiteral("  %1 %2").arg(QLatin1String(logName)).arg(count));
 }
 
-void ExportRun::raiseMaximum(ColumnFamily family, int count)
-{
-    int &maximum = m_context.maximum(family);
-    maximum = std::max(maximum, count);
-}
-
 template<typename Print>
 void ExportRun::printFamily(const ABRecord &person, ABPropertyID property, ABRecordCodec::EntryTexts &entry, ColumnFamily family,
                             bool unlabelledToo, const char *logName, Print print)
@@ -215,40 +253,26 @@ void ExportRun::printFamily(const ABRecord &person, ABPropertyID property, ABRec
     m_printer.endFamily(family);
 }
 
-bool ExportRun::counted(const ABRecord &person, ABPropertyID property, ColumnFamily family, bool unlabelledToo,
-                        const char *logName, Pass pass)
+void ExportRun::prepareGroups()
 {
-    if (pass != CountingPass)
-        return false;
-    // Only the number of entries matters here: they are counted in the stored form.
-    const ABRecordCodec::EntryCount count = person.countEntries(property);
-    logFamily(logName, count.all);
-    raiseMaximum(family, unlabelledToo ? count.all : count.labelled);
-    return true;
+    if (m_groups)
+        return;
+    // One walk over the groups for the whole run instead of one per record.
+    m_groups.emplace(m_book);
+    for (const QString &name : m_groups->names())
+        m_groupTexts.append(convert(name));
 }
 
-void ExportRun::groups(const ABRecord &person, Pass pass)
+void ExportRun::groups(const ABRecord &person)
 {
-    if (!m_groups) {
-        // One walk over the groups for the whole run instead of one per record.
-        m_groups.emplace(m_book);
-        for (const QString &name : m_groups->names())
-            m_groupTexts.append(convert(name));
-    }
-    const std::span<const GroupMemberships::Membership> memberships = m_groups->of(person.recordID());
-    if (pass == CountingPass) {
-        raiseMaximum(ColumnFamily::Groups, int(memberships.size()));
-        return;
-    }
-    for (const GroupMemberships::Membership &membership : memberships)
+    prepareGroups();
+    for (const GroupMemberships::Membership &membership : m_groups->of(person.recordID()))
         m_printer.group(m_groupTexts.at(membership.group));
     m_printer.endFamily(ColumnFamily::Groups);
 }
 
-void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, Pass pass)
+void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family)
 {
-    if (counted(person, family.property, family.family, family.unlabelledToo, family.logName, pass))
-        return;
     const ExportText &name = propertyName(family.property);
     printFamily(person, family.property, m_plainEntry, family.family, family.unlabelledToo, family.logName,
                 [&](const ABRecordCodec::EntryTexts &entry) {
@@ -262,10 +286,8 @@ void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family, P
     });
 }
 
-void ExportRun::dates(const ABRecord &person, Pass pass)
+void ExportRun::dates(const ABRecord &person)
 {
-    if (counted(person, kABPersonDateProperty, ColumnFamily::Dates, false, "DATES", pass))
-        return;
     // Dates are written from the date itself, not from a text.
     const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
     const ExportText &name = propertyName(kABPersonDateProperty);
@@ -277,10 +299,8 @@ void ExportRun::dates(const ABRecord &person, Pass pass)
     m_printer.endFamily(ColumnFamily::Dates);
 }
 
-void ExportRun::instantMessages(const ABRecord &person, Pass pass)
+void ExportRun::instantMessages(const ABRecord &person)
 {
-    if (counted(person, kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, false, "IM", pass))
-        return;
     const ExportText &name = propertyName(kABPersonInstantMessageProperty);
     printFamily(person, kABPersonInstantMessageProperty, m_instantMessageEntry, ColumnFamily::InstantMessages, false, "IM",
                 [&](const ABRecordCodec::EntryTexts &entry) {
@@ -288,10 +308,8 @@ void ExportRun::instantMessages(const ABRecord &person, Pass pass)
     });
 }
 
-void ExportRun::addresses(const ABRecord &person, Pass pass)
+void ExportRun::addresses(const ABRecord &person)
 {
-    if (counted(person, kABPersonAddressProperty, ColumnFamily::Addresses, false, "ADDRESSES", pass))
-        return;
     if (!m_addressPartNames) {
         m_addressPartNames.emplace();
         const QStringList keys = addressKeys();

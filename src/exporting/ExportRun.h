@@ -17,13 +17,13 @@
 // person's values in the fixed order and hands them to the printers.
 class ExportRun {
 public:
-    enum Pass { CountingPass = 0, WritingPass = 1 };
-
     ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix);
 
-    // Pass 1 writes the person; pass 0 (formats with a counting pass) only raises the column
-    // maxima. A person without a composite name gets no output ("Missing compositName").
-    void writeRecord(const ABRecord &person, Pass pass);
+    // The counting pass of the formats that have one: raises the column maxima to the most
+    // entries of each family that any of `people` writes.
+    void countColumns(const QList<ABRecordID> &people);
+    // A person without a composite name gets no output ("Missing compositName").
+    void writeRecord(const ABRecord &person);
 
 private:
     ExportText convert(const QString &text) const;
@@ -38,7 +38,8 @@ private:
 
     void entryHead(const ABRecord &person, const ABRecord::Names &names, const QString &compositeName);
     void singleField(SingleField field, ABPropertyID property, const ExportText &value);
-    void groups(const ABRecord &person, Pass pass);
+    void prepareGroups();
+    void groups(const ABRecord &person);
     // Phones, e-mails and URLs: plain text values, written with the printer `print`.
     using PlainValuePrinter = void (RecordPrinter::*)(const ExportText &, const ExportText &, const ExportText &, int);
     struct PlainFamily {
@@ -49,22 +50,17 @@ private:
         int (*kindOf)(const std::optional<QString> &);
         PlainValuePrinter print;
     };
-    void plainValues(const ABRecord &person, const PlainFamily &family, Pass pass);
-    void dates(const ABRecord &person, Pass pass);
-    void instantMessages(const ABRecord &person, Pass pass);
-    void addresses(const ABRecord &person, Pass pass);
+    void plainValues(const ABRecord &person, const PlainFamily &family);
+    void dates(const ABRecord &person);
+    void instantMessages(const ABRecord &person);
+    void addresses(const ABRecord &person);
     // Logs the family's entries, then runs `print` for each that takes part (labelled ones, or
     // all), read into `entry`.
     template<typename Print>
     void printFamily(const ABRecord &person, ABPropertyID property, ABRecordCodec::EntryTexts &entry, ColumnFamily family,
                      bool unlabelledToo, const char *logName, Print print);
-    // In the counting pass, raises the family's maximum to the entries of `property` that take
-    // part and answers true; in the writing pass answers false.
-    bool counted(const ABRecord &person, ABPropertyID property, ColumnFamily family, bool unlabelledToo, const char *logName,
-                 Pass pass);
     // "  PHONES 2" and the like, when the export log is on.
     void logFamily(const char *logName, int count) const;
-    void raiseMaximum(ColumnFamily family, int count);
 
     ABAddressBook &m_book;
     RecordPrinter &m_printer;

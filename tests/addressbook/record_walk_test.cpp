@@ -200,6 +200,37 @@ void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
     }
     QCOMPARE(walker->personCount(), 2600 - 2 + 1);
 
+    // Chosen people read in parts: each chosen person once, with the handle's changes; the
+    // group, the removed person and the unsaved one (no identifier yet) are passed over. Close
+    // together they are split over the parts in identifier order; two far apart are looked up.
+    QList<ABRecordID> chosen;
+    for (qsizetype i = 0; i < saved.size(); i += 2)
+        chosen.append(saved[i]->recordID());
+    const ABRecordID groupID = walker->copyArrayOfAllGroups().constFirst()->recordID();
+    chosen += {saved[2000]->recordID(), saved[1000]->recordID(), groupID, saved[998]->recordID(), unsaved->recordID()};
+    std::reverse(chosen.begin(), chosen.end());
+    for (const QList<ABRecordID> &wanted : {chosen, QList<ABRecordID>{saved[2599]->recordID(), saved[0]->recordID()}}) {
+        QList<ABRecordID> inParts[2];
+        QStringList changedNames;
+        walker->forEachPersonToReadInParts(wanted, 2, [&](int part, const ABRecord &person) {
+            inParts[part].append(person.recordID());
+            if (person.recordID() == changed->recordID())
+                changedNames.append(person.copyText(kABPersonLastNameProperty));
+        });
+        const QList<ABRecordID> read = inParts[0] + inParts[1];
+        QSet<ABRecordID> expected(wanted.begin(), wanted.end());
+        expected -= QSet<ABRecordID>{saved[1000]->recordID(), groupID, unsaved->recordID()};
+        QCOMPARE(read.size(), expected.size());
+        QCOMPARE(QSet<ABRecordID>(read.begin(), read.end()), expected);
+        if (wanted == chosen) {
+            QVERIFY(std::is_sorted(read.begin(), read.end()));
+            QVERIFY(inParts[0].size() > 300 && inParts[1].size() > 300);
+            QCOMPARE(changedNames, QStringList{QStringLiteral("Changed")});
+        } else {
+            QCOMPARE(inParts[0], (QList<ABRecordID>{saved[0]->recordID(), saved[2599]->recordID()}));
+        }
+    }
+
     // The records of a finished block that nothing holds are let go; changes stay for the save.
     std::weak_ptr<ABRecord> first;
     ABAddressBookRef fresh = environment.open();

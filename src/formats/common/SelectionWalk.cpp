@@ -5,8 +5,6 @@
 
 #include "shell/MainThread.h"
 
-#include <algorithm>
-
 SelectedPeople::SelectedPeople(const EntryList &rows)
 {
     for (const EntryDataRef &row : rows) {
@@ -28,13 +26,4 @@ void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const SelectedPeo
             MainThread::callOnMainAndWait([progress, value] { progress->setProgress(value); });
         visit(person);
     });
-}
-
-void SelectionWalk::forEachSelectedPersonInAnyOrder(ABAddressBook &book, const SelectedPeople &people,
-                                                    const std::function<void(const ABRecord &person)> &visit)
-{
-    // In identifier order the reads go through the book's file from start to end.
-    QList<ABRecordID> ids = people.ids();
-    std::sort(ids.begin(), ids.end());
-    book.forEachPersonToRead(ids, visit);
 }

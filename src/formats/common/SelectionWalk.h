@@ -34,9 +34,4 @@ namespace SelectionWalk {
 void forEachSelectedPerson(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                            const std::function<void(const ABRecord &person)> &visit);
 
-// The same people in the order fastest to read, without progress: for a pass whose result
-// does not depend on the order (a count).
-void forEachSelectedPersonInAnyOrder(ABAddressBook &book, const SelectedPeople &people,
-                                     const std::function<void(const ABRecord &person)> &visit);
-
 }
