@@ -30,7 +30,8 @@ public:
     void put(const QString &text)
     {
         put(quint32(text.size()));
-        m_out.put(text.utf16(), size_t(text.size()) * 2);
+        // constData, not utf16(): that copies a string made from a literal to end it with a 0.
+        m_out.put(text.constData(), size_t(text.size()) * 2);
     }
     void putRaw(const void *bytes, size_t n) { m_out.put(bytes, n); }
     void patch(qsizetype offset, const void *bytes, size_t n) { m_out.patch(offset, bytes, n); }
@@ -105,7 +106,7 @@ public:
         std::memcpy(&n, m_p, sizeof n);
         n = qFromLittleEndian(n);
         return n == quint32(wanted.size()) && size_t(m_end - m_p - sizeof n) / 2 >= n
-            && std::memcmp(m_p + sizeof n, wanted.utf16(), size_t(n) * 2) == 0;
+            && std::memcmp(m_p + sizeof n, wanted.constData(), size_t(n) * 2) == 0;
     }
 
 private:
@@ -242,7 +243,8 @@ void writeProperty(Writer &out, ABPropertyID property, const QVariant &value)
 
 QByteArray ABRecordCodec::encode(const QHash<ABPropertyID, QVariant> &values)
 {
-    Writer out(256);
+    // Room for most people at once; take() gives back what is left over.
+    Writer out(1024);
     out.put(kFormatVersion);
     out.put(quint32(values.size()));
     for (auto it = values.begin(); it != values.end(); ++it)

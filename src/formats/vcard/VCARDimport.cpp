@@ -16,6 +16,10 @@
 #include <QImage>
 #include <QStringDecoder>
 #include <QTimeZone>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <span>
 
 namespace {
 
@@ -24,38 +28,89 @@ enum class Keyword {
     Label, Date, Anniversary, RelatedName, PhoneticFirst, PhoneticLast, ServiceIM, Categories, SocialProfile
 };
 
-Keyword keywordOf(const QString &keyword)
+bool isAscii(QStringView text)
 {
-    static const QHash<QString, Keyword> table = {
-        {QStringLiteral("TEL"), Keyword::Tel},          {QStringLiteral("EMAIL"), Keyword::Email},
-        {QStringLiteral("URL"), Keyword::Url},          {QStringLiteral("PHOTO"), Keyword::Photo},
-        {QStringLiteral("ADR"), Keyword::Adr},          {QStringLiteral("BDAY"), Keyword::Bday},
-        {QStringLiteral("IMPP"), Keyword::Impp},        {QStringLiteral("X-GROUP"), Keyword::Group},
-        {QStringLiteral("N"), Keyword::N},              {QStringLiteral("ORG"), Keyword::Org},
-        {QStringLiteral("NICKNAME"), Keyword::Nickname}, {QStringLiteral("TITLE"), Keyword::Title},
-        {QStringLiteral("NOTE"), Keyword::Note},
-        // What address books of phones and desktops add to the standard properties.
-        {QStringLiteral("X-ABLABEL"), Keyword::Label},  {QStringLiteral("X-ABDATE"), Keyword::Date},
-        {QStringLiteral("ANNIVERSARY"), Keyword::Anniversary}, {QStringLiteral("X-ANNIVERSARY"), Keyword::Anniversary},
-        {QStringLiteral("X-ABRELATEDNAMES"), Keyword::RelatedName},
-        {QStringLiteral("X-PHONETIC-FIRST-NAME"), Keyword::PhoneticFirst},
-        {QStringLiteral("X-PHONETIC-LAST-NAME"), Keyword::PhoneticLast},
-        {QStringLiteral("X-AIM"), Keyword::ServiceIM},   {QStringLiteral("X-JABBER"), Keyword::ServiceIM},
-        {QStringLiteral("X-MSN"), Keyword::ServiceIM},   {QStringLiteral("X-YAHOO"), Keyword::ServiceIM},
-        {QStringLiteral("X-ICQ"), Keyword::ServiceIM},
-        {QStringLiteral("CATEGORIES"), Keyword::Categories},
-        {QStringLiteral("X-SOCIALPROFILE"), Keyword::SocialProfile},
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Whether `text` equals `upper` (upper-case ASCII) once upper-cased by QString::toUpper, which
+// turns a few letters outside ASCII into ASCII ones: ASCII texts, nearly all, need no copy.
+bool upperCasedEquals(QStringView text, QLatin1String upper)
+{
+    if (!isAscii(text))
+        return text.toString().toUpper() == upper;
+    if (text.size() != upper.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if ((c >= 'a' && c <= 'z' ? char16_t(c - ('a' - 'A')) : c) != char16_t(upper[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+// Whether `text` contains `word` (upper-case ASCII), ignoring case. Compares ASCII itself,
+// and leaves a text with other letters where the word could stand to Qt's case folding.
+bool containsIgnoringCase(QStringView text, QLatin1String word)
+{
+    const qsizetype m = word.size();
+    for (qsizetype at = 0; at + m <= text.size(); ++at) {
+        qsizetype i = 0;
+        for (; i < m; ++i) {
+            char16_t c = text[at + i].unicode();
+            if (c >= 0x80)
+                return text.contains(word, Qt::CaseInsensitive);
+            if (c >= 'a' && c <= 'z')
+                c = char16_t(c - ('a' - 'A'));
+            if (c != char16_t(word[i].unicode()))
+                break;
+        }
+        if (i == m)
+            return true;
+    }
+    return false;
+}
+
+Keyword keywordOf(QStringView keyword)
+{
+    struct Named {
+        QLatin1String name;
+        Keyword kind;
     };
-    return table.value(keyword.toUpper(), Keyword::Ignored);
+    static constexpr Named table[] = {
+        {QLatin1String("TEL"), Keyword::Tel},          {QLatin1String("EMAIL"), Keyword::Email},
+        {QLatin1String("URL"), Keyword::Url},          {QLatin1String("PHOTO"), Keyword::Photo},
+        {QLatin1String("ADR"), Keyword::Adr},          {QLatin1String("BDAY"), Keyword::Bday},
+        {QLatin1String("IMPP"), Keyword::Impp},        {QLatin1String("X-GROUP"), Keyword::Group},
+        {QLatin1String("N"), Keyword::N},              {QLatin1String("ORG"), Keyword::Org},
+        {QLatin1String("NICKNAME"), Keyword::Nickname}, {QLatin1String("TITLE"), Keyword::Title},
+        {QLatin1String("NOTE"), Keyword::Note},
+        // What address books of phones and desktops add to the standard properties.
+        {QLatin1String("X-ABLABEL"), Keyword::Label},  {QLatin1String("X-ABDATE"), Keyword::Date},
+        {QLatin1String("ANNIVERSARY"), Keyword::Anniversary}, {QLatin1String("X-ANNIVERSARY"), Keyword::Anniversary},
+        {QLatin1String("X-ABRELATEDNAMES"), Keyword::RelatedName},
+        {QLatin1String("X-PHONETIC-FIRST-NAME"), Keyword::PhoneticFirst},
+        {QLatin1String("X-PHONETIC-LAST-NAME"), Keyword::PhoneticLast},
+        {QLatin1String("X-AIM"), Keyword::ServiceIM},   {QLatin1String("X-JABBER"), Keyword::ServiceIM},
+        {QLatin1String("X-MSN"), Keyword::ServiceIM},   {QLatin1String("X-YAHOO"), Keyword::ServiceIM},
+        {QLatin1String("X-ICQ"), Keyword::ServiceIM},
+        {QLatin1String("CATEGORIES"), Keyword::Categories},
+        {QLatin1String("X-SOCIALPROFILE"), Keyword::SocialProfile},
+    };
+    for (const Named &named : table) {
+        if (upperCasedEquals(keyword, named.name))
+            return named.kind;
+    }
+    return Keyword::Ignored;
 }
 
 // The character set a CHARSET= parameter names, when it is one this reader knows.
-std::optional<QStringConverter::Encoding> charsetParameter(const QStringList &names)
+std::optional<QStringConverter::Encoding> charsetParameter(std::span<const QStringView> names)
 {
-    for (const QString &name : names) {
+    for (QStringView name : names) {
         if (!name.startsWith(QLatin1String("CHARSET="), Qt::CaseInsensitive))
             continue;
-        const QString charset = name.mid(8).toUpper();
+        const QString charset = name.sliced(8).toString().toUpper();
         if (charset == QLatin1String("UTF-8"))
             return QStringConverter::Utf8;
         if (charset == QLatin1String("ISO-8859-1") || charset == QLatin1String("US-ASCII"))
@@ -66,16 +121,16 @@ std::optional<QStringConverter::Encoding> charsetParameter(const QStringList &na
 
 // "X-SOCIALPROFILE;type=twitter;x-user=ann:https://twitter.com/ann": the service from TYPE, the
 // user name from X-USER or else the last part of the address.
-QVariantMap socialProfile(const QStringList &names, const QString &value)
+QVariantMap socialProfile(std::span<const QStringView> names, const QString &value)
 {
     QVariantMap profile;
     QString service;
     QString user;
-    for (const QString &name : names.mid(1)) {
+    for (QStringView name : names.subspan(1)) {
         if (name.startsWith(QLatin1String("TYPE="), Qt::CaseInsensitive) && service.isEmpty())
-            service = name.mid(5).section(QLatin1Char(','), 0, 0).toLower();
+            service = name.sliced(5).toString().section(QLatin1Char(','), 0, 0).toLower();
         else if (name.startsWith(QLatin1String("X-USER="), Qt::CaseInsensitive))
-            user = name.mid(7);
+            user = name.sliced(7).toString();
     }
     if (user.isEmpty()) {
         QString path = value;
@@ -94,17 +149,14 @@ QVariantMap socialProfile(const QStringList &names, const QString &value)
 } // namespace
 
 struct VCARDimport::Line {
-    QStringList names;  // the keyword, then the parameters
+    // The keyword, then the parameters: parts of the line's text, which outlives the Line.
+    QVarLengthArray<QStringView, 8> names;
     QStringList values;
 
     // Whether any part of the name contains `word`, ignoring case (TYPE=WORK contains WORK).
     bool has(QLatin1String word) const
     {
-        for (const QString &name : names) {
-            if (name.contains(word, Qt::CaseInsensitive))
-                return true;
-        }
-        return false;
+        return std::any_of(names.begin(), names.end(), [word](QStringView name) { return containsIgnoringCase(name, word); });
     }
     QString first() const { return values.value(0); }
 };
@@ -207,15 +259,23 @@ void VCARDimport::processLine(const QString &text)
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon < 0)
         return;
-    Line line{text.left(colon).split(QLatin1Char(';')), {}};
+    Line line;
+    const QStringView head = QStringView(text).first(colon);
+    for (qsizetype from = 0;;) {
+        const qsizetype semicolon = head.indexOf(QLatin1Char(';'), from);
+        line.names.append(head.sliced(from, (semicolon < 0 ? head.size() : semicolon) - from));
+        if (semicolon < 0)
+            break;
+        from = semicolon + 1;
+    }
     // "item1.TEL": the group name ties a property to the X-ABLabel line of the same group.
     QString group;
     const qsizetype dot = line.names.first().lastIndexOf(QLatin1Char('.'));
     if (dot >= 0) {
-        group = line.names.first().left(dot);
-        line.names.first().remove(0, dot + 1);
+        group = line.names.first().first(dot).toString();
+        line.names.first() = line.names.first().sliced(dot + 1);
     }
-    const QString &keyword = line.names.first();
+    const QStringView keyword = line.names.first();
     if (keyword.startsWith(QLatin1String("BEGIN"), Qt::CaseInsensitive)) {
         beginCard();
         return;
@@ -518,16 +578,16 @@ void VCARDimport::addInstantMessage(const Line &line)
             return;
         }
     }
-    for (const QString &name : line.names) {
+    for (QStringView name : line.names) {
         if (name.startsWith(QLatin1String("X-SERVICE-TYPE="), Qt::CaseInsensitive)) {
             const qsizetype scheme = value.indexOf(QLatin1Char(':'));
-            addMessage(name.mid(15), scheme < 0 ? value : value.mid(scheme + 1));
+            addMessage(name.sliced(15).toString(), scheme < 0 ? value : value.mid(scheme + 1));
             return;
         }
     }
 }
 
-void VCARDimport::addServiceMessage(const QString &keyword, const Line &line)
+void VCARDimport::addServiceMessage(QStringView keyword, const Line &line)
 {
     static const QHash<QString, QString> services{
         {QStringLiteral("X-AIM"), kABPersonInstantMessageServiceAIM},
@@ -536,7 +596,7 @@ void VCARDimport::addServiceMessage(const QString &keyword, const Line &line)
         {QStringLiteral("X-YAHOO"), kABPersonInstantMessageServiceYahoo},
         {QStringLiteral("X-ICQ"), kABPersonInstantMessageServiceICQ},
     };
-    addMessage(services.value(keyword.toUpper()), line.first());
+    addMessage(services.value(keyword.toString().toUpper()), line.first());
 }
 
 void VCARDimport::addSocialProfile(const Line &line)

@@ -51,7 +51,7 @@ private:
     void addDate(const Line &line, const QString &label);
     static std::optional<QDateTime> parseDate(const QString &text);
     void addInstantMessage(const Line &line);
-    void addServiceMessage(const QString &keyword, const Line &line);
+    void addServiceMessage(QStringView keyword, const Line &line);
     void addSocialProfile(const Line &line);
     void addMessage(const QString &service, const QString &user);
     void setNames(const QStringList &components);

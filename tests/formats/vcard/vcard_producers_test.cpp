@@ -170,6 +170,8 @@ void VCardProducersTest::phoneLabelsOfEveryParameterStyle_data()
     QTest::newRow("grouped, no label line") << u"item1.TEL;type=HOME:1"_s << kABHomeLabel;
     QTest::newRow("group name is no type") << u"work.TEL:1"_s << kABOtherLabel;
     QTest::newRow("mixed case keyword") << u"Tel;Pref;Pager:1"_s << kABPersonPhonePagerLabel;
+    // Case folding outside ASCII: the Kelvin sign folds to k.
+    QTest::newRow("folded letter outside ASCII") << u"TEL;TYPE=WOR\u212A:1"_s << kABWorkLabel;
 }
 
 void VCardProducersTest::phoneLabelsOfEveryParameterStyle()
