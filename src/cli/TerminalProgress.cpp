@@ -37,6 +37,10 @@ void TerminalProgress::setProgress(double value)
 
 void TerminalProgress::setNumberProgress(int count)
 {
+    // Called for every record: drawn a few times a second, and not even made when unseen.
+    if (!m_enabled || (m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kNumberInterval))
+        return;
+    m_sinceDrawn.start();
     draw(QStringLiteral("%1 %2").arg(m_task).arg(count));
 }
 

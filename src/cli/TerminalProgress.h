@@ -2,6 +2,7 @@
 
 #include "formats/common/ProgressTarget.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 // A progress bar on standard error for long commands; draws nothing when standard error is
@@ -21,5 +22,7 @@ private:
     QString m_task;
     bool m_enabled;
     int m_lastPercent = -1;
+    static constexpr qint64 kNumberInterval = 100; // ms between counts drawn
+    QElapsedTimer m_sinceDrawn;
     bool m_drawn = false;
 };

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -72,7 +73,8 @@ std::optional<QDateTime> ImportValues::parseDate(const QString &text)
 
 std::optional<QString> ImportValues::decodeText(QByteArrayView bytes, int charSet)
 {
-    if (charSet != 0)
+    // ASCII, most values, reads the same in both character sets.
+    if (charSet != 0 || std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);

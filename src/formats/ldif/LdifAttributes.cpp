@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 using A = LdifAttribute;
@@ -105,6 +107,13 @@ const LdifAttribute *findLdifAttribute(QByteArrayView name, bool labelled)
 {
     static const Tables tables = buildTables();
     const QHash<QByteArray, LdifAttribute> &table = labelled ? tables.labelled : tables.plain;
-    auto it = table.constFind(name.toByteArray().toLower());
+    // Looked up for every line: a name of ordinary length is lower-cased on the stack.
+    char lower[64];
+    if (name.size() > qsizetype(sizeof lower)) {
+        auto it = table.constFind(name.toByteArray().toLower());
+        return it == table.constEnd() ? nullptr : &it.value();
+    }
+    std::transform(name.begin(), name.end(), lower, [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    auto it = table.constFind(QByteArray::fromRawData(lower, name.size()));
     return it == table.constEnd() ? nullptr : &it.value();
 }

@@ -94,17 +94,24 @@ namespace {
 // dropped, values compared without regard to case (as cn and mail match in a directory).
 QString normalisedDN(const QString &dn)
 {
-    QStringList parts;
+    // Joined first and lower-cased once: case mapping goes letter by letter.
+    QString joined;
+    joined.reserve(dn.size() + 8);
     qsizetype start = 0;
     for (qsizetype i = 0; i <= dn.size(); ++i) {
         if (i == dn.size() || (dn[i] == QLatin1Char(',') && (i == 0 || dn[i - 1] != QLatin1Char('\\')))) {
-            const QString rdn = dn.mid(start, i - start);
+            const QStringView rdn = QStringView(dn).sliced(start, i - start);
             const qsizetype equals = rdn.indexOf(QLatin1Char('='));
-            parts.append(rdn.left(equals).trimmed().toLower() + QLatin1Char('=') + rdn.mid(equals + 1).trimmed().toLower());
+            if (start > 0)
+                joined += QLatin1Char(',');
+            // Without "=" the whole part stands on both sides.
+            joined += (equals < 0 ? rdn : rdn.first(equals)).trimmed();
+            joined += QLatin1Char('=');
+            joined += rdn.sliced(equals + 1).trimmed();
             start = i + 1;
         }
     }
-    return parts.join(QLatin1Char(','));
+    return joined.toLower();
 }
 
 bool isAttribute(QByteArrayView name, const char *attribute)
