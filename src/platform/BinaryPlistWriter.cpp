@@ -108,11 +108,11 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addData(const QByteArray &data)
 
 BinaryPlistWriter::Ref BinaryPlistWriter::addUid(quint64 uid)
 {
-    auto found = m_uids.constFind(uid);
-    if (found != m_uids.constEnd())
-        return *found;
-    Ref ref = add({Kind::Uid, uid});
-    m_uids.insert(uid, ref);
+    if (uid >= m_uids.size())
+        m_uids.resize(size_t(uid) + 1, kNone);
+    Ref &ref = m_uids[size_t(uid)];
+    if (ref == kNone)
+        ref = add({Kind::Uid, uid});
     return ref;
 }
 

@@ -26,6 +26,7 @@ public:
     Ref addReal(double value);
     Ref addBool(bool value);
     Ref addData(const QByteArray &data);
+    // `uid` numbers an object of the archive: the numbers are dense, from 0.
     Ref addUid(quint64 uid);
     Ref addArray(const std::vector<Ref> &members);
     Ref addDictionary(const std::vector<std::pair<Ref, Ref>> &entries);
@@ -61,7 +62,8 @@ private:
     std::vector<QByteArray> m_payloads; // data
     QByteArray m_texts;                 // every text, encoded, one after the other
     QHash<QString, Ref> m_strings;
-    QHash<quint64, Ref> m_uids;
+    static constexpr Ref kNone = ~Ref(0);
+    std::vector<Ref> m_uids; // by UID; kNone where none was added
     // Written by writeReadyTo: objects before m_laidOut, their offsets, the bytes so far.
     size_t m_laidOut = 0;
     std::vector<quint64> m_offsets;

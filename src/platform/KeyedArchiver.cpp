@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QHash>
 
+#include <array>
+
 namespace {
 
 using Ref = BinaryPlistWriter::Ref;
@@ -51,7 +53,8 @@ private:
         return m_objects.size() - 1;
     }
     quint64 reserveSlot() { return append(0); }
-    quint64 classUid(const QString &name);
+    enum class ArchivedClass { Array, Dictionary, Date };
+    quint64 classUid(ArchivedClass archived);
     quint64 stringUid(const QString &text);
     Result<void> encodeList(const QVariantList &list, quint64 uid, int depth);
     void closeList(quint64 uid, const std::vector<Ref> &members);
@@ -64,23 +67,24 @@ private:
     Ref m_keys;
     Ref m_values;
     Ref m_class;
-    QHash<QString, quint64> m_classes;
+    std::array<quint64, 3> m_classes{}; // by ArchivedClass; 0 until first used
     // Equal texts are stored once, as other archivers do for their keys and labels.
     QHash<QString, quint64> m_strings;
     quint64 m_dataListUid = 0;
     std::vector<Ref> m_dataListMembers;
 };
 
-quint64 GraphWriter::classUid(const QString &name)
+quint64 GraphWriter::classUid(ArchivedClass archived)
 {
-    auto found = m_classes.constFind(name);
-    if (found != m_classes.constEnd())
-        return *found;
-    const Ref nameRef = m_plist.addString(name);
+    quint64 &known = m_classes[size_t(archived)];
+    if (known != 0)
+        return known;
+    static const QString names[] = {QStringLiteral("NSArray"), QStringLiteral("NSDictionary"), QStringLiteral("NSDate")};
+    const Ref nameRef = m_plist.addString(names[size_t(archived)]);
     const Ref classes = m_plist.addArray({nameRef, m_plist.addString(QStringLiteral("NSObject"))});
     const quint64 uid = append(m_plist.addDictionary(
         {{m_plist.addString(QStringLiteral("$classname")), nameRef}, {m_plist.addString(QStringLiteral("$classes")), classes}}));
-    m_classes.insert(name, uid);
+    known = uid;
     return uid;
 }
 
@@ -110,7 +114,7 @@ Result<void> GraphWriter::encodeList(const QVariantList &list, quint64 uid, int 
 
 void GraphWriter::closeList(quint64 uid, const std::vector<Ref> &members)
 {
-    const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSArray")));
+    const Ref classRef = m_plist.addUid(classUid(ArchivedClass::Array));
     m_objects[uid] = m_plist.addDictionary({{m_values, m_plist.addArray(members)}, {m_class, classRef}});
 }
 
@@ -133,7 +137,7 @@ Result<void> GraphWriter::encodeDictionary(const QList<KeyedDictionary::Entry> &
         keys.push_back(m_plist.addUid(keyUid));
         values.push_back(m_plist.addUid(valueUid));
     }
-    const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSDictionary")));
+    const Ref classRef = m_plist.addUid(classUid(ArchivedClass::Dictionary));
     m_objects[uid] = m_plist.addDictionary(
         {{m_keys, m_plist.addArray(keys)}, {m_values, m_plist.addArray(values)}, {m_class, classRef}});
     return {};
@@ -177,7 +181,7 @@ Result<void> GraphWriter::encode(const QVariant &value, quint64 &uid, int depth)
             return Error{QStringLiteral("an invalid date cannot be archived")};
         const double seconds = double(date.toMSecsSinceEpoch() - KeyedArchive::kEpoch2001 * 1000) / 1000.0;
         uid = reserveSlot();
-        const Ref classRef = m_plist.addUid(classUid(QStringLiteral("NSDate")));
+        const Ref classRef = m_plist.addUid(classUid(ArchivedClass::Date));
         m_objects[uid] = m_plist.addDictionary(
             {{m_plist.addString(QStringLiteral("NS.time")), m_plist.addReal(seconds)}, {m_class, classRef}});
         return {};
