@@ -147,6 +147,9 @@ Result<void> ABAddressBook::prepare(bool created)
             return r;
     }
     db.exec("PRAGMA synchronous=NORMAL");
+    // The statement journals of a large save (a few pages per statement) stay in memory
+    // instead of going through a temporary file page by page.
+    db.exec("PRAGMA temp_store=MEMORY");
     ABConnection::Statement tables(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
     if (!tables.step())
         return Error{db.error()};
