@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QStringEncoder>
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -153,7 +154,8 @@ int runList(const Arguments &args)
     QStringEncoder utf8(QStringEncoder::Utf8);
     QByteArray chunk;
     for (const EntryDataRef &row : std::as_const(loaded->rows)) {
-        chunk += QByteArray::number(row->recID);
+        char number[16];
+        chunk.append(number, std::to_chars(number, number + sizeof number, row->recID).ptr - number);
         chunk += '\t';
         const qsizetype at = chunk.size();
         chunk.resize(at + utf8.requiredSpace(row->name.size()));
@@ -161,7 +163,7 @@ int runList(const Arguments &args)
         chunk += '\n';
         if (chunk.size() >= 64 * 1024) {
             std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stdout);
-            chunk.clear();
+            chunk.resize(0); // keeps the buffer
         }
     }
     std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stdout);

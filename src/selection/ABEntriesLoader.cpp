@@ -62,7 +62,9 @@ Result<ABEntriesLoader::Loaded> ABEntriesLoader::loadWorkingSet(bool ticked)
     // every source: the user asked for that one account only.
     if (ABSources::isSourceSelected() && !ABSources::selectedSource(*book))
         return Error{L("KErrCreateAllpeople")};
-    DevLog::log(QStringLiteral("%1 records (%2)").arg(book->personCount()).arg(ABSources::personCountToWorkOn(*book)));
+    // Two counts over the whole book: made only when the line goes somewhere.
+    if (DevLog::isEnabled())
+        DevLog::log(QStringLiteral("%1 records (%2)").arg(book->personCount()).arg(ABSources::personCountToWorkOn(*book)));
     Loaded loaded;
     loaded.sortOrdering = book->sortOrdering();
     loaded.rows = rowsForWorkingSet(*book, loaded.sortOrdering, ticked);
