@@ -308,7 +308,8 @@ bool ABRecordCodec::decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant
 void ABRecordCodec::Stored::assign(QByteArray bytes)
 {
     m_bytes = std::move(bytes);
-    m_places.clear();
+    m_offsets.clear();
+    m_otherPlaces.clear();
     m_placed = false;
 }
 
@@ -320,16 +321,29 @@ std::optional<quint32> ABRecordCodec::Stored::placeOf(ABPropertyID wanted) const
         if (in.get<quint8>() != kFormatVersion)
             return std::nullopt;
         const quint32 count = in.get<quint32>();
-        m_places.reserve(qMin<quint32>(count, 64));
+        m_offsets.assign(kNumberedPlaces, 0);
         for (quint32 i = 0; i < count && in.ok(); ++i) {
             const qint32 property = in.get<qint32>();
             const quint32 offset = quint32(in.position() - m_bytes.constData());
             skipValue(in, in.get<quint8>());
-            if (in.ok())
-                m_places.push_back({property, offset});
+            if (!in.ok())
+                break;
+            // A property stored twice is read at its first place.
+            if (property >= 0 && property < kNumberedPlaces) {
+                if (m_offsets[size_t(property)] == 0)
+                    m_offsets[size_t(property)] = offset;
+            } else {
+                m_otherPlaces.push_back({property, offset});
+            }
         }
     }
-    for (const Place &place : m_places) {
+    if (wanted >= 0 && wanted < kNumberedPlaces) {
+        // Offset 0 is the format version, never a tag.
+        if (m_offsets.empty() || m_offsets[size_t(wanted)] == 0)
+            return std::nullopt;
+        return m_offsets[size_t(wanted)];
+    }
+    for (const Place &place : m_otherPlaces) {
         if (place.property == wanted)
             return place.offset;
     }

@@ -57,7 +57,8 @@ private:
 };
 
 // A record in its stored form. The place of each property is found in one scan at the first
-// read, so that a writer asking a record for most of its values does not scan it once each.
+// read, so that a writer asking a record for most of its values does not scan it once each;
+// the places of the system's properties (all numbered below 64) are then looked up by number.
 class Stored {
 public:
     bool isEmpty() const { return m_bytes.isEmpty(); }
@@ -85,8 +86,11 @@ private:
     // The offset of the property's tag; none when the record has no such property.
     std::optional<quint32> placeOf(ABPropertyID property) const;
 
+    static constexpr ABPropertyID kNumberedPlaces = 64;
+
     QByteArray m_bytes;
-    mutable std::vector<Place> m_places;
+    mutable std::vector<quint32> m_offsets;  // by property number below kNumberedPlaces; 0 where none
+    mutable std::vector<Place> m_otherPlaces; // properties numbered otherwise
     mutable bool m_placed = false;
 };
 }
