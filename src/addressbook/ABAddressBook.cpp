@@ -440,7 +440,7 @@ void ABAddressBook::forEachPersonToReadInParts(const QList<ABRecordID> &ids, int
     std::vector<bool> wanted(size_t(highest - lowest + 1), false);
     for (ABRecordID id : sorted)
         wanted[size_t(id - lowest)] = true;
-    readInParts(std::nullopt, {lowest, highest, false}, canReadInParts() ? parts : 1, [&](int part, const ABRecord &person) {
+    readInParts(std::nullopt, {lowest, highest, false}, parts, [&](int part, const ABRecord &person) {
         const qint64 id = person.recordID();
         if (id >= lowest && id <= highest && wanted[size_t(id - lowest)])
             visit(part, person);

@@ -230,10 +230,9 @@ bool ABRecord::hasCompositeName() const
     // The composite name is empty only when every name it is made of is.
     const ABPropertyID names[] = {kABPersonPrefixProperty, kABPersonFirstNameProperty,  kABPersonMiddleNameProperty,
                                   kABPersonLastNameProperty, kABPersonSuffixProperty, kABPersonOrganizationProperty};
-    if (!m_stored.isEmpty())
-        return std::any_of(std::begin(names), std::end(names), [this](ABPropertyID name) { return m_stored.hasText(name); });
-    return std::any_of(std::begin(names), std::end(names),
-                       [this](ABPropertyID name) { return !m_values.value(name).toString().isEmpty(); });
+    return std::any_of(std::begin(names), std::end(names), [this](ABPropertyID name) {
+        return m_stored.isEmpty() ? !m_values.value(name).toString().isEmpty() : m_stored.hasText(name);
+    });
 }
 
 bool ABRecord::hasImageData() const

@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -20,6 +21,32 @@ QStringList addressKeys()
     return {kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey, kABPersonAddressCountryKey,
             kABPersonAddressZIPKey};
 }
+
+} // namespace
+
+// A family of entries a person can have several of, which the CSV file gives as many columns
+// as the person with the most has.
+struct ExportRun::EntryFamily {
+    uint32_t maskBit;
+    ABPropertyID property;
+    ColumnFamily column;
+    const char *logName;
+    bool unlabelledToo; // entries without a label take part as well
+};
+
+namespace {
+
+constexpr ExportRun::EntryFamily kPhones{FieldFilter::Phone, kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false};
+// Only e-mail addresses take part without a label.
+constexpr ExportRun::EntryFamily kEmails{FieldFilter::Email, kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true};
+constexpr ExportRun::EntryFamily kURLs{FieldFilter::URL, kABPersonURLProperty, ColumnFamily::URLs, "URLS", false};
+constexpr ExportRun::EntryFamily kDates{FieldFilter::Dates, kABPersonDateProperty, ColumnFamily::Dates, "DATES", false};
+constexpr ExportRun::EntryFamily kInstantMessages{FieldFilter::IM, kABPersonInstantMessageProperty,
+                                                  ColumnFamily::InstantMessages, "IM", false};
+constexpr ExportRun::EntryFamily kAddresses{FieldFilter::Address, kABPersonAddressProperty, ColumnFamily::Addresses,
+                                            "ADDRESSES", false};
+// In the order writeRecord writes them.
+constexpr const ExportRun::EntryFamily *kEntryFamilies[] = {&kPhones, &kEmails, &kURLs, &kDates, &kInstantMessages, &kAddresses};
 
 } // namespace
 
@@ -100,30 +127,18 @@ void ExportRun::log(const QString &line) const
         FLogLine(line);
 }
 
+bool ExportRun::writes(const EntryFamily &family)
+{
+    // E-mail addresses also need a name for their property.
+    return (m_context.mask & family.maskBit) && (&family != &kEmails || propertyName(kABPersonEmailProperty));
+}
+
 void ExportRun::countColumns(const QList<ABRecordID> &people)
 {
-    struct Counted {
-        ABPropertyID property;
-        ColumnFamily family;
-        const char *logName;
-        bool unlabelledToo;
-    };
-    // The families writeRecord writes, in its order.
-    const uint32_t mask = m_context.mask;
-    std::vector<Counted> families;
-    if (mask & FieldFilter::Phone)
-        families.push_back({kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false});
-    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty))
-        families.push_back({kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true});
-    if (mask & FieldFilter::URL)
-        families.push_back({kABPersonURLProperty, ColumnFamily::URLs, "URLS", false});
-    if (mask & FieldFilter::Dates)
-        families.push_back({kABPersonDateProperty, ColumnFamily::Dates, "DATES", false});
-    if (mask & FieldFilter::IM)
-        families.push_back({kABPersonInstantMessageProperty, ColumnFamily::InstantMessages, "IM", false});
-    if (mask & FieldFilter::Address)
-        families.push_back({kABPersonAddressProperty, ColumnFamily::Addresses, "ADDRESSES", false});
-    const bool countsGroups = (mask & FieldFilter::Groups) && m_printer.wantsGroups();
+    std::vector<const EntryFamily *> families;
+    std::copy_if(std::begin(kEntryFamilies), std::end(kEntryFamilies), std::back_inserter(families),
+                 [this](const EntryFamily *family) { return writes(*family); });
+    const bool countsGroups = (m_context.mask & FieldFilter::Groups) && m_printer.wantsGroups();
     if (countsGroups)
         prepareGroups();
 
@@ -142,10 +157,10 @@ void ExportRun::countColumns(const QList<ABRecordID> &people)
         };
         if (countsGroups)
             raise(ColumnFamily::Groups, int(m_groups->of(person.recordID()).size()));
-        for (const Counted &counted : families) {
-            const ABRecordCodec::EntryCount count = person.countEntries(counted.property);
-            logFamily(counted.logName, count.all);
-            raise(counted.family, counted.unlabelledToo ? count.all : count.labelled);
+        for (const EntryFamily *family : families) {
+            const ABRecordCodec::EntryCount count = person.countEntries(family->property);
+            logFamily(family->logName, count.all);
+            raise(family->column, family->unlabelledToo ? count.all : count.labelled);
         }
     });
     for (const std::array<int, kColumnFamilyCount> &maxima : partMaxima) {
@@ -176,12 +191,12 @@ void ExportRun::writeRecord(const ABRecord &person)
     }
     if ((mask & FieldFilter::Groups) && m_printer.wantsGroups())
         groups(person);
-    if (mask & FieldFilter::Phone)
-        plainValues(person, {kABPersonPhoneProperty, ColumnFamily::Phones, "PHONES", false, LabelKinds::phoneKind, &RecordPrinter::phone});
-    if ((mask & FieldFilter::Email) && propertyName(kABPersonEmailProperty))
-        plainValues(person, {kABPersonEmailProperty, ColumnFamily::Emails, "EMAILS", true, LabelKinds::emailKind, &RecordPrinter::email});
-    if (mask & FieldFilter::URL)
-        plainValues(person, {kABPersonURLProperty, ColumnFamily::URLs, "URLS", false, LabelKinds::urlKind, &RecordPrinter::url});
+    if (writes(kPhones))
+        plainValues(person, kPhones, LabelKinds::phoneKind, &RecordPrinter::phone);
+    if (writes(kEmails))
+        plainValues(person, kEmails, LabelKinds::emailKind, &RecordPrinter::email);
+    if (writes(kURLs))
+        plainValues(person, kURLs, LabelKinds::urlKind, &RecordPrinter::url);
     singleField(SingleField::Organization, kABPersonOrganizationProperty, nonEmpty(names.organization));
     const std::pair<SingleField, ABPropertyID> work[] = {{SingleField::Department, kABPersonDepartmentProperty},
                                                          {SingleField::JobTitle, kABPersonJobTitleProperty},
@@ -197,9 +212,10 @@ void ExportRun::writeRecord(const ABRecord &person)
         if (birthday)
             log(QStringLiteral("  DATE"));
         singleField(SingleField::Birthday, kABPersonBirthdayProperty, birthday);
-        dates(person);
     }
-    if (mask & FieldFilter::IM)
+    if (writes(kDates))
+        dates(person);
+    if (writes(kInstantMessages))
         instantMessages(person);
     if (mask & FieldFilter::Note) {
         ExportText note = textValue(person, kABPersonNoteProperty);
@@ -207,7 +223,7 @@ void ExportRun::writeRecord(const ABRecord &person)
             log(QStringLiteral("  NOTE"));
         m_printer.note(propertyName(kABPersonNoteProperty), note);
     }
-    if (mask & FieldFilter::Address)
+    if (writes(kAddresses))
         addresses(person);
     m_printer.endRecord();
 }
@@ -241,16 +257,15 @@ void ExportRun::logFamily(const char *logName, int count) const
 }
 
 template<typename Print>
-void ExportRun::printFamily(const ABRecord &person, ABPropertyID property, ABRecordCodec::EntryTexts &entry, ColumnFamily family,
-                            bool unlabelledToo, const char *logName, Print print)
+void ExportRun::printFamily(const ABRecord &person, const EntryFamily &family, ABRecordCodec::EntryTexts &entry, Print print)
 {
     if (m_log)
-        logFamily(logName, person.countEntries(property).all);
-    person.forEachEntry(property, entry, [&](const ABRecordCodec::EntryTexts &read) {
-        if (read.label() || unlabelledToo)
+        logFamily(family.logName, person.countEntries(family.property).all);
+    person.forEachEntry(family.property, entry, [&](const ABRecordCodec::EntryTexts &read) {
+        if (read.label() || family.unlabelledToo)
             print(read);
     });
-    m_printer.endFamily(family);
+    m_printer.endFamily(family.column);
 }
 
 void ExportRun::prepareGroups()
@@ -271,17 +286,17 @@ void ExportRun::groups(const ABRecord &person)
     m_printer.endFamily(ColumnFamily::Groups);
 }
 
-void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family)
+void ExportRun::plainValues(const ABRecord &person, const EntryFamily &family, int (*kindOf)(const std::optional<QString> &),
+                            PlainValuePrinter print)
 {
     const ExportText &name = propertyName(family.property);
-    printFamily(person, family.property, m_plainEntry, family.family, family.unlabelledToo, family.logName,
-                [&](const ABRecordCodec::EntryTexts &entry) {
+    printFamily(person, family, m_plainEntry, [&](const ABRecordCodec::EntryTexts &entry) {
         // Numbers, addresses and URLs go out as the system's 8-bit text, not converted.
         const QByteArray value = entry.field(0).toUtf8();
         if (!value.isEmpty()) {
             // Only e-mail addresses come here without a label.
-            (m_printer.*family.print)(name, value, entry.label() ? labelText(*entry.label()) : ExportText("email"),
-                                      family.kindOf(entry.label()));
+            (m_printer.*print)(name, value, entry.label() ? labelText(*entry.label()) : ExportText("email"),
+                               kindOf(entry.label()));
         }
     });
 }
@@ -289,21 +304,20 @@ void ExportRun::plainValues(const ABRecord &person, const PlainFamily &family)
 void ExportRun::dates(const ABRecord &person)
 {
     // Dates are written from the date itself, not from a text.
-    const ABMultiValue values = person.copyMultiValue(kABPersonDateProperty);
-    const ExportText &name = propertyName(kABPersonDateProperty);
-    logFamily("DATES", values.count());
+    const ABMultiValue values = person.copyMultiValue(kDates.property);
+    const ExportText &name = propertyName(kDates.property);
+    logFamily(kDates.logName, values.count());
     for (const ABMultiValue::Entry &entry : values.entries()) {
         if (entry.label)
             m_printer.date(name, labelText(*entry.label), dateText(entry.value));
     }
-    m_printer.endFamily(ColumnFamily::Dates);
+    m_printer.endFamily(kDates.column);
 }
 
 void ExportRun::instantMessages(const ABRecord &person)
 {
-    const ExportText &name = propertyName(kABPersonInstantMessageProperty);
-    printFamily(person, kABPersonInstantMessageProperty, m_instantMessageEntry, ColumnFamily::InstantMessages, false, "IM",
-                [&](const ABRecordCodec::EntryTexts &entry) {
+    const ExportText &name = propertyName(kInstantMessages.property);
+    printFamily(person, kInstantMessages, m_instantMessageEntry, [&](const ABRecordCodec::EntryTexts &entry) {
         m_printer.instantMessage(name, labelText(*entry.label()), convert(entry.field(0)), convert(entry.field(1)));
     });
 }
@@ -316,10 +330,9 @@ void ExportRun::addresses(const ABRecord &person)
         for (int part = 0; part < AddressEntry::kPartCount; ++part)
             (*m_addressPartNames)[size_t(part)] = labelText(keys[part]);
     }
-    printFamily(person, kABPersonAddressProperty, m_addressEntry, ColumnFamily::Addresses, false, "ADDRESSES",
-                [&](const ABRecordCodec::EntryTexts &entry) {
+    printFamily(person, kAddresses, m_addressEntry, [&](const ABRecordCodec::EntryTexts &entry) {
         AddressEntry address;
-        address.propertyName = propertyName(kABPersonAddressProperty);
+        address.propertyName = propertyName(kAddresses.property);
         address.label = labelText(*entry.label());
         address.kind = LabelKinds::addressKind(entry.label());
         address.partNames = *m_addressPartNames;

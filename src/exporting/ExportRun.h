@@ -25,6 +25,8 @@ public:
     // A person without a composite name gets no output ("Missing compositName").
     void writeRecord(const ABRecord &person);
 
+    struct EntryFamily;
+
 private:
     ExportText convert(const QString &text) const;
     const ExportText &propertyName(ABPropertyID property);
@@ -40,25 +42,19 @@ private:
     void singleField(SingleField field, ABPropertyID property, const ExportText &value);
     void prepareGroups();
     void groups(const ABRecord &person);
+    // Whether the run writes the family: the field mask asks for it.
+    bool writes(const EntryFamily &family);
     // Phones, e-mails and URLs: plain text values, written with the printer `print`.
     using PlainValuePrinter = void (RecordPrinter::*)(const ExportText &, const ExportText &, const ExportText &, int);
-    struct PlainFamily {
-        ABPropertyID property;
-        ColumnFamily family;
-        const char *logName;
-        bool unlabelledToo;
-        int (*kindOf)(const std::optional<QString> &);
-        PlainValuePrinter print;
-    };
-    void plainValues(const ABRecord &person, const PlainFamily &family);
+    void plainValues(const ABRecord &person, const EntryFamily &family, int (*kindOf)(const std::optional<QString> &),
+                     PlainValuePrinter print);
     void dates(const ABRecord &person);
     void instantMessages(const ABRecord &person);
     void addresses(const ABRecord &person);
     // Logs the family's entries, then runs `print` for each that takes part (labelled ones, or
     // all), read into `entry`.
     template<typename Print>
-    void printFamily(const ABRecord &person, ABPropertyID property, ABRecordCodec::EntryTexts &entry, ColumnFamily family,
-                     bool unlabelledToo, const char *logName, Print print);
+    void printFamily(const ABRecord &person, const EntryFamily &family, ABRecordCodec::EntryTexts &entry, Print print);
     // "  PHONES 2" and the like, when the export log is on.
     void logFamily(const char *logName, int count) const;
 

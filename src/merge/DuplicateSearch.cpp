@@ -2,6 +2,7 @@
 
 #include "addressbook/ABPersonCompare.h"
 #include "addressbook/ABSources.h"
+#include "platform/AsciiText.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
 #include "shell/MainThread.h"
@@ -15,15 +16,6 @@
 #include <vector>
 
 namespace {
-
-bool isAscii(const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 // Drops the marks that a canonical decomposition splits off (accents, cedillas, rings …).
 QString withoutMarks(const QString &decomposed)
@@ -60,7 +52,7 @@ QString withPlainWidth(const QString &text)
 
 QString DuplicateSearch::foldName(const QString &name)
 {
-    if (isAscii(name))
+    if (AsciiText::isAscii(name))
         return name.toLower();
     QString folded = withoutMarks(withPlainWidth(name).normalized(QString::NormalizationForm_D)).toCaseFolded();
     // Case folding can bring back a decomposable character (İ folds to i with a dot above).

@@ -1,5 +1,6 @@
 #include "BinaryPlistWriter.h"
 
+#include "AsciiText.h"
 #include "ByteAppend.h"
 
 #include <QIODevice>
@@ -63,13 +64,7 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
     auto found = m_strings.constFind(text);
     if (found != m_strings.constEnd())
         return *found;
-    bool ascii = true;
-    for (QChar c : text) {
-        if (c.unicode() > 0x7F) {
-            ascii = false;
-            break;
-        }
-    }
+    const bool ascii = AsciiText::isAscii(text);
     const qsizetype offset = m_texts.size();
     m_texts.resize(offset + text.size() * (ascii ? 1 : 2));
     char *out = m_texts.data() + offset;

@@ -1,5 +1,7 @@
 #include "QRCodeImage.h"
 
+#include "platform/AsciiText.h"
+
 #include <QBuffer>
 
 #include <qrencode.h>
@@ -36,10 +38,7 @@ Result<QImage> QRCodeImage::render(const QString &text, int pixels)
         return Error{QStringLiteral("the QR code could not be made (error %1)").arg(errno)};
     // Without an ECI designator readers guess the character set of 8-bit data (often as
     // Shift JIS); text beyond ASCII says that it is UTF-8.
-    bool ascii = true;
-    for (char c : data)
-        ascii = ascii && uchar(c) < 0x80;
-    if (!ascii && QRinput_appendECIheader(input.get(), kUtf8Eci) != 0)
+    if (!AsciiText::isAscii(data) && QRinput_appendECIheader(input.get(), kUtf8Eci) != 0)
         return Error{QStringLiteral("the QR code could not be made (error %1)").arg(errno)};
     if (QRinput_append(input.get(), QR_MODE_8, int(data.size()), reinterpret_cast<const unsigned char *>(data.constData())) != 0)
         return Error{QStringLiteral("%1 bytes are too many for one QR code").arg(data.size())};

@@ -1,9 +1,10 @@
 #include "ImportValues.h"
 
+#include "platform/AsciiText.h"
+
 #include <QStringDecoder>
 #include <QTimeZone>
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -74,7 +75,7 @@ std::optional<QDateTime> ImportValues::parseDate(const QString &text)
 std::optional<QString> ImportValues::decodeText(QByteArrayView bytes, int charSet)
 {
     // ASCII, most values, reads the same in both character sets.
-    if (charSet != 0 || std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+    if (charSet != 0 || AsciiText::isAscii(bytes))
         return QString::fromLatin1(bytes);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);

@@ -1,5 +1,6 @@
 #include "LdifAttributes.h"
 
+#include "platform/AsciiText.h"
 #include "shell/AppData.h"
 
 #include <QByteArray>
@@ -113,7 +114,7 @@ const LdifAttribute *findLdifAttribute(QByteArrayView name, bool labelled)
         auto it = table.constFind(name.toByteArray().toLower());
         return it == table.constEnd() ? nullptr : &it.value();
     }
-    std::transform(name.begin(), name.end(), lower, [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    std::transform(name.begin(), name.end(), lower, AsciiText::toLower);
     auto it = table.constFind(QByteArray::fromRawData(lower, name.size()));
     return it == table.constEnd() ? nullptr : &it.value();
 }

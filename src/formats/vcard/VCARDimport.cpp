@@ -8,6 +8,7 @@
 #include "formats/common/ImportOutcome.h"
 #include "formats/common/ImportValues.h"
 #include "formats/common/ProgressTarget.h"
+#include "platform/AsciiText.h"
 #include "platform/DevLog.h"
 #include "shell/AppData.h"
 
@@ -28,25 +29,15 @@ enum class Keyword {
     Label, Date, Anniversary, RelatedName, PhoneticFirst, PhoneticLast, ServiceIM, Categories, SocialProfile
 };
 
-bool isAscii(QStringView text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
 // Whether `text` equals `upper` (upper-case ASCII) once upper-cased by QString::toUpper, which
 // turns a few letters outside ASCII into ASCII ones: ASCII texts, nearly all, need no copy.
 bool upperCasedEquals(QStringView text, QLatin1String upper)
 {
-    if (!isAscii(text))
+    if (!AsciiText::isAscii(text))
         return text.toString().toUpper() == upper;
-    if (text.size() != upper.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if ((c >= 'a' && c <= 'z' ? char16_t(c - ('a' - 'A')) : c) != char16_t(upper[i].unicode()))
-            return false;
-    }
-    return true;
+    return text.size() == upper.size() && std::equal(text.begin(), text.end(), upper.begin(), [](QChar c, char u) {
+        return AsciiText::toUpper(c.unicode()) == char16_t(uchar(u));
+    });
 }
 
 // Whether `text` contains `word` (upper-case ASCII), ignoring case. Compares ASCII itself,
@@ -57,12 +48,10 @@ bool containsIgnoringCase(QStringView text, QLatin1String word)
     for (qsizetype at = 0; at + m <= text.size(); ++at) {
         qsizetype i = 0;
         for (; i < m; ++i) {
-            char16_t c = text[at + i].unicode();
+            const char16_t c = text[at + i].unicode();
             if (c >= 0x80)
                 return text.contains(word, Qt::CaseInsensitive);
-            if (c >= 'a' && c <= 'z')
-                c = char16_t(c - ('a' - 'A'));
-            if (c != char16_t(word[i].unicode()))
+            if (AsciiText::toUpper(c) != char16_t(word[i].unicode()))
                 break;
         }
         if (i == m)

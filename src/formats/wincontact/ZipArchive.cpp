@@ -1,5 +1,7 @@
 #include "ZipArchive.h"
 
+#include "platform/AsciiText.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 
 #include <minizip/zip.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include <unistd.h>
@@ -92,7 +93,7 @@ bool ZipArchive::addFileToZip(const QString &file, const QString &newname)
         return false;
     const zip_fileinfo info = entryInfo(file);
     const QByteArray name = newname.toUtf8();
-    const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii = AsciiText::isAscii(name);
     const int large = input.size() >= qint64(0xffffffffLL) ? 1 : 0;
     if (zipOpenNewFileInZip4_64(m_zip, name.constData(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                 Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, kMadeByUnix,
