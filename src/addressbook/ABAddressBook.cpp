@@ -16,6 +16,7 @@
 #include <limits>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -792,6 +793,7 @@ void ABAddressBook::forgetEarlyWrites()
     }
     m_firstEarlyID = kABRecordInvalidID;
     m_earlyWrites = EarlyWrites::None;
+    m_written = {};
 }
 
 bool ABAddressBook::removeRecord(const ABRecordRef &record, QString *error)
@@ -863,6 +865,7 @@ bool ABAddressBook::save(QString *error)
     }
     if (writeChanges(error) && m_connection->exec("COMMIT")) {
         m_firstEarlyID = kABRecordInvalidID;
+        m_written = {};
         m_earlyWrites = EarlyWrites::None;
         for (const ABRecordRef &record : std::as_const(m_added))
             m_loaded.insert(record->recordID(), record);
@@ -910,6 +913,7 @@ bool ABAddressBook::save(QString *error)
 void ABAddressBook::rollBack(const QString &failure)
 {
     m_connection->exec("ROLLBACK");
+    m_written = {};
     // New records keep no identifier from the failed attempt.
     for (const ABRecordRef &record : std::as_const(m_added))
         record->m_id = kABRecordInvalidID;
@@ -1019,7 +1023,22 @@ bool ABAddressBook::insertAdded(const QList<ABRecordRef> &records, QString *erro
         else
             insert.bind(parameter + 2, qint64(record.sourceID()));
         insert.bind(parameter + 3, record.m_stored.bytes());
+        m_written.note(record);
     }, error);
+}
+
+void ABAddressBook::WrittenIdentifiers::note(const ABRecord &record)
+{
+    if (first == kABRecordInvalidID)
+        first = record.recordID();
+    last = record.recordID();
+    if (!record.isPerson())
+        notPeople.insert(record.recordID());
+}
+
+bool ABAddressBook::WrittenIdentifiers::isPerson(ABRecordID id) const
+{
+    return first != kABRecordInvalidID && id >= first && id <= last && !notPeople.contains(id);
 }
 
 bool ABAddressBook::writeChanges(QString *error)
@@ -1042,15 +1061,26 @@ bool ABAddressBook::writeChanges(QString *error)
     ABConnection::Statement dropImage(db, "DELETE FROM images WHERE record = ?");
     ABConnection::Statement clearMembers(db, "DELETE FROM members WHERE grp = ?");
     // A member another handle has removed since this one read the group stays out, and so
-    // does an identifier given for a member that is no person's. Rows go in the order of
-    // their positions, so that a person listed twice keeps the first.
+    // does an identifier given for a member that is no person's. A person's rows go in the
+    // order of their positions, so that one listed twice in a group keeps the first.
     RowInserts addMembers(db, 3, [](int rows) {
         return repeatedRows("INSERT OR IGNORE INTO members(grp, person, position) "
                             "SELECT m.column1, m.column2, m.column3 FROM (VALUES ",
                             "(?, ?, ?)", rows,
                             ") AS m WHERE EXISTS (SELECT 1 FROM records WHERE id = m.column2 AND type = 0) "
-                            "ORDER BY m.column3");
+                            "ORDER BY m.column2, m.column3");
     });
+    // The people this transaction wrote need no such look-up: the many members of an import
+    // need not read the records table again.
+    RowInserts addWrittenMembers(db, 3, [](int rows) {
+        return repeatedRows("INSERT OR IGNORE INTO members(grp, person, position) VALUES ", "(?, ?, ?)", rows);
+    });
+    struct MemberRow {
+        ABRecordID group;
+        ABRecordID person;
+        qsizetype position;
+    };
+    QList<MemberRow> membersToCheck, writtenMembers;
     for (const ABRecordRef &record : std::as_const(touched)) {
         if (record->m_change == ABRecord::Change::Removed)
             continue;
@@ -1091,14 +1121,25 @@ bool ABAddressBook::writeChanges(QString *error)
                 }
                 ids.append(member->recordID());
             }
-            const bool added = addMembers.insert(ids.size(), [&](ABConnection::Statement &add, int parameter, qsizetype i) {
-                add.bind(parameter, qint64(record->recordID()));
-                add.bind(parameter + 1, qint64(ids[i]));
-                add.bind(parameter + 2, qint64(i));
-            }, error);
-            if (!added)
-                return false;
+            for (qsizetype i = 0; i < ids.size(); ++i)
+                (m_written.isPerson(ids[i]) ? writtenMembers : membersToCheck).append({record->recordID(), ids[i], i});
         }
+    }
+    // Looked up in the order of the people, for all groups at once, each page of the records
+    // table is read once, not once per group. A person is in one list or the other, and in
+    // the order of the positions, so the first of two listings in a group is the one kept.
+    std::sort(membersToCheck.begin(), membersToCheck.end(), [](const MemberRow &a, const MemberRow &b) {
+        return std::tie(a.person, a.position) < std::tie(b.person, b.position);
+    });
+    for (auto [rows, inserts] : {std::pair{&membersToCheck, &addMembers}, std::pair{&writtenMembers, &addWrittenMembers}}) {
+        const bool added = inserts->insert(rows->size(), [rows](ABConnection::Statement &add, int parameter, qsizetype row) {
+            const MemberRow &member = rows->at(row);
+            add.bind(parameter, qint64(member.group));
+            add.bind(parameter + 1, qint64(member.person));
+            add.bind(parameter + 2, qint64(member.position));
+        }, error);
+        if (!added)
+            return false;
     }
 
     ABConnection::Statement drop(db, "DELETE FROM records WHERE id = ?");

@@ -178,4 +178,16 @@ private:
     QList<std::weak_ptr<ABRecord>> m_groupsWithPendingMembers;
     ABRecordID m_firstEarlyID = kABRecordInvalidID;
     QString m_lostError;
+
+    // The identifiers the open write transaction gave, first to last, and those of them that
+    // went to records other than people: a member among the rest is a person the database
+    // holds, and is written without looking it up.
+    struct WrittenIdentifiers {
+        ABRecordID first = kABRecordInvalidID;
+        ABRecordID last = kABRecordInvalidID;
+        QSet<ABRecordID> notPeople;
+        void note(const ABRecord &record);
+        bool isPerson(ABRecordID id) const;
+    };
+    WrittenIdentifiers m_written;
 };
