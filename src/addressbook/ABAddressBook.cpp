@@ -104,7 +104,11 @@ Result<void> ABAddressBook::prepare(bool created)
 {
     ABConnection &db = *m_connection;
     if (created) {
-        // A fresh file: lay out the tables and the local source in one transaction.
+        // A fresh file: lay out the tables and the local source in one transaction. A record
+        // takes about half a kilobyte, so 16 KB pages hold a few dozen each: a large import
+        // or export makes a quarter of the reads and writes it would with the 4 KB default
+        // (the size is fixed when the first table is made; older books keep theirs).
+        db.exec("PRAGMA page_size=16384");
         if (auto r = db.exec("PRAGMA journal_mode=WAL"); !r)
             return r;
         if (auto r = db.exec("BEGIN IMMEDIATE"); !r)
