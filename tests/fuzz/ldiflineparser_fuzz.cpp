@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     if (std::optional<LdifLine> line = ldif_parse_line(bytes)) {
         // The name never keeps the blanks around it, and a decoded value is never longer than its text.
-        if (line->name.startsWith(' ') || line->name.endsWith(' ') || line->value.size() > bytes.size())
+        if (line->name.startsWith(' ') || line->name.endsWith(' ') || line->value().size() > bytes.size())
             __builtin_trap();
     }
     (void)ldifDecodeBase64(bytes);

@@ -76,14 +76,18 @@ std::optional<LdifLine> ldif_parse_line(QByteArrayView line)
         --nameEnd;
 
     LdifLine result;
-    result.name = line.sliced(start, nameEnd - start).toByteArray();
+    result.name = line.sliced(start, nameEnd - start);
     qsizetype pos = colon + 1;
     result.wasBase64 = pos < line.size() && line[pos] == ':';
     if (result.wasBase64)
         ++pos;
     while (pos < line.size() && isBlank(line[pos]))
         ++pos;
-    QByteArray value = line.sliced(pos).toByteArray();
+    result.m_text = line.sliced(pos);
+    // Most values are kept as they stand, without a copy.
+    if (!result.wasBase64 && !result.m_text.contains('\x01'))
+        return result;
+    QByteArray value = result.m_text.toByteArray();
     value.removeIf([](char c) { return c == '\x01'; });
     if (result.wasBase64) {
         std::optional<QByteArray> decoded = ldifDecodeBase64(value);
@@ -91,6 +95,7 @@ std::optional<LdifLine> ldif_parse_line(QByteArrayView line)
             return parseError();
         value = *decoded;
     }
-    result.value = value;
+    // Never null, so that value() answers it even when it is empty.
+    result.m_decoded = value.isNull() ? QByteArray("") : value;
     return result;
 }

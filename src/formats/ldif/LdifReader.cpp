@@ -128,24 +128,24 @@ void LdifReader::processLogicalLine(const QByteArray &line)
             finishEntry(false);
         startEntry();
         if (std::optional<LdifLine> dn = ldif_parse_line(line))
-            m_dn = ImportValues::decodeText(dn->value, m_charSet).value_or(QString());
+            m_dn = ImportValues::decodeText(dn->value(), m_charSet).value_or(QString());
         return;
     }
     if (QByteArrayView(line).first(qMin<qsizetype>(line.size(), 11)).compare("objectclass", Qt::CaseInsensitive) == 0) {
         std::optional<LdifLine> parsed = ldif_parse_line(line);
         if (parsed && m_person
-            && (isAttribute(parsed->value, "groupOfNames") || isAttribute(parsed->value, "groupOfUniqueNames")))
+            && (isAttribute(parsed->value(), "groupOfNames") || isAttribute(parsed->value(), "groupOfUniqueNames")))
             m_isList = true;
         return;
     }
     std::optional<LdifLine> parsed = ldif_parse_line(line);
     // Lines before the first entry have no person to go to ("version: 1" …).
-    if (!parsed || !m_person || parsed->value.isEmpty())
+    if (!parsed || !m_person || parsed->value().isEmpty())
         return;
 
     QByteArrayView name = parsed->name;
     if (isAttribute(name, "cn") || isAttribute(name, "member") || isAttribute(name, "uniqueMember")) {
-        if (std::optional<QString> text = ImportValues::decodeText(parsed->value, m_charSet)) {
+        if (std::optional<QString> text = ImportValues::decodeText(parsed->value(), m_charSet)) {
             if (isAttribute(name, "cn"))
                 m_list.name = *text;
             else
@@ -166,12 +166,12 @@ void LdifReader::processLogicalLine(const QByteArray &line)
         label = *decoded;
     }
     if (attribute->kind == LdifAttribute::Photo) {
-        handleAttribute(*attribute, QString(), label, parsed->value);
+        handleAttribute(*attribute, QString(), label, parsed->value());
         return;
     }
-    std::optional<QString> value = ImportValues::decodeText(parsed->value, m_charSet);
+    std::optional<QString> value = ImportValues::decodeText(parsed->value(), m_charSet);
     if (value)
-        handleAttribute(*attribute, *value, label, parsed->value);
+        handleAttribute(*attribute, *value, label, parsed->value());
 }
 
 void LdifReader::startEntry()
@@ -250,7 +250,7 @@ void LdifReader::storeCollections()
 }
 
 void LdifReader::handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label,
-                                 const QByteArray &raw)
+                                 QByteArrayView raw)
 {
     const std::optional<QString> entryLabel = label.isEmpty() ? std::nullopt : std::optional<QString>(label);
     switch (attribute.kind) {

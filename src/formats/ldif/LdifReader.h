@@ -37,7 +37,7 @@ private:
     void finishEntry(bool atEndOfFile);
     void resetCollections();
     void storeCollections();
-    void handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label, const QByteArray &raw);
+    void handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label, QByteArrayView raw);
     void appendMulti(ABPropertyID property, ABMultiValue &multi, const QVariant &value, const std::optional<QString> &label);
     void setAddressPart(QVariantMap &address, const QString &key, const QString &value);
     QVariantMap &customAddress(const QString &label);
