@@ -5,7 +5,7 @@
 namespace {
 
 // The platform's newline set: LF, VT, FF, CR, NEL and the Unicode line and paragraph separators.
-bool isLineBreak(QChar c)
+inline bool isLineBreak(QChar c)
 {
     char16_t u = c.unicode();
     return (u >= 0x0a && u <= 0x0d) || u == 0x85 || u == 0x2028 || u == 0x2029;
@@ -161,8 +161,16 @@ bool CSVParser::parseTextData(QString &text)
     const qsizetype start = m_pos;
     const qsizetype size = m_text.size();
     const QChar *data = m_text.constData();
+    const char16_t separator = m_separator.at(0).unicode();
+    // The quote, the separator or a line break. Letters, digits and most punctuation come
+    // after the quote and before NEL, and are let by in three comparisons.
+    auto endsText = [separator](char16_t c) {
+        if (c == separator || c == u'"')
+            return true;
+        return (c < u'"' || c >= 0x85) && isLineBreak(QChar(c));
+    };
     for (;;) {
-        while (m_pos < size && !endsText(data[m_pos]))
+        while (m_pos < size && !endsText(data[m_pos].unicode()))
             ++m_pos;
         if (m_separatorIsSingleChar || m_pos >= size || data[m_pos] != m_separator.at(0) || atSeparator())
             break;
@@ -172,11 +180,6 @@ bool CSVParser::parseTextData(QString &text)
         return false;
     text.append(QStringView(m_text).mid(start, m_pos - start));
     return true;
-}
-
-bool CSVParser::endsText(QChar c) const
-{
-    return c == kQuote || c == m_separator.at(0) || isLineBreak(c);
 }
 
 bool CSVParser::atSeparator() const

@@ -50,7 +50,6 @@ private:
     bool atSeparator() const;
     bool atLineBreak() const;
     bool atEnd() const { return m_pos >= m_text.size(); }
-    bool endsText(QChar c) const;
 
     QString m_text;
     QString m_separator;
