@@ -54,6 +54,9 @@ qsizetype FileLines::textLength(QByteArrayView line)
 
 bool FileLines::fitWithinCap(QFile &file)
 {
+    // A file no longer than the cap has no line longer than it: nothing to read.
+    if (!file.isSequential() && file.size() - file.pos() <= maxLineBytes())
+        return true;
     FileLines lines(file);
     QByteArrayView line;
     Next next = Next::Line;

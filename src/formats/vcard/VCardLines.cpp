@@ -27,8 +27,12 @@ qsizetype VCardLines::countMarkers(QByteArrayView text, QByteArrayView marker, q
     qsizetype count = 0;
     qsizetype at = 0;
     const qsizetype size = text.size();
+    // Most lines are told apart by their first byte, without a case-blind compare: an ASCII
+    // letter and its other case differ in bit 0x20 alone.
+    const char first = char(marker.front() | 0x20);
     while (at < size) {
-        if (text.sliced(at, qMin(marker.size(), size - at)).compare(marker, Qt::CaseInsensitive) == 0 && ++count >= maxCards)
+        if ((text[at] | 0x20) == first
+            && text.sliced(at, qMin(marker.size(), size - at)).compare(marker, Qt::CaseInsensitive) == 0 && ++count >= maxCards)
             return -1;
         const qsizetype end = text.indexOf('\n', at);
         if (end < 0)
