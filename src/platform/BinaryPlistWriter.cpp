@@ -61,9 +61,10 @@ BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
 
 BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
 {
-    auto found = m_strings.constFind(text);
-    if (found != m_strings.constEnd())
-        return *found;
+    // Looked up and, when new, entered with one hash of the text.
+    Ref &known = m_strings[text];
+    if (known != 0)
+        return known - 1;
     const bool ascii = AsciiText::isAscii(text);
     const qsizetype offset = m_texts.size();
     m_texts.resize(offset + text.size() * (ascii ? 1 : 2));
@@ -73,8 +74,8 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
             *out++ = char(c.unicode() >> 8);
         *out++ = char(c.unicode() & 0xFF);
     }
-    Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, quint64(offset), 0, quint32(text.size())});
-    m_strings.insert(text, ref);
+    const Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, quint64(offset), 0, quint32(text.size())});
+    known = ref + 1;
     return ref;
 }
 

@@ -21,6 +21,7 @@ public:
 
     BinaryPlistWriter();
 
+    // A text added before gives the reference it got then.
     Ref addString(const QString &text);
     Ref addInteger(qint64 value);
     Ref addReal(double value);
@@ -61,7 +62,7 @@ private:
     std::vector<Ref> m_children;
     std::vector<QByteArray> m_payloads; // data
     QByteArray m_texts;                 // every text, encoded, one after the other
-    QHash<QString, Ref> m_strings;
+    QHash<QString, Ref> m_strings; // each text's reference plus one: 0 is a text not added yet
     static constexpr Ref kNone = ~Ref(0);
     std::vector<Ref> m_uids; // by UID; kNone where none was added
     // Written by writeReadyTo: objects before m_laidOut, their offsets, the bytes so far.

@@ -5,7 +5,6 @@
 #include "KeyedDictionary.h"
 
 #include <QDateTime>
-#include <QHash>
 
 #include <array>
 
@@ -22,7 +21,7 @@ public:
     GraphWriter()
     {
         m_objects.reserve(128);
-        m_strings.reserve(64);
+        m_stringUids.reserve(128);
         m_objects.push_back(m_plist.addString(QStringLiteral("$null")));
         m_keys = m_plist.addString(QStringLiteral("NS.keys"));
         m_values = m_plist.addString(QStringLiteral("NS.objects"));
@@ -68,8 +67,9 @@ private:
     Ref m_values;
     Ref m_class;
     std::array<quint64, 3> m_classes{}; // by ArchivedClass; 0 until first used
-    // Equal texts are stored once, as other archivers do for their keys and labels.
-    QHash<QString, quint64> m_strings;
+    // Equal texts are stored once, as other archivers do for their keys and labels: the UID
+    // of each text by its reference in the property list, 0 where it has none yet.
+    std::vector<quint64> m_stringUids;
     quint64 m_dataListUid = 0;
     std::vector<Ref> m_dataListMembers;
 };
@@ -90,11 +90,13 @@ quint64 GraphWriter::classUid(ArchivedClass archived)
 
 quint64 GraphWriter::stringUid(const QString &text)
 {
-    auto found = m_strings.constFind(text);
-    if (found != m_strings.constEnd())
-        return *found;
-    const quint64 uid = append(m_plist.addString(text));
-    m_strings.insert(text, uid);
+    // The property list stores each text once: its reference tells whether the text has a UID.
+    const Ref ref = m_plist.addString(text);
+    if (ref >= m_stringUids.size())
+        m_stringUids.resize(ref + 1, 0);
+    quint64 &uid = m_stringUids[ref];
+    if (uid == 0) // no text has UID 0: that is "$null", put there without a UID of its own
+        uid = append(ref);
     return uid;
 }
 
