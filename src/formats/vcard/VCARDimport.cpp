@@ -29,12 +29,9 @@ enum class Keyword {
     Label, Date, Anniversary, RelatedName, PhoneticFirst, PhoneticLast, ServiceIM, Categories, SocialProfile
 };
 
-// Whether `text` equals `upper` (upper-case ASCII) once upper-cased by QString::toUpper, which
-// turns a few letters outside ASCII into ASCII ones: ASCII texts, nearly all, need no copy.
-bool upperCasedEquals(QStringView text, QLatin1String upper)
+// Whether the ASCII text `text` equals `upper` (upper-case ASCII) once upper-cased.
+bool asciiUpperCasedEquals(QStringView text, QLatin1String upper)
 {
-    if (!AsciiText::isAscii(text))
-        return text.toString().toUpper() == upper;
     return text.size() == upper.size() && std::equal(text.begin(), text.end(), upper.begin(), [](QChar c, char u) {
         return AsciiText::toUpper(c.unicode()) == char16_t(uchar(u));
     });
@@ -86,8 +83,12 @@ Keyword keywordOf(QStringView keyword)
         {QLatin1String("CATEGORIES"), Keyword::Categories},
         {QLatin1String("X-SOCIALPROFILE"), Keyword::SocialProfile},
     };
+    // QString::toUpper turns a few letters outside ASCII into ASCII ones; ASCII keywords,
+    // nearly all, are compared without a copy.
+    const bool ascii = AsciiText::isAscii(keyword);
+    const QString upper = ascii ? QString() : keyword.toString().toUpper();
     for (const Named &named : table) {
-        if (upperCasedEquals(keyword, named.name))
+        if (ascii ? asciiUpperCasedEquals(keyword, named.name) : upper == named.name)
             return named.kind;
     }
     return Keyword::Ignored;
@@ -265,14 +266,21 @@ void VCARDimport::processLine(const QString &text)
         line.names.first() = line.names.first().sliced(dot + 1);
     }
     const QStringView keyword = line.names.first();
-    if (keyword.startsWith(QLatin1String("BEGIN"), Qt::CaseInsensitive)) {
+    // An ASCII first letter other than the word's rules the word out without Qt's case folding.
+    auto startsWithWord = [keyword](QLatin1String word) {
+        const char16_t first = keyword.isEmpty() ? 0 : keyword.front().unicode();
+        if (first < 0x80 && AsciiText::toUpper(first) != char16_t(word.front().unicode()))
+            return false;
+        return keyword.startsWith(word, Qt::CaseInsensitive);
+    };
+    if (startsWithWord(QLatin1String("BEGIN"))) {
         beginCard();
         return;
     }
     // Lines between cards have no person to go to.
     if (!m_person)
         return;
-    if (keyword.startsWith(QLatin1String("END"), Qt::CaseInsensitive)) {
+    if (startsWithWord(QLatin1String("END"))) {
         finishCard();
         return;
     }
