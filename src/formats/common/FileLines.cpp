@@ -1,8 +1,11 @@
 #include "FileLines.h"
 
+#include "platform/LargePages.h"
+
 #include <QFile>
 
 #include <atomic>
+#include <limits>
 
 namespace {
 std::atomic<qsizetype> g_maxLineBytes{FileLines::kDefaultMaxLineBytes};
@@ -37,9 +40,12 @@ FileLines::Next FileLines::next(QByteArrayView &line)
         // line would be searched again after every block.
         m_scanned = m_buffer.size();
         m_pos = 0;
-        const QByteArray block = m_file.read(kBlock);
-        m_atEnd = block.isEmpty();
-        m_buffer.append(block);
+        // Read straight after what is left, into room the buffer keeps from block to block.
+        const qsizetype kept = m_buffer.size();
+        m_buffer.resize(kept + kBlock);
+        const qint64 read = m_file.read(m_buffer.data() + kept, kBlock);
+        m_buffer.truncate(kept + qsizetype(qMax<qint64>(read, 0)));
+        m_atEnd = read <= 0;
     }
 }
 
@@ -64,4 +70,21 @@ bool FileLines::fitWithinCap(QFile &file)
     }
     file.seek(0);
     return next == Next::End;
+}
+
+QByteArray FileLines::readWhole(QFile &file)
+{
+    const qint64 expected = file.isSequential() ? 0 : file.size() - file.pos();
+    if (expected <= 0 || expected > std::numeric_limits<qsizetype>::max() / 2)
+        return file.readAll();
+    QByteArray bytes(qsizetype(expected), Qt::Uninitialized);
+    LargePages::advise(bytes.data(), bytes.size());
+    qint64 got = 0;
+    for (qint64 n = 0; got < expected && (n = file.read(bytes.data() + got, expected - got)) > 0;)
+        got += n;
+    bytes.truncate(qsizetype(got));
+    // A file that grew since its size was taken is read to its end, as readAll would.
+    if (got == expected)
+        bytes.append(file.readAll());
+    return bytes;
 }

@@ -30,6 +30,10 @@ public:
     // not held, and left at its start for the reader that holds it whole.
     static bool fitWithinCap(QFile &file);
 
+    // The rest of the open file, as QIODevice::readAll gives it, in a buffer that may be
+    // backed by large pages (platform/LargePages.h).
+    static QByteArray readWhole(QFile &file);
+
 private:
     static qsizetype textLength(QByteArrayView line);
 

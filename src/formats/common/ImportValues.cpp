@@ -1,6 +1,7 @@
 #include "ImportValues.h"
 
 #include "platform/AsciiText.h"
+#include "platform/LargePages.h"
 
 #include <QStringDecoder>
 #include <QTimeZone>
@@ -78,8 +79,12 @@ std::optional<QString> ImportValues::decodeText(QByteArrayView bytes, int charSe
     if (charSet != 0 || AsciiText::isAscii(bytes))
         return QString::fromLatin1(bytes);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
+    // Decoded into a buffer made here, so that the text of a whole file may have large pages.
+    QString text(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);
+    LargePages::advise(text.data(), text.size() * qsizetype(sizeof(QChar)));
+    const QChar *end = decoder.appendToBuffer(text.data(), bytes);
     if (decoder.hasError())
         return std::nullopt;
+    text.truncate(end - text.constData());
     return text;
 }

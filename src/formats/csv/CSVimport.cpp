@@ -104,7 +104,7 @@ Result<std::shared_ptr<CSVimport>> CSVimport::fromFile(const QString &path, int 
                         .arg(FileLines::maxLineBytes()));
         return Error{ImportOutcome::message(ImportOutcome::kFailed)};
     }
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = FileLines::readWhole(file);
     // A byte-order mark is no part of the first column's name, whatever the character set.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);

@@ -167,7 +167,7 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
         return -1;
     }
     // The file stays in its bytes: lines are decoded one at a time as they are read.
-    QByteArray text = file.readAll();
+    QByteArray text = FileLines::readWhole(file);
     if (charSet == 0) {
         if (!text.isValidUtf8()) {
             if (error)
