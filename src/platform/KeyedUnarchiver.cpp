@@ -243,16 +243,10 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
 
 } // namespace
 
-Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
+namespace {
+
+Result<QVariant> decodeArchive(const BinaryPlistReader &plist)
 {
-    if (bytes.size() < 8 || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max()
-        || std::memcmp(bytes.constData(), "bplist00", 8) != 0)
-        return bad("not a binary property list");
-    BinaryPlistReader plist;
-    if (Result<void> opened = plist.open(std::move(bytes)); !opened)
-        return Error{opened.error()};
-    if (Result<void> sound = BinaryPlistCheck::check(plist, KeyedArchive::kMaxDepth); !sound)
-        return Error{sound.error()};
     Result<Object> top = plist.object(plist.topObject());
     if (!top || top->kind != Kind::Dictionary)
         return bad("the top level is not a dictionary");
@@ -273,4 +267,26 @@ Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
         return bad("no $top dictionary");
     GraphReader reader(plist, *objects);
     return reader.decodeReference(plist.valueOf(*topEntry, "root"), 0);
+}
+
+} // namespace
+
+Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
+{
+    if (bytes.size() < 8 || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max()
+        || std::memcmp(bytes.constData(), "bplist00", 8) != 0)
+        return bad("not a binary property list");
+    BinaryPlistReader plist;
+    if (Result<void> opened = plist.open(std::move(bytes)); !opened)
+        return Error{opened.error()};
+    // The decoding checks all it reads: every object inside the bytes, at most kMaxDepth
+    // deep, no cycle. A list it refuses is checked as a whole, for the reason a damaged list
+    // gives (a container inside itself, containers nested too deeply, …); a sound one is
+    // not walked twice.
+    Result<QVariant> value = decodeArchive(plist);
+    if (!value) {
+        if (Result<void> sound = BinaryPlistCheck::check(plist, KeyedArchive::kMaxDepth); !sound)
+            return Error{sound.error()};
+    }
+    return value;
 }

@@ -208,6 +208,26 @@ private Q_SLOTS:
         QCOMPARE(lastNames, (QList<QString>{QStringLiteral("Smith (*)"), QStringLiteral(" (*)"), QStringLiteral(" (*)")}));
     }
 
+    // A text may hold a NUL character (a note pasted from elsewhere, a name from a broken
+    // sync): the backup keeps it like any other, and the person comes back.
+    void textsWithANulCharacterComeBack()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        QVERIFY(addPerson(*book, R"({"firstName": "Nul\u0000Inside", "note": "a\u0000b",
+                                     "emails": [{"label": "x\u0000y", "value": "ana@example.org"}]})"));
+        const QList<QJsonObject> before = people(*book, true);
+        const QString file = env.path(QStringLiteral("nul.vnbin"));
+        QCOMPARE(exportDataBIN(file, rowsOf(*book), nullptr, false), 1);
+        book.reset();
+
+        useAddressBook(env.path(QStringLiteral("second.db")));
+        QCOMPARE(importDataBIN(file, FieldFilter::Default, nullptr), 1);
+        const QList<QJsonObject> after = people(*ABAddressBook::create(), false);
+        QCOMPARE(after, before);
+        QCOMPARE(after.first().value(QStringLiteral("note")).toString(), QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    }
+
     void emptyListGivesZero()
     {
         TestEnvironment env;
