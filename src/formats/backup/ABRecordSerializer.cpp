@@ -8,6 +8,7 @@
 #include <QCollator>
 #include <QDateTime>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <limits>
@@ -51,26 +52,31 @@ struct Candidate {
     bool digitLabel; // the label this reading leaves begins with a digit
 };
 
-QList<Candidate> candidatesFor(const QString &key, qsizetype count)
+// The readings of one key; nearly every key has one.
+using Candidates = QVarLengthArray<Candidate, 2>;
+
+Candidates candidatesFor(const QString &key, qsizetype count)
 {
     auto isDigit = [&](qsizetype at) { return at < key.size() && key[at].unicode() >= u'0' && key[at].unicode() <= u'9'; };
     int digits = 0;
     while (digits < 18 && isDigit(digits))
         ++digits;
-    QList<Candidate> candidates;
+    Candidates candidates;
     if (digits < 3)
         return candidates;
     // Indexes of 1000 and more are written without leading zeros.
     if (key[0] != QLatin1Char('0')) {
         for (int length = digits; length >= 4; --length) {
-            qint64 index = key.left(length).toLongLong();
+            qint64 index = QStringView(key).left(length).toLongLong();
             if (index < count)
                 candidates.append({index, length, isDigit(length)});
         }
     }
-    candidates.append({key.left(3).toLongLong(), 3, isDigit(3)});
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate &a, const Candidate &b) { return !a.digitLabel && b.digitLabel; });
+    candidates.append({QStringView(key).left(3).toLongLong(), 3, isDigit(3)});
+    if (candidates.size() > 1) {
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate &a, const Candidate &b) { return !a.digitLabel && b.digitLabel; });
+    }
     return candidates;
 }
 
@@ -78,8 +84,10 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
 {
     std::vector<KeyParts> parts;
     parts.reserve(size_t(entries.size()));
-    QList<QList<Candidate>> choices;
+    std::vector<Candidates> choices;
+    choices.reserve(size_t(entries.size()));
     QSet<qint64> taken;
+    taken.reserve(entries.size());
     auto choose = [&](size_t i, const Candidate &chosen) {
         parts[i].index = chosen.index;
         parts[i].prefix = chosen.prefix;
@@ -87,26 +95,26 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
     };
     for (const auto &[key, value] : entries) {
         parts.push_back({key.toString(), value});
-        choices.append(candidatesFor(parts.back().key, entries.size()));
-        if (choices.last().size() == 1)
-            choose(parts.size() - 1, choices.last().first());
+        choices.push_back(candidatesFor(parts.back().key, entries.size()));
+        if (choices.back().size() == 1)
+            choose(parts.size() - 1, choices.back().front());
     }
     // Ambiguous keys: first the readings that leave a label not starting with a digit, then
     // any free reading, else the first one.
     for (size_t i = 0; i < parts.size(); ++i) {
-        const QList<Candidate> &candidates = choices[qsizetype(i)];
+        const Candidates &candidates = choices[i];
         if (candidates.size() > 1 && !candidates.first().digitLabel && !taken.contains(candidates.first().index))
             choose(i, candidates.first());
     }
     for (size_t i = 0; i < parts.size(); ++i) {
-        const QList<Candidate> &candidates = choices[qsizetype(i)];
+        const Candidates &candidates = choices[i];
         if (candidates.size() < 2 || parts[i].index >= 0)
             continue;
         auto free = std::find_if(candidates.begin(), candidates.end(), [&](const Candidate &c) { return !taken.contains(c.index); });
         choose(i, free != candidates.end() ? *free : candidates.first());
     }
     QCollator &collator = localizedCollator();
-    std::stable_sort(parts.begin(), parts.end(), [&](const KeyParts &a, const KeyParts &b) {
+    auto before = [&](const KeyParts &a, const KeyParts &b) {
         // Keys without an index go last, in the localized order of their text.
         bool aIndexed = a.index >= 0;
         bool bIndexed = b.index >= 0;
@@ -115,7 +123,10 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
         if (a.index != b.index)
             return a.index < b.index;
         return collator.compare(a.key, b.key) < 0;
-    });
+    };
+    // Archives list the entries in order as a rule: they need no sort (and its buffer).
+    if (!std::is_sorted(parts.begin(), parts.end(), before))
+        std::stable_sort(parts.begin(), parts.end(), before);
     return parts;
 }
 
