@@ -195,7 +195,7 @@ void LdifReader::finishEntry(bool atEndOfFile)
         return;
     }
     if (!m_dn.isEmpty())
-        m_peopleByDN.insert(normalisedDN(m_dn), m_person);
+        m_unwrittenByDN.append({normalisedDN(m_dn), m_person});
     if (m_mask & FieldFilter::Marker)
         ImportValues::appendMarker(m_person);
     storeCollections();
@@ -208,6 +208,17 @@ void LdifReader::finishEntry(bool atEndOfFile)
     if (!atEndOfFile && m_target)
         m_target->setNumberProgress(m_count);
     m_person.reset();
+    keepWrittenByIdentifier();
+}
+
+void LdifReader::keepWrittenByIdentifier()
+{
+    // The book writes people in the order they were added: the written ones come first.
+    while (!m_unwrittenByDN.isEmpty() && m_unwrittenByDN.constFirst().second->recordID() != kABRecordInvalidID) {
+        auto &[dn, person] = m_unwrittenByDN.first();
+        m_writtenByDN.insert(std::move(dn), person->recordID());
+        m_unwrittenByDN.removeFirst();
+    }
 }
 
 void LdifReader::resetCollections()
@@ -330,6 +341,10 @@ void LdifReader::addMailingLists()
     if (m_lists.isEmpty() || ABSources::selectedSourceIsExchange())
         return;
     // Groups and members go into the same handle as the people, so one save keeps them all.
+    // A DN met twice means the later person, and the unwritten ones are the later ones.
+    QHash<QString, ABRecordRef> unwritten;
+    for (const auto &[dn, person] : std::as_const(m_unwrittenByDN))
+        unwritten.insert(dn, person);
     for (const MailingList &list : std::as_const(m_lists)) {
         ABRecordRef group = ABSources::findGroupByName(*m_book, list.name);
         if (!group && ABSources::addGroupByName(*m_book, list.name))
@@ -337,11 +352,13 @@ void LdifReader::addMailingLists()
         if (!group)
             continue;
         for (const QString &dn : list.memberDNs) {
-            ABRecordRef person = m_peopleByDN.value(normalisedDN(dn));
+            const QString key = normalisedDN(dn);
+            const ABRecordRef person = unwritten.value(key);
+            const auto written = m_writtenByDN.constFind(key);
             QString error;
-            if (!person)
+            if (!person && written == m_writtenByDN.cend())
                 DevLog::log(QStringLiteral("ldif_import list %1: no entry %2 in the file").arg(list.name, dn));
-            else if (!group->addMember(person, &error))
+            else if (person ? !group->addMember(person, &error) : !group->addMemberWithRecordID(*written, &error))
                 DevLog::log(QStringLiteral("ldif_import ABGroupAddMember failed %1").arg(error));
         }
     }

@@ -72,5 +72,10 @@ private:
     bool m_isList = false;   // the entry being read is a mailing list
     MailingList m_list;
     QList<MailingList> m_lists;
-    QHash<QString, ABRecordRef> m_peopleByDN; // by normalised DN
+    // The people of the file by normalised DN, for the mailing lists at its end: by
+    // identifier once the book has written them, so that they need not stay in memory;
+    // until then, in the order read.
+    QHash<QString, ABRecordID> m_writtenByDN;
+    QList<std::pair<QString, ABRecordRef>> m_unwrittenByDN;
+    void keepWrittenByIdentifier();
 };

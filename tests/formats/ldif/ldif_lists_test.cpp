@@ -16,6 +16,7 @@ class LdifListsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void mailingListBecomesAGroup();
+    void listOfALargeFileFindsItsMembers();
 };
 
 void LdifListsTest::mailingListBecomesAGroup()
@@ -49,6 +50,37 @@ void LdifListsTest::mailingListBecomesAGroup()
     QCOMPARE(BookQueries::groupsOf(*book, BookQueries::personNamed(*book, u"Kurz"_s)), QStringList{u"new list"_s});
     QCOMPARE(BookQueries::groupsOf(*book, BookQueries::personNamed(*book, u"Costa"_s)), QStringList{u"new list"_s});
     QCOMPARE(groups.first()->copyArrayOfAllMembers().size(), 2);
+}
+
+// A file of more people than the book holds back before writing: a list finds members that
+// were written long before it and some that were not written yet, and a DN given twice means
+// the later person, as in a small file.
+void LdifListsTest::listOfALargeFileFindsItsMembers()
+{
+    TestEnvironment env;
+    const QString path = env.path(u"large.ldif"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    auto person = [](int n, const QByteArray &dn) {
+        return "dn: " + dn + "\nobjectclass: person\ngivenName: P" + QByteArray::number(n) + "\nsn: Many\n\n";
+    };
+    for (int n = 0; n < 2500; ++n)
+        file.write(person(n, "cn=P" + QByteArray::number(n)));
+    // P3's DN again, further on: the list means this person.
+    file.write(person(2500, "cn=P3"));
+    file.write("dn: cn=big list\nobjectclass: groupOfNames\ncn: big list\n"
+               "member: cn=P5\nmember: cn=P3\nmember: cn=P1999\nmember: cn=P2400\nmember: cn=P9999\n\n");
+    file.close();
+
+    QCOMPARE(ldif_import(path, FieldFilter::Default, 0, nullptr), 2501);
+    ABAddressBookRef book = env.open();
+    const QList<ABRecordRef> groups = book->copyArrayOfAllGroups();
+    QCOMPARE(groups.size(), 1);
+    QStringList members;
+    for (const ABRecordRef &member : groups.first()->copyArrayOfAllMembers())
+        members.append(member->copyText(kABPersonFirstNameProperty));
+    members.sort();
+    QCOMPARE(members, (QStringList{u"P1999"_s, u"P2400"_s, u"P2500"_s, u"P5"_s}));
 }
 
 QTEST_GUILESS_MAIN(LdifListsTest)
