@@ -760,8 +760,6 @@ void ABAddressBook::writeAdditionsEarly()
         rollBack(error);
         return;
     }
-    if (m_firstEarlyID == kABRecordInvalidID)
-        m_firstEarlyID = m_added.constFirst()->recordID();
     // Written, each record is one of the transaction's like any loaded one; what it still
     // carries (image, members) is written by the save.
     for (const ABRecordRef &record : std::as_const(m_added)) {
@@ -783,19 +781,20 @@ void ABAddressBook::writeAdditionsEarly()
 // After a rollback: the records written ahead no longer exist.
 void ABAddressBook::forgetEarlyWrites()
 {
-    if (m_firstEarlyID != kABRecordInvalidID) {
+    // Written ahead, the transaction's first records were its first identifiers.
+    const ABRecordID first = m_written.first;
+    if (first != kABRecordInvalidID) {
         for (auto it = m_loaded.begin(); it != m_loaded.end();) {
-            if (it.key() >= m_firstEarlyID) {
+            if (it.key() >= first) {
                 (*it)->m_id = kABRecordInvalidID;
                 it = m_loaded.erase(it);
             } else {
                 ++it;
             }
         }
-        m_releaseCandidates.removeIf([this](ABRecordID id) { return id >= m_firstEarlyID; });
-        m_heldRecords.removeIf([this](ABRecordID id) { return id >= m_firstEarlyID; });
+        m_releaseCandidates.removeIf([first](ABRecordID id) { return id >= first; });
+        m_heldRecords.removeIf([first](ABRecordID id) { return id >= first; });
     }
-    m_firstEarlyID = kABRecordInvalidID;
     m_earlyWrites = EarlyWrites::None;
     m_written = {};
 }
@@ -868,7 +867,6 @@ bool ABAddressBook::save(QString *error)
         return false;
     }
     if (writeChanges(error) && m_connection->exec("COMMIT")) {
-        m_firstEarlyID = kABRecordInvalidID;
         m_written = {};
         m_earlyWrites = EarlyWrites::None;
         for (const ABRecordRef &record : std::as_const(m_added))
@@ -917,7 +915,6 @@ bool ABAddressBook::save(QString *error)
 void ABAddressBook::rollBack(const QString &failure)
 {
     m_connection->exec("ROLLBACK");
-    m_written = {};
     // New records keep no identifier from the failed attempt.
     for (const ABRecordRef &record : std::as_const(m_added))
         record->m_id = kABRecordInvalidID;
@@ -926,6 +923,7 @@ void ABAddressBook::rollBack(const QString &failure)
         m_earlyWrites = EarlyWrites::Lost;
         m_lostError = failure;
     }
+    m_written = {};
 }
 
 namespace {

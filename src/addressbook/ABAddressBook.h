@@ -169,14 +169,13 @@ private:
 
     // Many additions (an import) are written as they come, inside the transaction the save
     // then commits, so that they need not all wait in memory. Open: that transaction holds
-    // records from m_firstEarlyID on. Refused: the database was busy; additions wait in memory
+    // records from m_written.first on. Refused: the database was busy; additions wait in memory
     // as usual. Lost: an early write failed and was rolled back, so the save can only fail
     // (with m_lostError) until revert().
     enum class EarlyWrites { None, Open, Refused, Lost };
     EarlyWrites m_earlyWrites = EarlyWrites::None;
     // Groups that were given members without an identifier, to be told once those are written.
     QList<std::weak_ptr<ABRecord>> m_groupsWithPendingMembers;
-    ABRecordID m_firstEarlyID = kABRecordInvalidID;
     QString m_lostError;
 
     // The identifiers the open write transaction gave, first to last, and those of them that
