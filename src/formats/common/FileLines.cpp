@@ -58,6 +58,8 @@ qsizetype FileLines::textLength(QByteArrayView line)
     return line.size();
 }
 
+// True when no line of the open file is longer than the cap. The file is read in blocks, not
+// held, and left at its start.
 bool FileLines::fitWithinCap(QFile &file)
 {
     // A file no longer than the cap has no line longer than it: nothing to read.
@@ -72,8 +74,10 @@ bool FileLines::fitWithinCap(QFile &file)
     return next == Next::End;
 }
 
-QByteArray FileLines::readWhole(QFile &file)
+std::optional<QByteArray> FileLines::readWhole(QFile &file)
 {
+    if (!fitWithinCap(file))
+        return std::nullopt;
     const qint64 expected = file.isSequential() ? 0 : file.size() - file.pos();
     if (expected <= 0 || expected > std::numeric_limits<qsizetype>::max() / 2)
         return file.readAll();

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <optional>
+
 class QFile;
 
 // Physical lines (line end included) of a file read in large blocks: a line is a view into the
@@ -26,15 +28,13 @@ public:
     // The next line in `line`; TooLong (and nothing more) once a line goes past the cap.
     Next next(QByteArrayView &line);
 
-    // True when no line of the open file is longer than the cap. The file is read in blocks,
-    // not held, and left at its start for the reader that holds it whole.
-    static bool fitWithinCap(QFile &file);
-
-    // The rest of the open file, as QIODevice::readAll gives it, in a buffer that may be
-    // backed by large pages (platform/LargePages.h).
-    static QByteArray readWhole(QFile &file);
+    // The whole of a file just opened, as QIODevice::readAll gives it, in a buffer that may be
+    // backed by large pages (platform/LargePages.h); none when a line of it is longer than
+    // the cap, which is found out in blocks before the file is held whole.
+    static std::optional<QByteArray> readWhole(QFile &file);
 
 private:
+    static bool fitWithinCap(QFile &file);
     static qsizetype textLength(QByteArrayView line);
 
     static constexpr qint64 kBlock = 1 << 20;

@@ -98,13 +98,14 @@ Result<std::shared_ptr<CSVimport>> CSVimport::fromFile(const QString &path, int 
         return Error{file.errorString()};
     }
     // The whole file is held while it is parsed: a line past the cap is refused before that.
-    if (!FileLines::fitWithinCap(file)) {
+    std::optional<QByteArray> whole = FileLines::readWhole(file);
+    if (!whole) {
         DevLog::log(QStringLiteral("stringWithContentsOfFile %1: a line is longer than %2 bytes")
                         .arg(path)
                         .arg(FileLines::maxLineBytes()));
         return Error{ImportOutcome::message(ImportOutcome::kFailed)};
     }
-    QByteArray bytes = FileLines::readWhole(file);
+    QByteArray bytes = std::move(*whole);
     // A byte-order mark is no part of the first column's name, whatever the character set.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);

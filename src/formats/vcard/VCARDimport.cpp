@@ -160,14 +160,14 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             *error = file.errorString();
         return -2;
     }
-    // The whole file is held while it is read: a line past the cap is refused before that.
-    if (!FileLines::fitWithinCap(file)) {
+    // The file stays in its bytes: lines are decoded one at a time as they are read.
+    std::optional<QByteArray> whole = FileLines::readWhole(file);
+    if (!whole) {
         if (error)
             *error = QStringLiteral("A line is longer than %1 bytes.").arg(FileLines::maxLineBytes());
         return -1;
     }
-    // The file stays in its bytes: lines are decoded one at a time as they are read.
-    QByteArray text = FileLines::readWhole(file);
+    QByteArray text = std::move(*whole);
     if (charSet == 0) {
         if (!text.isValidUtf8()) {
             if (error)
