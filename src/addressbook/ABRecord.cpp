@@ -258,6 +258,21 @@ QByteArray ABRecord::copyImageData() const
     return m_image.value_or(QByteArray());
 }
 
+ABRecordRef ABRecord::copyDetached() const
+{
+    ABRecordRef copy(new ABRecord(m_type, m_sourceID));
+    copy->m_id = m_id;
+    copy->m_values = m_values;
+    // A record read in passing holds its stored bytes where the database left them, only until
+    // the next row: the copy keeps bytes of its own.
+    if (!m_stored.isEmpty())
+        copy->m_stored.assign(QByteArray(m_stored.bytes().constData(), m_stored.bytes().size()));
+    copy->m_nameFormat = m_nameFormat;
+    if (hasImageData())
+        copy->m_image = copyImageData();
+    return copy;
+}
+
 bool ABRecord::setImageData(const QByteArray &data, QString *error)
 {
     if (m_type != kABPersonType || data.isEmpty()) {

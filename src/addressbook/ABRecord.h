@@ -69,6 +69,15 @@ public:
     bool setImageData(const QByteArray &data, QString *error = nullptr);
     bool removeImageData(QString *error = nullptr);
 
+    // Puts the values into the stored form, which takes a fraction of their memory and is what
+    // a save writes: a changed record waiting for its save, or a new one made on another thread
+    // for a handle to take. They are decoded again when next asked for.
+    void packValues();
+
+    // A copy of the values and the image, bound to no handle: it may be read on another thread
+    // while this record's handle goes on. The image is read now, if it was not yet.
+    ABRecordRef copyDetached() const;
+
     // The record's source (people and groups); none for a new record without one.
     ABRecordID sourceID() const { return m_sourceID; }
 
@@ -97,9 +106,6 @@ private:
     // many people costs little more than the bytes read; a value asked for is decoded from it.
     // Once the record changes, every value is decoded into m_values and m_stored is dropped.
     QHash<ABPropertyID, QVariant> &values();
-    // Puts the values back into the stored form (a changed record waiting for the save that
-    // nothing outside the handle holds); they are decoded again when next asked for.
-    void packValues();
     // Sets a scalar value the handle keeps up to date (the dates of the save) without
     // decoding a record that waits in the stored form.
     void setKeptValue(ABPropertyID property, const QVariant &value);

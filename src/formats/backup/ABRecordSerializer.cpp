@@ -259,7 +259,7 @@ void ABRecordSerializer::copyProperty(ABPropertyID property, const ABRecord &per
     }
 }
 
-std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecord &person, const QStringList &groups)
+KeyedDictionary ABRecordSerializer::personDictionary(const ABRecord &person, const QStringList &groups)
 {
     KeyedDictionary dictionary;
     for (ABPropertyID property : kProperties)
@@ -269,6 +269,11 @@ std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecord &perso
     if (person.hasImageData())
         dictionary.insert(qint64(kImageKey), person.copyImageData());
     dictionary.insert(qint64(kGroupsKey), groups);
+    return dictionary;
+}
+
+std::optional<QByteArray> ABRecordSerializer::dictionaryToData(const KeyedDictionary &dictionary)
+{
     Result<QByteArray> data = KeyedArchiver::archivedData(QVariant::fromValue(dictionary));
     if (!data) {
         DevLog::log(QStringLiteral("personToData:withGroups: load catch %1").arg(data.error()));

@@ -19,7 +19,14 @@ public:
 
     // The person's blob with `groups` as its group list; none when it cannot be archived
     // (logged). Export filters do not apply: every property with a value is written.
-    static std::optional<QByteArray> personToData(const ABRecord &person, const QStringList &groups);
+    static std::optional<QByteArray> personToData(const ABRecord &person, const QStringList &groups)
+    {
+        return dictionaryToData(personDictionary(person, groups));
+    }
+    // The two halves of personToData: the first reads the person (and may read its book), the
+    // second touches nothing but the dictionary, so it may run on any thread.
+    static KeyedDictionary personDictionary(const ABRecord &person, const QStringList &groups);
+    static std::optional<QByteArray> dictionaryToData(const KeyedDictionary &dictionary);
 
     // A new person (not added to any address book) in `source`, or in none; `retGroups`
     // gets the stored group names. None, with a log line, when the blob is not a person

@@ -6,6 +6,7 @@
 #include "formats/common/SelectionWalk.h"
 #include "platform/DevLog.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/OrderedBatches.h"
 #include "shell/Documents.h"
 
 #include <QDateTime>
@@ -14,10 +15,14 @@
 #include <QSaveFile>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
 const char *const kOperation = "exportDataBIN";
+// People handed to a helper thread at a time.
+constexpr size_t kArchivedTogether = 256;
 
 // Removes the written persons in one handle and saves once.
 bool removePersons(const QList<ABRecordID> &ids)
@@ -78,19 +83,53 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     bool writing = file.open(QIODevice::WriteOnly);
     KeyedArchiver::DataListWriter archive(file);
     QList<ABRecordID> written;
+    QList<ABRecordID> pending; // read, not yet written
+    // The people are read here and archived on helper threads, a batch at a time, and their
+    // blobs come back in the order of the selection. With the log on, everything happens here,
+    // so that the log keeps its order.
+    const bool logging = DevLog::isEnabled();
+    struct Person {
+        ABRecordRef record; // detached from the handle, which goes on reading
+        QStringList groups;
+    };
+    using Read = std::vector<Person>;
+    using Archived = std::vector<std::optional<QByteArray>>;
+    OrderedBatches<Read, Archived> archiving(
+        logging ? 0 : OrderedBatches<Read, Archived>::helpersFor(2),
+        [](const Read &read) {
+            Archived archived;
+            archived.reserve(read.size());
+            for (const Person &person : read)
+                archived.push_back(ABRecordSerializer::personToData(*person.record, person.groups));
+            return archived;
+        },
+        [&](Archived &&archived) {
+            for (const std::optional<QByteArray> &blob : archived) {
+                const ABRecordID id = pending.takeFirst();
+                if (writing && blob) {
+                    writing = archive.append(*blob);
+                    written.append(id);
+                }
+            }
+        });
+    Read batch;
     SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) {
         if (!writing)
             return;
         const ABRecordID id = person.recordID();
-        DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
         const QStringList groups = groupsOf.namesOf(id);
-        for (const QString &name : groups)
-            DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
-        if (std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups)) {
-            writing = archive.append(*blob);
-            written.append(id);
+        if (logging) {
+            DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
+            for (const QString &name : groups)
+                DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
         }
+        pending.append(id);
+        batch.push_back({person.copyDetached(), groups});
+        if (batch.size() == kArchivedTogether)
+            archiving.put(std::exchange(batch, {}));
     });
+    archiving.put(std::move(batch));
+    archiving.finish();
     book.reset();
 
     auto failed = [&file] {

@@ -8,17 +8,22 @@
 #include "platform/DevLog.h"
 #include "platform/KeyedDataListReader.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/OrderedBatches.h"
 #include "shell/AppData.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
 const char *const kOperation = "importDataBIN";
+// Blobs handed to a helper thread at a time.
+constexpr qsizetype kReadTogether = 256;
 
 void log(const QString &text)
 {
@@ -39,6 +44,13 @@ Result<QVariantList> readBlobs(const QString &path)
     return root->toList();
 }
 
+// A person read from its blob, with the names of its groups; no person when the blob could
+// not be read.
+struct ReadPerson {
+    ABRecordRef person;
+    QStringList groupNames;
+};
+
 // `blobAt(i)` gives the i-th of `count` person blobs, none when it cannot be read.
 int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(qsizetype)> &blobAt, uint32_t importMask,
                 ProgressTarget *progress)
@@ -50,27 +62,56 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
     const ABRecordRef source = ABSources::selectedSource(*book);
     int created = 0;
     ImportGroups groups;
-    for (qsizetype i = 0; i < count; ++i) {
-        QStringList groupNames;
-        const std::optional<QByteArray> blob = blobAt(i);
-        ABRecordRef person = blob ? ABRecordSerializer::createPersonFromData(*blob, source, &groupNames) : nullptr;
-        QString error;
-        if (!person) {
-            log(QStringLiteral("newperson ERROR"));
-            continue;
-        }
-        if (importMask & FieldFilter::Marker)
-            ImportValues::appendMarker(person);
-        if (!book->addRecord(person, &error)) {
-            log(QStringLiteral("ABAddressBookAddRecord %1").arg(error));
-            continue;
-        }
-        ++created;
-        if (progress)
-            progress->setProgress(double(created) / double(count));
-        for (const QString &name : std::as_const(groupNames))
-            groups.add(person, name);
+    // The blobs are read here and made into people on helper threads, a batch at a time; the
+    // people come back in the order of the file and are added here. With the log on, everything
+    // happens here, so that the log keeps its order.
+    using Blobs = std::vector<std::optional<QByteArray>>;
+    using People = std::vector<ReadPerson>;
+    OrderedBatches<Blobs, People> reading(
+        DevLog::isEnabled() ? 0 : OrderedBatches<Blobs, People>::helpersFor(2),
+        [&source, importMask](const Blobs &blobs) {
+            People people;
+            people.reserve(blobs.size());
+            for (const std::optional<QByteArray> &blob : blobs) {
+                ReadPerson read;
+                if (blob)
+                    read.person = ABRecordSerializer::createPersonFromData(*blob, source, &read.groupNames);
+                if (read.person) {
+                    if (importMask & FieldFilter::Marker)
+                        ImportValues::appendMarker(read.person);
+                    // Packed where it was made: the values are freed on the thread that made them.
+                    read.person->packValues();
+                }
+                people.push_back(std::move(read));
+            }
+            return people;
+        },
+        [&](People &&people) {
+            for (const ReadPerson &read : people) {
+                QString error;
+                if (!read.person) {
+                    log(QStringLiteral("newperson ERROR"));
+                    continue;
+                }
+                if (!book->addRecord(read.person, &error)) {
+                    log(QStringLiteral("ABAddressBookAddRecord %1").arg(error));
+                    continue;
+                }
+                ++created;
+                if (progress)
+                    progress->setProgress(double(created) / double(count));
+                for (const QString &name : read.groupNames)
+                    groups.add(read.person, name);
+            }
+        });
+    for (qsizetype first = 0; first < count; first += kReadTogether) {
+        Blobs blobs;
+        blobs.reserve(size_t(std::min(kReadTogether, count - first)));
+        for (qsizetype i = first; i < std::min(first + kReadTogether, count); ++i)
+            blobs.push_back(blobAt(i));
+        reading.put(std::move(blobs));
     }
+    reading.finish();
     groups.createMissingGroups(*book);
     if (created > 0) {
         if (progress)

@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 struct RecordingProgress : ProgressTarget {
@@ -89,6 +91,16 @@ ABRecordRef addPerson(ABAddressBook &book, const QByteArray &json, const QString
     return book.save() ? person->record : nullptr;
 }
 
+// `count` seeded people, each with a small photo.
+bool seedWithPhotos(ABAddressBook &book, int count)
+{
+    DemoSeeder::Options options;
+    options.count = count;
+    options.photos = true;
+    options.photoSide = 8;
+    return DemoSeeder::seed(book, options).ok();
+}
+
 // Switches the program to another, empty address book.
 void useAddressBook(const QString &path)
 {
@@ -114,11 +126,7 @@ private Q_SLOTS:
     {
         TestEnvironment env;
         ABAddressBookRef book = env.open();
-        DemoSeeder::Options options;
-        options.count = 40;
-        options.photos = true;
-        options.photoSide = 8;
-        QVERIFY(DemoSeeder::seed(*book, options).ok());
+        QVERIFY(seedWithPhotos(*book, 40));
         QVERIFY(addPerson(*book, everyField(), {QStringLiteral("Friends"), QStringLiteral("Chess")}));
         const QList<QJsonObject> before = people(*book, true);
         const QString file = env.path(QStringLiteral("all.vnbin"));
@@ -226,6 +234,33 @@ private Q_SLOTS:
         const QList<QJsonObject> after = people(*ABAddressBook::create(), false);
         QCOMPARE(after, before);
         QCOMPARE(after.first().value(QStringLiteral("note")).toString(), QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    }
+
+    // A backup of many people is archived, and read back, on helper threads a batch at a
+    // time: the file keeps the order of the selection, and each person comes back whole, with
+    // its image and groups, in that order.
+    void manyPeopleComeBackInTheOrderOfTheSelection()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        QVERIFY(seedWithPhotos(*book, 1100));
+        const QList<ABRecordRef> all = book->copyArrayOfAllPeople();
+        QVERIFY(ABSources::addGroupByName(*book, QStringLiteral("Club")) && book->save());
+        for (qsizetype i = 0; i < all.size(); i += 7)
+            ABSources::addPersonToGroupByName(*book, all[i], QStringLiteral("Club"));
+        QVERIFY(book->save());
+        QList<QJsonObject> before = people(*book, true);
+        QVERIFY(std::any_of(before.begin(), before.end(), [](const QJsonObject &p) { return p.contains(QStringLiteral("image")); }));
+        EntryList rows = rowsOf(*book);
+        std::reverse(rows.begin(), rows.end());
+        std::reverse(before.begin(), before.end());
+        const QString file = env.path(QStringLiteral("many.vnbin"));
+        QCOMPARE(exportDataBIN(file, rows, nullptr, false), 1100);
+        book.reset();
+
+        useAddressBook(env.path(QStringLiteral("second.db")));
+        QCOMPARE(importDataBIN(file, FieldFilter::Default, nullptr), 1100);
+        QCOMPARE(people(*ABAddressBook::create(), false), before);
     }
 
     void emptyListGivesZero()
