@@ -10,6 +10,7 @@
 #include "formats/common/ProgressTarget.h"
 #include "platform/AsciiText.h"
 #include "platform/DevLog.h"
+#include "platform/OrderedBatches.h"
 #include "shell/AppData.h"
 
 #include <QBuffer>
@@ -20,7 +21,10 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -94,6 +98,40 @@ Keyword keywordOf(QStringView keyword)
     return Keyword::Ignored;
 }
 
+// Cards handed to a helper thread at a time.
+constexpr size_t kCardsTogether = 128;
+
+enum class Marker { None, Begin, End };
+
+// Whether a line begins or ends a card: its keyword (up to the first ";" or ":", after a group
+// name's ".") starts with BEGIN or END, in any case. The line is looked at in its bytes; a
+// keyword with letters outside ASCII is decoded and compared with Qt's case folding.
+Marker markerOf(QByteArrayView line, int encoding)
+{
+    const qsizetype colon = line.indexOf(':');
+    if (colon < 0)
+        return Marker::None;
+    QByteArrayView keyword = line.first(colon);
+    if (const qsizetype semicolon = keyword.indexOf(';'); semicolon >= 0)
+        keyword = keyword.first(semicolon);
+    if (const qsizetype dot = keyword.lastIndexOf('.'); dot >= 0)
+        keyword = keyword.sliced(dot + 1);
+    const bool ascii = AsciiText::isAscii(keyword);
+    const QString decoded = ascii ? QString() : encoding == 0 ? QString::fromUtf8(keyword) : QString::fromLatin1(keyword);
+    auto startsWith = [&](QLatin1String word) {
+        if (!ascii)
+            return decoded.startsWith(word, Qt::CaseInsensitive);
+        return keyword.size() >= word.size() && std::equal(word.begin(), word.end(), keyword.begin(), [](char upper, char c) {
+                   return char16_t(uchar(upper)) == AsciiText::toUpper(char16_t(uchar(c)));
+               });
+    };
+    if (startsWith(QLatin1String("BEGIN")))
+        return Marker::Begin;
+    if (startsWith(QLatin1String("END")))
+        return Marker::End;
+    return Marker::None;
+}
+
 // The character set a CHARSET= parameter names, when it is one this reader knows.
 std::optional<QStringConverter::Encoding> charsetParameter(std::span<const QStringView> names)
 {
@@ -149,6 +187,48 @@ struct VCARDimport::Line {
         return std::any_of(names.begin(), names.end(), [word](QStringView name) { return containsIgnoringCase(name, word); });
     }
     QString first() const { return values.value(0); }
+};
+
+class VCARDimport::CardReader {
+public:
+    CardReader(int encoding, uint32_t mask) : m_encoding(encoding), m_mask(mask) {}
+
+    // The person of the card whose lines, BEGIN and END left out, are lines[first, end).
+    Card read(const VCardLines::LineTable &lines, qsizetype first, qsizetype end);
+
+private:
+    void processLine(const QString &text);
+    void beginCard();
+    void addPhone(const Line &line);
+    void addLabelled(ABMultiValue &values, const Line &line);
+    void addAddress(const Line &line);
+    void addPhoto(const Line &line);
+    void setBirthday(const Line &line);
+    void addDate(const Line &line, const QString &label);
+    static std::optional<QDateTime> parseDate(const QString &text);
+    void addInstantMessage(const Line &line);
+    void addServiceMessage(QStringView keyword, const Line &line);
+    void addSocialProfile(const Line &line);
+    void addMessage(const QString &service, const QString &user);
+    void setNames(const QStringList &components);
+    void setText(ABPropertyID property, const QString &value);
+    QString decodeQuotedPrintable(const QStringList &components, std::optional<QStringConverter::Encoding> charset) const;
+    bool wants(uint32_t bit) const { return (m_mask & bit) != 0; }
+
+    int m_encoding;  // 0 UTF-8, else ISO 8859-1
+    uint32_t m_mask;
+    ABRecordRef m_person;
+    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages, m_relatedNames, m_socialProfiles;
+    QStringList m_groupNames; // X-GROUP and CATEGORIES names of the card
+    // Values of grouped properties ("item1.TEL") and the X-ABLabel texts of the card's groups,
+    // by lower-case group name.
+    struct GroupedValue {
+        QString group;
+        ABMultiValue *values;
+        int index;
+    };
+    QList<GroupedValue> m_groupedValues;
+    QHash<QString, QString> m_groupLabels;
 };
 
 int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
@@ -226,10 +306,49 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     m_book = ABSources::openAddressBook("importIt", &error);
     if (!m_book)
         return ImportOutcome::failure(error);
-    for (qsizetype i = 0; i < m_lines.size(); ++i)
-        processLine(m_encoding == 0 ? QString::fromUtf8(m_lines.at(i)) : QString::fromLatin1(m_lines.at(i)));
+    // The cards are read on helper threads, a batch at a time, and their people added here in
+    // the order of the file. With the log on, everything happens here, so that the log keeps
+    // its order.
+    using Ranges = std::vector<std::pair<qsizetype, qsizetype>>;
+    using Cards = std::vector<Card>;
+    OrderedBatches<Ranges, Cards> reading(
+        DevLog::isEnabled() ? 0 : OrderedBatches<Ranges, Cards>::helpersFor(2),
+        [this](const Ranges &ranges) {
+            CardReader reader(m_encoding, m_mask);
+            Cards cards;
+            cards.reserve(ranges.size());
+            for (const auto &[first, end] : ranges)
+                cards.push_back(reader.read(m_lines, first, end));
+            return cards;
+        },
+        [this](Cards &&cards) {
+            for (const Card &card : cards)
+                addCard(card);
+        });
+    Ranges batch;
+    qsizetype open = -1; // the first line of the open card; -1 between cards
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        switch (markerOf(m_lines.at(i), m_encoding)) {
+        case Marker::Begin:
+            // A BEGIN inside a card starts the card again.
+            open = i + 1;
+            break;
+        case Marker::End:
+            // Lines between cards have no person to go to.
+            if (open < 0)
+                break;
+            batch.emplace_back(open, i);
+            open = -1;
+            if (batch.size() == kCardsTogether)
+                reading.put(std::exchange(batch, {}));
+            break;
+        case Marker::None:
+            break;
+        }
+    }
     // A card left open at the end of the file is dropped.
-    m_person.reset();
+    reading.put(std::move(batch));
+    reading.finish();
     int result = m_records;
     if (m_records > 0) {
         if (m_target)
@@ -244,7 +363,33 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     return result;
 }
 
-void VCARDimport::processLine(const QString &text)
+VCARDimport::Card VCARDimport::CardReader::read(const VCardLines::LineTable &lines, qsizetype first, qsizetype end)
+{
+    beginCard();
+    for (qsizetype i = first; i < end; ++i)
+        processLine(m_encoding == 0 ? QString::fromUtf8(lines.at(i)) : QString::fromLatin1(lines.at(i)));
+    // A group's X-ABLabel may stand before or after its property: labels are applied last.
+    for (const GroupedValue &value : std::as_const(m_groupedValues)) {
+        const auto label = m_groupLabels.constFind(value.group);
+        if (label != m_groupLabels.cend())
+            value.values->replaceLabelAtIndex(*label, value.index);
+    }
+    const std::pair<ABPropertyID, const ABMultiValue *> collected[] = {
+        {kABPersonPhoneProperty, &m_phones},     {kABPersonEmailProperty, &m_emails},
+        {kABPersonURLProperty, &m_urls},         {kABPersonDateProperty, &m_dates},
+        {kABPersonAddressProperty, &m_addresses}, {kABPersonInstantMessageProperty, &m_messages},
+        {kABPersonRelatedNamesProperty, &m_relatedNames}, {kABPersonSocialProfileProperty, &m_socialProfiles},
+    };
+    for (const auto &[property, values] : collected) {
+        if (!values->isEmpty())
+            m_person->setValue(property, QVariant::fromValue(*values));
+    }
+    // Packed on the thread that made the values, which frees them there.
+    m_person->packValues();
+    return Card{std::exchange(m_person, nullptr), std::exchange(m_groupNames, {})};
+}
+
+void VCARDimport::CardReader::processLine(const QString &text)
 {
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon < 0)
@@ -266,25 +411,6 @@ void VCARDimport::processLine(const QString &text)
         line.names.first() = line.names.first().sliced(dot + 1);
     }
     const QStringView keyword = line.names.first();
-    // An ASCII first letter other than the word's rules the word out without Qt's case folding.
-    auto startsWithWord = [keyword](QLatin1String word) {
-        const char16_t first = keyword.isEmpty() ? 0 : keyword.front().unicode();
-        if (first < 0x80 && AsciiText::toUpper(first) != char16_t(word.front().unicode()))
-            return false;
-        return keyword.startsWith(word, Qt::CaseInsensitive);
-    };
-    if (startsWithWord(QLatin1String("BEGIN"))) {
-        beginCard();
-        return;
-    }
-    // Lines between cards have no person to go to.
-    if (!m_person)
-        return;
-    if (startsWithWord(QLatin1String("END"))) {
-        finishCard();
-        return;
-    }
-
     const Keyword kind = keywordOf(keyword);
     if (kind == Keyword::Ignored)
         return;
@@ -366,7 +492,7 @@ void VCARDimport::processLine(const QString &text)
     }
 }
 
-void VCARDimport::beginCard()
+void VCARDimport::CardReader::beginCard()
 {
     m_person = ABRecord::createPerson();
     m_phones = ABMultiValue(kABMultiStringPropertyType);
@@ -382,39 +508,19 @@ void VCARDimport::beginCard()
     m_groupedValues.clear();
 }
 
-void VCARDimport::finishCard()
+void VCARDimport::addCard(const Card &card)
 {
-    // A group's X-ABLabel may stand before or after its property: labels are applied last.
-    for (const GroupedValue &value : std::as_const(m_groupedValues)) {
-        const auto label = m_groupLabels.constFind(value.group);
-        if (label != m_groupLabels.cend())
-            value.values->replaceLabelAtIndex(*label, value.index);
-    }
-    m_groupedValues.clear();
-    m_groupLabels.clear();
-    const std::pair<ABPropertyID, const ABMultiValue *> collected[] = {
-        {kABPersonPhoneProperty, &m_phones},     {kABPersonEmailProperty, &m_emails},
-        {kABPersonURLProperty, &m_urls},         {kABPersonDateProperty, &m_dates},
-        {kABPersonAddressProperty, &m_addresses}, {kABPersonInstantMessageProperty, &m_messages},
-        {kABPersonRelatedNamesProperty, &m_relatedNames}, {kABPersonSocialProfileProperty, &m_socialProfiles},
-    };
-    for (const auto &[property, values] : collected) {
-        if (!values->isEmpty())
-            m_person->setValue(property, QVariant::fromValue(*values));
-    }
     QString error;
-    if (!m_book->addRecord(m_person, &error))
+    if (!m_book->addRecord(card.person, &error))
         DevLog::log(QStringLiteral("ABAddressBookAddRecord ERROR %1").arg(error));
     // Group members may be people of this handle that are not saved yet, so the whole import
     // is saved once, at the end, in one transaction.
-    for (const QString &name : std::as_const(m_groupNames)) {
+    for (const QString &name : card.groupNames) {
         if (ABRecordRef group = groupNamed(name)) {
-            if (!group->addMember(m_person, &error))
+            if (!group->addMember(card.person, &error))
                 DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
         }
     }
-    m_person.reset();
-    m_groupNames.clear();
     ++m_records;
     if (m_target)
         m_target->setProgress(m_numitems > 0 ? double(m_records) / double(m_numitems) : 1.0);
@@ -432,7 +538,7 @@ ABRecordRef VCARDimport::groupNamed(const QString &name)
     return group;
 }
 
-void VCARDimport::addPhone(const Line &line)
+void VCARDimport::CardReader::addPhone(const Line &line)
 {
     const QString number = line.first();
     if (number.isEmpty())
@@ -462,14 +568,14 @@ QString workHomeOrOther(bool work, bool home)
 
 } // namespace
 
-void VCARDimport::addLabelled(ABMultiValue &values, const Line &line)
+void VCARDimport::CardReader::addLabelled(ABMultiValue &values, const Line &line)
 {
     const QString value = line.first();
     if (!value.isEmpty())
         values.addValueAndLabel(value, workHomeOrOther(line.has(QLatin1String("WORK")), line.has(QLatin1String("HOME"))));
 }
 
-void VCARDimport::addAddress(const Line &line)
+void VCARDimport::CardReader::addAddress(const Line &line)
 {
     // Post-office box and extended address are not address keys of their own: their text joins
     // the street on a line of its own rather than being lost (some programs put the whole
@@ -494,7 +600,7 @@ void VCARDimport::addAddress(const Line &line)
         m_addresses.addValueAndLabel(address, workHomeOrOther(line.has(QLatin1String("WORK")), line.has(QLatin1String("HOME"))));
 }
 
-void VCARDimport::addPhoto(const Line &line)
+void VCARDimport::CardReader::addPhoto(const Line &line)
 {
     if (!line.has(QLatin1String("ENCODING=B")))
         return;
@@ -506,7 +612,7 @@ void VCARDimport::addPhoto(const Line &line)
         DevLog::log(QStringLiteral("addPhoto ABPersonSetImageData ERROR"));
 }
 
-std::optional<QDateTime> VCARDimport::parseDate(const QString &value)
+std::optional<QDateTime> VCARDimport::CardReader::parseDate(const QString &value)
 {
     // A date with a time ("1980-05-17T00:00:00Z", "19800517T000000") keeps its day.
     const qsizetype timePart = value.indexOf(QLatin1Char('T'));
@@ -526,19 +632,19 @@ std::optional<QDateTime> VCARDimport::parseDate(const QString &value)
     return QDateTime(date, QTime(12, 0), QTimeZone::utc());
 }
 
-void VCARDimport::setBirthday(const Line &line)
+void VCARDimport::CardReader::setBirthday(const Line &line)
 {
     if (std::optional<QDateTime> date = parseDate(line.first()))
         m_person->setValue(kABPersonBirthdayProperty, *date);
 }
 
-void VCARDimport::addDate(const Line &line, const QString &label)
+void VCARDimport::CardReader::addDate(const Line &line, const QString &label)
 {
     if (std::optional<QDateTime> date = parseDate(line.first()))
         m_dates.addValueAndLabel(*date, label);
 }
 
-void VCARDimport::addInstantMessage(const Line &line)
+void VCARDimport::CardReader::addInstantMessage(const Line &line)
 {
     struct Service {
         QLatin1String word;
@@ -584,7 +690,7 @@ void VCARDimport::addInstantMessage(const Line &line)
     }
 }
 
-void VCARDimport::addServiceMessage(QStringView keyword, const Line &line)
+void VCARDimport::CardReader::addServiceMessage(QStringView keyword, const Line &line)
 {
     static const QHash<QString, QString> services{
         {QStringLiteral("X-AIM"), kABPersonInstantMessageServiceAIM},
@@ -596,14 +702,14 @@ void VCARDimport::addServiceMessage(QStringView keyword, const Line &line)
     addMessage(services.value(keyword.toString().toUpper()), line.first());
 }
 
-void VCARDimport::addSocialProfile(const Line &line)
+void VCARDimport::CardReader::addSocialProfile(const Line &line)
 {
     if (line.first().isEmpty())
         return;
     m_socialProfiles.addValueAndLabel(socialProfile(line.names, line.first()), kABOtherLabel);
 }
 
-void VCARDimport::addMessage(const QString &service, const QString &user)
+void VCARDimport::CardReader::addMessage(const QString &service, const QString &user)
 {
     if (!service.isEmpty() && !user.isEmpty())
         m_messages.addValueAndLabel(QVariantMap{{kABPersonInstantMessageServiceKey, service},
@@ -611,7 +717,7 @@ void VCARDimport::addMessage(const QString &service, const QString &user)
                                     kABOtherLabel);
 }
 
-void VCARDimport::setNames(const QStringList &components)
+void VCARDimport::CardReader::setNames(const QStringList &components)
 {
     const QString last = components.value(0);
     const bool marker = (m_mask & FieldFilter::Marker) != 0;
@@ -629,7 +735,7 @@ void VCARDimport::setNames(const QStringList &components)
     }
 }
 
-void VCARDimport::setText(ABPropertyID property, const QString &value)
+void VCARDimport::CardReader::setText(ABPropertyID property, const QString &value)
 {
     if (value.isEmpty())
         return;
@@ -638,7 +744,7 @@ void VCARDimport::setText(ABPropertyID property, const QString &value)
         DevLog::log(QStringLiteral("ABRecordSetValue ERROR %1").arg(error));
 }
 
-QString VCARDimport::decodeQuotedPrintable(const QStringList &components,
+QString VCARDimport::CardReader::decodeQuotedPrintable(const QStringList &components,
                                           std::optional<QStringConverter::Encoding> charset) const
 {
     QString text = components.join(QLatin1Char(';'));

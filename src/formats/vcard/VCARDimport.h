@@ -40,25 +40,16 @@ public:
 
 private:
     struct Line;
-    void processLine(const QString &text);
-    void beginCard();
-    void finishCard();
-    void addPhone(const Line &line);
-    void addLabelled(ABMultiValue &values, const Line &line);
-    void addAddress(const Line &line);
-    void addPhoto(const Line &line);
-    void setBirthday(const Line &line);
-    void addDate(const Line &line, const QString &label);
-    static std::optional<QDateTime> parseDate(const QString &text);
-    void addInstantMessage(const Line &line);
-    void addServiceMessage(QStringView keyword, const Line &line);
-    void addSocialProfile(const Line &line);
-    void addMessage(const QString &service, const QString &user);
-    void setNames(const QStringList &components);
-    void setText(ABPropertyID property, const QString &value);
+    // Makes one card's lines into a person; it touches no address book, so that cards can be
+    // read on helper threads.
+    class CardReader;
+    struct Card {
+        ABRecordRef person;     // packed: its values in the stored form
+        QStringList groupNames; // X-GROUP and CATEGORIES names
+    };
+    // Adds a read card's person to the book and to its groups.
+    void addCard(const Card &card);
     ABRecordRef groupNamed(const QString &name);
-    QString decodeQuotedPrintable(const QStringList &components, std::optional<QStringConverter::Encoding> charset) const;
-    bool wants(uint32_t bit) const { return (m_mask & bit) != 0; }
 
     int m_encoding = 0;            // 0 UTF-8, else ISO 8859-1
     VCardLines::LineTable m_lines; // logical lines after unfolding
@@ -67,17 +58,5 @@ private:
     ProgressTarget *m_target = nullptr;
     int m_records = 0;             // cards finished
     ABAddressBookRef m_book;
-    ABRecordRef m_person;          // the open card's person; none between cards
-    ABMultiValue m_phones, m_emails, m_urls, m_dates, m_addresses, m_messages, m_relatedNames, m_socialProfiles;
-    QStringList m_groupNames;      // X-GROUP names of the open card
-    // Values of grouped properties ("item1.TEL") and the X-ABLabel texts of the open card's
-    // groups, by lower-case group name.
-    struct GroupedValue {
-        QString group;
-        ABMultiValue *values;
-        int index;
-    };
-    QList<GroupedValue> m_groupedValues;
-    QHash<QString, QString> m_groupLabels;
     QHash<QString, ABRecordRef> m_groups; // groups found or made during this import
 };

@@ -233,6 +233,45 @@ private Q_SLOTS:
         QVERIFY(last->copyText(kABPersonNoteProperty).isEmpty());
     }
 
+    // A file of many cards is read in batches on helper threads: the people come in the order
+    // of the file, each with its own lines, however the cards begin and end.
+    void cardsKeepTheirOrderAndTheirOwnLines()
+    {
+        QByteArray file("text before the first card\r\nEND:VCARD\r\n");
+        for (int i = 0; i < 300; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            if (i == 150) // a card begun again drops what it had read
+                file += "BEGIN:VCARD\r\nN:Dropped;Nobody\r\nTEL:999\r\n";
+            file += i % 2 ? "begin:vcard\r\n" : "BEGIN:VCARD\r\n";
+            file += "N:Last" + n + ";First\r\nitem1.TEL:" + n + "\r\nitem1.X-ABLabel:Desk" + n + "\r\n";
+            file += "X-GROUP:Group" + QByteArray::number(i % 3) + "\r\n";
+            // A keyword with a letter outside ASCII that only looks like END ends nothing.
+            file += "\xC3\x89ND:x\r\nNOTE:note " + n + "\r\n";
+            // A group name before END ends the card too; the END that follows (which keeps the
+            // file's BEGIN and END lines even) stands between cards.
+            file += i % 5 ? "end:vcard\r\n" : "item9.END:VCARD\r\nEND:VCARD\r\n";
+            file += "TEL:between cards\r\n";
+        }
+        TestEnvironment env;
+        const QString path = env.documents() + QStringLiteral("/many.vcf");
+        writeFile(path, file);
+        QCOMPARE(VCARDimport::importFile(path, FieldFilter::Default, 0, nullptr), 300);
+        ABAddressBookRef book = env.open();
+        const QList<ABRecordRef> people = book->copyArrayOfAllPeople();
+        QCOMPARE(people.size(), 300);
+        for (int i = 0; i < 300; ++i) {
+            const ABRecord &person = *people[i];
+            const QString n = QString::number(i);
+            QCOMPARE(person.copyText(kABPersonLastNameProperty), QStringLiteral("Last") + n);
+            QCOMPARE(person.copyText(kABPersonNoteProperty), QStringLiteral("note ") + n);
+            QCOMPARE(labelled(person, kABPersonPhoneProperty), (Pairs{{QStringLiteral("Desk") + n, n}}));
+        }
+        QCOMPARE(groupsOf(*book, people[4]), QStringList{QStringLiteral("Group1")});
+        QCOMPARE(book->copyArrayOfAllGroups().size(), 3);
+        for (const ABRecordRef &group : book->copyArrayOfAllGroups())
+            QCOMPARE(group->copyArrayOfAllMemberIDs().size(), 100);
+    }
+
     void loadFailures()
     {
         TestEnvironment env;
