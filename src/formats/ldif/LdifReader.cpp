@@ -7,88 +7,20 @@
 #include "formats/common/ImportValues.h"
 #include "formats/common/ProgressTarget.h"
 #include "platform/DevLog.h"
+#include "platform/OrderedBatches.h"
 #include "shell/AppData.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
 
-int ldif_import(const QString &path, uint32_t mask, int charSet, ProgressTarget *target)
-{
-    return LdifReader(mask, charSet, target).read(path);
-}
-
-LdifReader::LdifReader(uint32_t mask, int charSet, ProgressTarget *target) : m_mask(mask), m_charSet(charSet), m_target(target) {}
-
-int LdifReader::read(const QString &path)
-{
-    DevLog::log(QStringLiteral("ldif_import %1").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        DevLog::log(QStringLiteral("Error open file: %1").arg(path));
-        return -1;
-    }
-    QString error;
-    m_book = ABSources::openAddressBook("ldif_import", &error);
-    if (!m_book)
-        return ImportOutcome::failure(error);
-
-    m_source = ABSources::selectedSource(*m_book);
-    if (!m_source)
-        m_source = m_book->copyDefaultSource();
-    QByteArray logical;
-    FileLines lines(file);
-    QByteArrayView physical;
-    FileLines::Next next;
-    while ((next = lines.next(physical)) == FileLines::Next::Line) {
-        // Lines of fewer than 3 bytes (line end included) are blank lines between entries.
-        if (physical.size() < 3 || physical.front() == '#')
-            continue;
-        if (logical.isEmpty()) {
-            logical = physical.toByteArray();
-        } else if (physical[0] == ' ' && physical[1] != ' ') {
-            logical.append(physical.sliced(1));
-        } else {
-            processLogicalLine(logical);
-            logical = physical.toByteArray();
-        }
-        while (logical.endsWith('\n') || logical.endsWith('\r'))
-            logical.chop(1);
-        if (logical.size() > FileLines::maxLineBytes()) {
-            next = FileLines::Next::TooLong;
-            break;
-        }
-    }
-    if (next == FileLines::Next::TooLong) {
-        // A broken file, not a directory: nothing of it is added.
-        DevLog::log(QStringLiteral("ldif_import %1: a line is longer than %2 bytes").arg(path).arg(FileLines::maxLineBytes()));
-        m_book.reset();
-        return -1;
-    }
-    if (logical.size() > 2)
-        processLogicalLine(logical);
-    if (m_person)
-        finishEntry(true);
-
-    if (m_count > 0) {
-        if (m_target)
-            m_target->savingData();
-        addMailingLists();
-        m_groups.createMissingGroups(*m_book);
-        if (!m_book->save(&error)) {
-            // Nothing of the file is in the address book: no person has an identifier to join
-            // a group with.
-            DevLog::log(QStringLiteral("ldif_import ABAddressBookSave error: %1").arg(error));
-            m_book.reset();
-            return ImportOutcome::failure(error);
-        }
-        m_book.reset();
-        m_groups.addMembers("ldif_import");
-    }
-    return m_count;
-}
+#include <utility>
+#include <vector>
 
 namespace {
+
+// Entries handed to a helper thread at a time.
+constexpr size_t kEntriesTogether = 128;
 
 // A DN in one form for comparison: attribute types in lower case, blanks around "," and "="
 // dropped, values compared without regard to case (as cn and mail match in a directory).
@@ -121,16 +53,179 @@ bool isAttribute(QByteArrayView name, const char *attribute)
 
 } // namespace
 
-void LdifReader::processLogicalLine(const QByteArray &line)
+class LdifReader::EntryReader {
+public:
+    EntryReader(uint32_t mask, int charSet, const ABRecordRef &source) : m_mask(mask), m_charSet(charSet), m_source(source) {}
+
+    // The entry of these logical lines, the first of them its "dn:" line.
+    Entry read(const QList<QByteArray> &lines);
+
+private:
+    void processLogicalLine(const QByteArray &line);
+    void startEntry();
+    void resetCollections();
+    void storeCollections();
+    void handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label, QByteArrayView raw);
+    void appendMulti(ABPropertyID property, ABMultiValue &multi, const QVariant &value, const std::optional<QString> &label);
+    void setAddressPart(QVariantMap &address, const QString &key, const QString &value);
+    QVariantMap &customAddress(const QString &label);
+    bool accepts(uint32_t filterBit) const { return filterBit == 0 || (m_mask & filterBit); }
+
+    uint32_t m_mask;
+    int m_charSet;
+    const ABRecordRef &m_source;
+    ABRecordRef m_person;
+    ABMultiValue m_phones{kABMultiStringPropertyType};
+    ABMultiValue m_emails{kABMultiStringPropertyType};
+    ABMultiValue m_urls{kABMultiStringPropertyType};
+    ABMultiValue m_dates{kABMultiDateTimePropertyType};
+    ABMultiValue m_addresses{kABMultiDictionaryPropertyType};
+    ABMultiValue m_instantMessages{kABMultiDictionaryPropertyType};
+    QVariantMap m_home, m_work, m_other, m_mozillaHome;
+    QList<std::pair<QString, QVariantMap>> m_custom; // by label, in the order met
+    QStringList m_groupNames;
+    QString m_dn;          // of the entry being read
+    bool m_isList = false; // the entry being read is a mailing list
+    MailingList m_list;
+};
+
+int ldif_import(const QString &path, uint32_t mask, int charSet, ProgressTarget *target)
 {
-    if (line.startsWith("dn:")) {
-        if (m_person)
-            finishEntry(false);
-        startEntry();
-        if (std::optional<LdifLine> dn = ldif_parse_line(line))
-            m_dn = ImportValues::decodeText(dn->value(), m_charSet).value_or(QString());
-        return;
+    return LdifReader(mask, charSet, target).read(path);
+}
+
+LdifReader::LdifReader(uint32_t mask, int charSet, ProgressTarget *target) : m_mask(mask), m_charSet(charSet), m_target(target) {}
+
+int LdifReader::read(const QString &path)
+{
+    DevLog::log(QStringLiteral("ldif_import %1").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        DevLog::log(QStringLiteral("Error open file: %1").arg(path));
+        return -1;
     }
+    QString error;
+    m_book = ABSources::openAddressBook("ldif_import", &error);
+    if (!m_book)
+        return ImportOutcome::failure(error);
+
+    m_source = ABSources::selectedSource(*m_book);
+    if (!m_source)
+        m_source = m_book->copyDefaultSource();
+    // The entries are read on helper threads, a batch at a time, and added here in the order of
+    // the file. With the log on, everything happens here, so that the log keeps its order.
+    using Lines = QList<QByteArray>; // an entry's logical lines, its "dn:" line first
+    using Batch = std::vector<Lines>;
+    using Entries = std::vector<Entry>;
+    auto readEntries = [this](const Batch &batch) {
+        EntryReader reader(m_mask, m_charSet, m_source);
+        Entries entries;
+        entries.reserve(batch.size());
+        for (const Lines &lines : batch)
+            entries.push_back(reader.read(lines));
+        return entries;
+    };
+    OrderedBatches<Batch, Entries> reading(DevLog::isEnabled() ? 0 : OrderedBatches<Batch, Entries>::helpersFor(2), readEntries,
+                                           [this](Entries &&entries) {
+                                               for (Entry &entry : entries)
+                                                   addEntry(std::move(entry), false);
+                                           });
+    Batch batch;
+    Lines entry;
+    auto collect = [&](QByteArray &&line) {
+        if (line.startsWith("dn:")) {
+            if (!entry.isEmpty()) {
+                batch.push_back(std::exchange(entry, {}));
+                if (batch.size() == kEntriesTogether)
+                    reading.put(std::exchange(batch, {}));
+            }
+            entry.append(std::move(line));
+        } else if (!entry.isEmpty()) {
+            // Lines before the first entry have no person to go to ("version: 1" …).
+            entry.append(std::move(line));
+        }
+    };
+    QByteArray logical;
+    FileLines lines(file);
+    QByteArrayView physical;
+    FileLines::Next next;
+    while ((next = lines.next(physical)) == FileLines::Next::Line) {
+        // Lines of fewer than 3 bytes (line end included) are blank lines between entries.
+        if (physical.size() < 3 || physical.front() == '#')
+            continue;
+        if (logical.isEmpty()) {
+            logical = physical.toByteArray();
+        } else if (physical[0] == ' ' && physical[1] != ' ') {
+            logical.append(physical.sliced(1));
+        } else {
+            collect(std::exchange(logical, physical.toByteArray()));
+        }
+        while (logical.endsWith('\n') || logical.endsWith('\r'))
+            logical.chop(1);
+        if (logical.size() > FileLines::maxLineBytes()) {
+            next = FileLines::Next::TooLong;
+            break;
+        }
+    }
+    if (next == FileLines::Next::TooLong) {
+        // A broken file, not a directory: nothing of it is added.
+        DevLog::log(QStringLiteral("ldif_import %1: a line is longer than %2 bytes").arg(path).arg(FileLines::maxLineBytes()));
+        m_book.reset();
+        return -1;
+    }
+    if (logical.size() > 2)
+        collect(std::move(logical));
+    reading.put(std::move(batch));
+    reading.finish();
+    if (!entry.isEmpty())
+        addEntry(std::move(readEntries({entry}).front()), true);
+
+    if (m_count > 0) {
+        if (m_target)
+            m_target->savingData();
+        addMailingLists();
+        m_groups.createMissingGroups(*m_book);
+        if (!m_book->save(&error)) {
+            // Nothing of the file is in the address book: no person has an identifier to join
+            // a group with.
+            DevLog::log(QStringLiteral("ldif_import ABAddressBookSave error: %1").arg(error));
+            m_book.reset();
+            return ImportOutcome::failure(error);
+        }
+        m_book.reset();
+        m_groups.addMembers("ldif_import");
+    }
+    return m_count;
+}
+
+LdifReader::Entry LdifReader::EntryReader::read(const QList<QByteArray> &lines)
+{
+    startEntry();
+    if (std::optional<LdifLine> dn = ldif_parse_line(lines.first()))
+        m_dn = ImportValues::decodeText(dn->value(), m_charSet).value_or(QString());
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        processLogicalLine(lines[i]);
+    Entry entry;
+    entry.groupNames = std::exchange(m_groupNames, {});
+    if (m_isList) {
+        // A mailing list is no person: it is neither added nor counted.
+        entry.isList = true;
+        entry.list = std::exchange(m_list, {});
+    } else {
+        if (!m_dn.isEmpty())
+            entry.dn = normalisedDN(m_dn);
+        if (m_mask & FieldFilter::Marker)
+            ImportValues::appendMarker(m_person);
+        storeCollections();
+        // Packed on the thread that made the values, which frees them there.
+        m_person->packValues();
+    }
+    entry.person = std::exchange(m_person, nullptr);
+    return entry;
+}
+
+void LdifReader::EntryReader::processLogicalLine(const QByteArray &line)
+{
     if (QByteArrayView(line).first(qMin<qsizetype>(line.size(), 11)).compare("objectclass", Qt::CaseInsensitive) == 0) {
         std::optional<LdifLine> parsed = ldif_parse_line(line);
         if (parsed && m_person
@@ -174,40 +269,37 @@ void LdifReader::processLogicalLine(const QByteArray &line)
         handleAttribute(*attribute, *value, label, parsed->value());
 }
 
-void LdifReader::startEntry()
+void LdifReader::EntryReader::startEntry()
 {
     m_person = ABRecord::createPerson(m_source);
     // Every entry starts with empty collections, so an entry without attribute lines never
     // receives the addresses of the one before it.
     resetCollections();
+    m_groupNames.clear();
     m_dn.clear();
     m_isList = false;
     m_list = MailingList();
 }
 
-void LdifReader::finishEntry(bool atEndOfFile)
+void LdifReader::addEntry(Entry &&entry, bool atEndOfFile)
 {
-    if (m_isList) {
-        // A mailing list is no person: it is neither added nor counted.
-        if (!m_list.name.isEmpty())
-            m_lists.append(m_list);
-        m_person.reset();
+    for (const QString &name : std::as_const(entry.groupNames))
+        m_groups.add(entry.person, name);
+    if (entry.isList) {
+        if (!entry.list.name.isEmpty())
+            m_lists.append(std::move(entry.list));
         return;
     }
-    if (!m_dn.isEmpty())
-        m_unwrittenByDN.append({normalisedDN(m_dn), m_person});
-    if (m_mask & FieldFilter::Marker)
-        ImportValues::appendMarker(m_person);
-    storeCollections();
+    if (!entry.dn.isEmpty())
+        m_unwrittenByDN.append({std::move(entry.dn), entry.person});
     if (atEndOfFile)
         DevLog::log(QStringLiteral("LEFTOVER ADDRECORD "));
     QString error;
-    if (!m_book->addRecord(m_person, &error))
+    if (!m_book->addRecord(entry.person, &error))
         DevLog::log(QStringLiteral("ldif_import ABAddressBookAddRecord ERROR %1").arg(error));
     ++m_count;
     if (!atEndOfFile && m_target)
         m_target->setNumberProgress(m_count);
-    m_person.reset();
     keepWrittenByIdentifier();
 }
 
@@ -221,7 +313,7 @@ void LdifReader::keepWrittenByIdentifier()
     }
 }
 
-void LdifReader::resetCollections()
+void LdifReader::EntryReader::resetCollections()
 {
     m_phones = ABMultiValue(kABMultiStringPropertyType);
     m_emails = ABMultiValue(kABMultiStringPropertyType);
@@ -236,7 +328,7 @@ void LdifReader::resetCollections()
     m_custom.clear();
 }
 
-void LdifReader::storeCollections()
+void LdifReader::EntryReader::storeCollections()
 {
     auto addAddress = [this](const QVariantMap &address, const QString &label) {
         if (address.isEmpty())
@@ -260,7 +352,7 @@ void LdifReader::storeCollections()
     m_custom.clear();
 }
 
-void LdifReader::handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label,
+void LdifReader::EntryReader::handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label,
                                  QByteArrayView raw)
 {
     const std::optional<QString> entryLabel = label.isEmpty() ? std::nullopt : std::optional<QString>(label);
@@ -286,7 +378,7 @@ void LdifReader::handleAttribute(const LdifAttribute &attribute, const QString &
         break;
     }
     case LdifAttribute::Group:
-        m_groups.add(m_person, value);
+        m_groupNames.append(value);
         break;
     case LdifAttribute::Multi: {
         ABMultiValue &multi = attribute.property == kABPersonPhoneProperty ? m_phones
@@ -313,20 +405,20 @@ void LdifReader::handleAttribute(const LdifAttribute &attribute, const QString &
     }
 }
 
-void LdifReader::appendMulti(ABPropertyID property, ABMultiValue &multi, const QVariant &value,
+void LdifReader::EntryReader::appendMulti(ABPropertyID property, ABMultiValue &multi, const QVariant &value,
                              const std::optional<QString> &label)
 {
     multi.addValueAndLabel(value, label);
     m_person->setValue(property, QVariant::fromValue(multi));
 }
 
-void LdifReader::setAddressPart(QVariantMap &address, const QString &key, const QString &value)
+void LdifReader::EntryReader::setAddressPart(QVariantMap &address, const QString &key, const QString &value)
 {
     if (!address.contains(key))
         address.insert(key, value);
 }
 
-QVariantMap &LdifReader::customAddress(const QString &label)
+QVariantMap &LdifReader::EntryReader::customAddress(const QString &label)
 {
     for (auto &[known, address] : m_custom) {
         if (known == label)

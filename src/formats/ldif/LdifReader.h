@@ -32,45 +32,33 @@ public:
     int read(const QString &path);
 
 private:
-    void processLogicalLine(const QByteArray &line);
-    void startEntry();
-    void finishEntry(bool atEndOfFile);
-    void resetCollections();
-    void storeCollections();
-    void handleAttribute(const LdifAttribute &attribute, const QString &value, const QString &label, QByteArrayView raw);
-    void appendMulti(ABPropertyID property, ABMultiValue &multi, const QVariant &value, const std::optional<QString> &label);
-    void setAddressPart(QVariantMap &address, const QString &key, const QString &value);
-    QVariantMap &customAddress(const QString &label);
-    void addMailingLists();
-    bool accepts(uint32_t filterBit) const { return filterBit == 0 || (m_mask & filterBit); }
-
-    uint32_t m_mask;
-    int m_charSet;
-    ProgressTarget *m_target;
-    ABAddressBookRef m_book;
-    ABRecordRef m_source; // where new people go: the chosen source, else the default one
-    ABRecordRef m_person;
-    int m_count = 0;
-    ImportGroups m_groups;
-
-    ABMultiValue m_phones{kABMultiStringPropertyType};
-    ABMultiValue m_emails{kABMultiStringPropertyType};
-    ABMultiValue m_urls{kABMultiStringPropertyType};
-    ABMultiValue m_dates{kABMultiDateTimePropertyType};
-    ABMultiValue m_addresses{kABMultiDictionaryPropertyType};
-    ABMultiValue m_instantMessages{kABMultiDictionaryPropertyType};
-    QVariantMap m_home, m_work, m_other, m_mozillaHome;
-    QList<std::pair<QString, QVariantMap>> m_custom; // by label, in the order met
-
     // Mailing lists (entries of object class groupOfNames or groupOfUniqueNames) become groups
     // of the people of this file whose DNs they name, resolved once the whole file is read.
     struct MailingList {
         QString name;
         QStringList memberDNs;
     };
-    QString m_dn;            // of the entry being read
-    bool m_isList = false;   // the entry being read is a mailing list
-    MailingList m_list;
+    // Makes one entry's logical lines into a person or a mailing list; it touches no address
+    // book, so that entries can be read on helper threads.
+    class EntryReader;
+    struct Entry {
+        ABRecordRef person;      // none for a mailing list; packed: its values in the stored form
+        QString dn;              // normalised; empty when the entry has none
+        QStringList groupNames;
+        bool isList = false;
+        MailingList list;
+    };
+    // Adds a read entry's person to the book, or keeps its mailing list for the end.
+    void addEntry(Entry &&entry, bool atEndOfFile);
+    void addMailingLists();
+
+    uint32_t m_mask;
+    int m_charSet;
+    ProgressTarget *m_target;
+    ABAddressBookRef m_book;
+    ABRecordRef m_source; // where new people go: the chosen source, else the default one
+    int m_count = 0;
+    ImportGroups m_groups;
     QList<MailingList> m_lists;
     // The people of the file by normalised DN, for the mailing lists at its end: by
     // identifier once the book has written them, so that they need not stay in memory;

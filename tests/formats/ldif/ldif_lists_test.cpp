@@ -52,9 +52,10 @@ void LdifListsTest::mailingListBecomesAGroup()
     QCOMPARE(groups.first()->copyArrayOfAllMembers().size(), 2);
 }
 
-// A file of more people than the book holds back before writing: a list finds members that
-// were written long before it and some that were not written yet, and a DN given twice means
-// the later person, as in a small file.
+// A file of more people than the book holds back before writing, read in batches: a list finds
+// members that were written long before it and some that were not written yet, a DN given twice
+// means the later person, as in a small file, and the people come in the order of the file.
+// A list in the middle of the file is no person either.
 void LdifListsTest::listOfALargeFileFindsItsMembers()
 {
     TestEnvironment env;
@@ -62,10 +63,14 @@ void LdifListsTest::listOfALargeFileFindsItsMembers()
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     auto person = [](int n, const QByteArray &dn) {
-        return "dn: " + dn + "\nobjectclass: person\ngivenName: P" + QByteArray::number(n) + "\nsn: Many\n\n";
+        return "dn: " + dn + "\nobjectclass: person\ngivenName: P" + QByteArray::number(n) + "\nsn: Many\n"
+               + (n % 10 ? "" : "vnroGroup: Tenth\n") + "\n";
     };
-    for (int n = 0; n < 2500; ++n)
+    for (int n = 0; n < 2500; ++n) {
         file.write(person(n, "cn=P" + QByteArray::number(n)));
+        if (n == 1000)
+            file.write("dn: cn=mid list\nobjectclass: groupOfNames\ncn: mid list\nmember: cn=P10\n\n");
+    }
     // P3's DN again, further on: the list means this person.
     file.write(person(2500, "cn=P3"));
     file.write("dn: cn=big list\nobjectclass: groupOfNames\ncn: big list\n"
@@ -74,13 +79,21 @@ void LdifListsTest::listOfALargeFileFindsItsMembers()
 
     QCOMPARE(ldif_import(path, FieldFilter::Default, 0, nullptr), 2501);
     ABAddressBookRef book = env.open();
-    const QList<ABRecordRef> groups = book->copyArrayOfAllGroups();
-    QCOMPARE(groups.size(), 1);
-    QStringList members;
-    for (const ABRecordRef &member : groups.first()->copyArrayOfAllMembers())
-        members.append(member->copyText(kABPersonFirstNameProperty));
-    members.sort();
-    QCOMPARE(members, (QStringList{u"P1999"_s, u"P2400"_s, u"P2500"_s, u"P5"_s}));
+    const QList<ABRecordRef> people = book->copyArrayOfAllPeople();
+    QCOMPARE(people.size(), 2501);
+    for (int n = 0; n < 2501; ++n)
+        QCOMPARE(people[n]->copyText(kABPersonFirstNameProperty), u"P"_s + QString::number(n));
+    QMap<QString, QStringList> members;
+    for (const ABRecordRef &group : book->copyArrayOfAllGroups()) {
+        QStringList &names = members[group->copyText(kABGroupNameProperty)];
+        for (const ABRecordRef &member : group->copyArrayOfAllMembers())
+            names.append(member->copyText(kABPersonFirstNameProperty));
+        names.sort();
+    }
+    QCOMPARE(members.keys(), (QStringList{u"Tenth"_s, u"big list"_s, u"mid list"_s}));
+    QCOMPARE(members[u"big list"_s], (QStringList{u"P1999"_s, u"P2400"_s, u"P2500"_s, u"P5"_s}));
+    QCOMPARE(members[u"mid list"_s], QStringList{u"P10"_s});
+    QCOMPARE(members[u"Tenth"_s].size(), 251); // P0, P10 … P2490, P2500
 }
 
 QTEST_GUILESS_MAIN(LdifListsTest)
