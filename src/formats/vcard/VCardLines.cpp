@@ -1,5 +1,7 @@
 #include "VCardLines.h"
 
+#include <cstring>
+
 namespace {
 
 bool endsWithSingleBackslash(QByteArrayView line)
@@ -57,13 +59,27 @@ std::optional<VCardLines::LineTable> VCardLines::logicalLines(QByteArray text, q
         to = lf < 0 ? size : lf;
         read = to + 1;
     };
+    // Copies [from, to) to `write`, "\," as "," when `unescapeCommas`: the text up to each "\,"
+    // moves in one go (most lines have none).
     auto copy = [&](qsizetype from, qsizetype to, bool unescapeCommas) {
-        for (qsizetype i = from; i < to; ++i) {
-            if (unescapeCommas && chars[i] == '\\' && i + 1 < to && chars[i + 1] == ',') {
+        while (from < to) {
+            qsizetype run = to;
+            for (qsizetype at = from; unescapeCommas && at < to; ++at) {
+                const void *backslash = std::memchr(chars + at, '\\', size_t(to - at));
+                if (!backslash)
+                    break;
+                at = static_cast<const char *>(backslash) - chars;
+                if (at + 1 < to && chars[at + 1] == ',') {
+                    run = at;
+                    break;
+                }
+            }
+            std::memmove(chars + write, chars + from, size_t(run - from));
+            write += run - from;
+            from = run;
+            if (run < to) {
                 chars[write++] = ',';
-                ++i;
-            } else {
-                chars[write++] = chars[i];
+                from += 2;
             }
         }
     };

@@ -82,6 +82,9 @@ private Q_SLOTS:
         QCOMPARE(lines(QStringLiteral("X:a\\\n"), 100), (std::optional<QStringList>{{QStringLiteral("X:a\n")}}));
         QCOMPARE(lines(QStringLiteral(" F:1\n\\,"), 100), (std::optional<QStringList>{{QStringLiteral(" F:1"), QStringLiteral(",")}}));
         QCOMPARE(lines(QString(), 100), (std::optional<QStringList>{QStringList()}));
+        // Several escaped commas in a line, one after an escaped backslash, one at the end.
+        QCOMPARE(lines(QStringLiteral("G:\\\\,x\\,y\\,\nH:a\\b\\,"), 100),
+                 (std::optional<QStringList>{{QStringLiteral("G:\\,x,y,"), QStringLiteral("H:a\\b,")}}));
     }
 
     void quotedPrintableDecoding_data()
