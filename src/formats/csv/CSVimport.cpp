@@ -7,11 +7,14 @@
 #include "formats/common/ImportValues.h"
 #include "platform/DevLog.h"
 #include "platform/Localization.h"
+#include "platform/OrderedBatches.h"
 #include "shell/AppData.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 // What one row collects before its person is added.
 struct CSVimport::Row {
@@ -80,7 +83,32 @@ void storeIfAny(const ABRecordRef &person, ABPropertyID property, const ABMultiV
         person->setValue(property, QVariant::fromValue(multi));
 }
 
+// Rows handed to a helper thread at a time.
+constexpr size_t kRowsTogether = 128;
+
 } // namespace
+
+class CSVimport::RowReader {
+public:
+    RowReader(const CSVimport &import, const ABRecordRef &source, bool groupsAllowed)
+        : m_mask(import.m_mask), m_columns(import.m_csvheader.size()), m_mappings(import.m_mappings), m_source(source),
+          m_groupsAllowed(groupsAllowed)
+    {
+    }
+
+    // The row whose fields stand at `positions` (one per header column, -1: nowhere).
+    ReadRow read(const QStringList &fields, const QList<qsizetype> &positions) const;
+
+private:
+    void applyField(Row &row, int field, const QString &text) const;
+    static void closeAddress(Row &row);
+
+    uint32_t m_mask;
+    qsizetype m_columns;
+    const QList<int> &m_mappings;
+    const ABRecordRef &m_source;
+    bool m_groupsAllowed; // groups are not for an Exchange source
+};
 
 CSVimport::CSVimport(std::shared_ptr<CSVParser> parser, QStringList header)
     : m_parser(std::move(parser)), m_csvheader(std::move(header))
@@ -187,7 +215,33 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     m_source = ABSources::selectedSource(*m_book);
     if (!m_source)
         m_source = m_book->copyDefaultSource();
-    m_parser->parseRowsForReceiver([this](const CSVRecord &record) { receiveRecord(record); });
+    // The rows are parsed here and made into people on helper threads, a batch at a time; the
+    // people are added here in the order of the file. With the log on, everything happens here,
+    // so that the log keeps its order.
+    const RowReader reader(*this, m_source, !ABSources::selectedSourceIsExchange());
+    using Rows = std::vector<std::pair<QStringList, QList<qsizetype>>>;
+    using Read = std::vector<ReadRow>;
+    OrderedBatches<Rows, Read> reading(
+        DevLog::isEnabled() ? 0 : OrderedBatches<Rows, Read>::helpersFor(2),
+        [&reader](const Rows &rows) {
+            Read read;
+            read.reserve(rows.size());
+            for (const auto &[fields, positions] : rows)
+                read.push_back(reader.read(fields, positions));
+            return read;
+        },
+        [this](Read &&read) {
+            for (const ReadRow &row : read)
+                addRow(row);
+        });
+    Rows batch;
+    m_parser->parseRowsForReceiver([&](const CSVRecord &record) {
+        batch.emplace_back(record.fields, columnPositions(record.names));
+        if (batch.size() == kRowsTogether)
+            reading.put(std::exchange(batch, {}));
+    });
+    reading.put(std::move(batch));
+    reading.finish();
     bool saved = true;
     if (m_records > 0) {
         m_groups.createMissingGroups(*m_book);
@@ -205,29 +259,24 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     return m_records;
 }
 
-void CSVimport::receiveRecord(const CSVRecord &record)
+CSVimport::ReadRow CSVimport::RowReader::read(const QStringList &fields, const QList<qsizetype> &positions) const
 {
-    if (!m_book)
-        return;
     Row row;
     row.person = ABRecord::createPerson(m_source);
     // Columns in column order; a row normally carries them at the same positions as the header.
-    const QList<qsizetype> &positions = columnPositions(record.names);
     int counted = 0;
-    for (qsizetype column = 0; column < m_csvheader.size(); ++column) {
+    for (qsizetype column = 0; column < m_columns; ++column) {
         const qsizetype at = positions.at(column);
-        if (at < 0 || at >= record.fields.size())
+        if (at < 0 || at >= fields.size())
             continue;
         ++counted;
         const int field = column < m_mappings.size() ? m_mappings.at(column) : -1;
-        const QString &text = record.fields.at(at);
+        const QString &text = fields.at(at);
         if (field >= 0 && field < FieldCount && !text.isEmpty())
             applyField(row, field, text);
     }
-    if (counted != m_csvheader.size())
-        return;
-
-    ++m_records;
+    if (counted != m_columns)
+        return {};
     storeIfAny(row.person, kABPersonPhoneProperty, row.phones);
     storeIfAny(row.person, kABPersonEmailProperty, row.emails);
     storeIfAny(row.person, kABPersonURLProperty, row.urls);
@@ -235,13 +284,23 @@ void CSVimport::receiveRecord(const CSVRecord &record)
     closeAddress(row);
     storeIfAny(row.person, kABPersonAddressProperty, row.addresses);
     storeIfAny(row.person, kABPersonInstantMessageProperty, row.instantMessages);
+    // Packed on the thread that made the values, which frees them there.
+    row.person->packValues();
+    return {row.person, row.groups};
+}
+
+void CSVimport::addRow(const ReadRow &row)
+{
+    if (!row.person)
+        return;
+    ++m_records;
     QString error;
     if (!m_book->addRecord(row.person, &error)) {
         DevLog::log(QStringLiteral("ABAddressBookAddRecord ERROR %1").arg(error));
         return;
     }
     // Only people that were added can join a group.
-    for (const QString &group : std::as_const(row.groups))
+    for (const QString &group : row.groups)
         m_groups.add(row.person, group);
 }
 
@@ -260,7 +319,7 @@ const QList<qsizetype> &CSVimport::columnPositions(const QStringList &names)
     return m_positions;
 }
 
-void CSVimport::applyField(Row &row, int field, const QString &text)
+void CSVimport::RowReader::applyField(Row &row, int field, const QString &text) const
 {
     const uint32_t bit = filterBit(field);
     if (bit && !(m_mask & bit))
@@ -295,7 +354,7 @@ void CSVimport::applyField(Row &row, int field, const QString &text)
             row.instantMessages.addValueAndLabel(*im, kABOtherLabel);
         return;
     case Group:
-        if (!ABSources::selectedSourceIsExchange())
+        if (m_groupsAllowed)
             row.groups.append(text);
         return;
     case AddressStreet:
@@ -314,7 +373,7 @@ void CSVimport::applyField(Row &row, int field, const QString &text)
     }
 }
 
-void CSVimport::closeAddress(Row &row)
+void CSVimport::RowReader::closeAddress(Row &row)
 {
     if (row.address.isEmpty())
         return;

@@ -62,14 +62,18 @@ public:
     // then). The target
     // gets no progress (the screen shows an animated bar).
     int importWithTagert(ProgressTarget *target, uint32_t mask);
-    // One row: a person with the mapped fields, added only when the row has a field for every
-    // header column. Used while importWithTagert runs.
-    void receiveRecord(const CSVRecord &record);
 
 private:
     struct Row;
-    void applyField(Row &row, int field, const QString &text);
-    void closeAddress(Row &row);
+    // Makes one row into a person with the mapped fields; it touches no address book, so that
+    // rows can be read on helper threads.
+    class RowReader;
+    struct ReadRow {
+        ABRecordRef person; // packed; none when the row lacks a field for a header column
+        QStringList groups;
+    };
+    // Adds a read row's person to the book and notes its groups.
+    void addRow(const ReadRow &row);
     // Where each header column stands in a row with the column names `names` (-1: nowhere).
     // Rows share the parser's list of names: it is looked through once, not for every row.
     const QList<qsizetype> &columnPositions(const QStringList &names);

@@ -185,15 +185,23 @@ private Q_SLOTS:
     void manyRowsJoinTheirGroupsInOrder()
     {
         TestEnvironment env;
-        // More rows than the address book holds back before writing them: members written
-        // early join by identifier, the rest as records, all in row order.
+        // More rows than the address book holds back before writing them, read in batches:
+        // members written early join by identifier, the rest as records, all in row order, and
+        // short rows among them are left out.
         QByteArray csv("lastname,group\n");
-        for (int i = 0; i < 2500; ++i)
+        for (int i = 0; i < 2500; ++i) {
             csv += "P" + QByteArray::number(i) + (i % 2 ? ",Odd\n" : ",Even\n");
+            if (i % 97 == 50)
+                csv += "Short\n";
+        }
         std::shared_ptr<CSVimport> importer = importerFor(env, csv);
         QVERIFY(importer);
         QCOMPARE(importer->importWithTagert(nullptr, FieldFilter::Default), 2500);
         ABAddressBookRef book = env.open();
+        const QList<ABRecordRef> people = book->copyArrayOfAllPeople();
+        QCOMPARE(people.size(), 2500);
+        for (int i = 0; i < people.size(); ++i)
+            QCOMPARE(people[i]->copyText(kABPersonLastNameProperty), QStringLiteral("P%1").arg(i));
         for (const ABRecordRef &group : book->copyArrayOfAllGroups()) {
             const QList<ABRecordRef> members = group->copyArrayOfAllMembers();
             QCOMPARE(members.size(), 1250);
