@@ -47,57 +47,76 @@ NameOrder::~NameOrder() = default;
 NameOrder::NameOrder(NameOrder &&) noexcept = default;
 NameOrder &NameOrder::operator=(NameOrder &&) noexcept = default;
 
+qsizetype NameOrder::size() const
+{
+    size_t count = 0;
+    for (const Chunk &chunk : m_chunks)
+        count += chunk.ends.size();
+    return qsizetype(count);
+}
+
 void NameOrder::add(QStringView name)
 {
     if (!m_collator)
         m_collator.reset(openNameCollator());
-    const size_t at = m_keys.size();
+    if (m_chunks.empty())
+        m_chunks.emplace_back();
+    std::string &keys = m_chunks.back().keys;
+    const size_t at = keys.size();
     const int32_t length = int32_t(name.size());
     const char16_t *text = length > 0 ? name.utf16() : u"";
     // Most keys are shorter than twice the name; a longer one is asked for again.
     size_t room = size_t(length) * 2 + 16;
     for (;;) {
-        m_keys.resize(at + room);
+        keys.resize(at + room);
         const int32_t needed =
-            ucol_getSortKey(m_collator.get(), text, length, reinterpret_cast<uint8_t *>(m_keys.data() + at), int32_t(room));
+            ucol_getSortKey(m_collator.get(), text, length, reinterpret_cast<uint8_t *>(keys.data() + at), int32_t(room));
         if (size_t(needed) <= room) {
-            m_keys.resize(at + size_t(needed));
+            keys.resize(at + size_t(needed));
             break;
         }
         room = size_t(needed);
     }
-    m_ends.push_back(m_keys.size());
+    m_chunks.back().ends.push_back(keys.size());
 }
 
 void NameOrder::append(NameOrder &&other)
 {
-    const size_t shift = m_keys.size();
-    m_keys += other.m_keys;
-    for (size_t end : other.m_ends)
-        m_ends.push_back(shift + end);
+    for (Chunk &chunk : other.m_chunks)
+        m_chunks.push_back(std::move(chunk));
     other = NameOrder();
 }
 
 std::vector<qsizetype> NameOrder::take()
 {
-    const qsizetype count = size();
-    auto keyOf = [this](qsizetype name) {
-        const size_t begin = name == 0 ? 0 : m_ends[size_t(name) - 1];
-        return std::string_view(m_keys).substr(begin, m_ends[size_t(name)] - begin);
+    // Where each chunk's names begin in the list.
+    std::vector<size_t> firsts;
+    size_t count = 0;
+    for (const Chunk &chunk : m_chunks) {
+        firsts.push_back(count);
+        count += chunk.ends.size();
+    }
+    auto keyOf = [&](qsizetype name) {
+        size_t c = m_chunks.size() - 1;
+        while (size_t(name) < firsts[c])
+            --c;
+        const Chunk &chunk = m_chunks[c];
+        const size_t i = size_t(name) - firsts[c];
+        const size_t begin = i == 0 ? 0 : chunk.ends[i - 1];
+        return std::string_view(chunk.keys).substr(begin, chunk.ends[i] - begin);
     };
     auto before = [&](qsizetype x, qsizetype y) { return keyOf(x) < keyOf(y); };
-    std::vector<qsizetype> halves(static_cast<size_t>(count));
-    std::iota(halves.begin(), halves.end(), qsizetype(0));
-    const auto middle = halves.begin() + (count >= kTwoThreadsFrom ? count / 2 : count);
+    std::vector<qsizetype> order(count);
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    const auto middle = order.begin() + qsizetype(count >= size_t(kTwoThreadsFrom) ? count / 2 : count);
     std::thread helper;
-    if (middle != halves.end())
-        helper = std::thread([&] { std::stable_sort(middle, halves.end(), before); });
-    std::stable_sort(halves.begin(), middle, before);
+    if (middle != order.end())
+        helper = std::thread([&] { std::stable_sort(middle, order.end(), before); });
+    std::stable_sort(order.begin(), middle, before);
     if (helper.joinable())
         helper.join();
     // A stable merge: the first half's names go first among equals.
-    std::vector<qsizetype> order(static_cast<size_t>(count));
-    std::merge(halves.begin(), middle, middle, halves.end(), order.begin(), before);
+    std::inplace_merge(order.begin(), middle, order.end(), before);
     *this = NameOrder();
     return order;
 }

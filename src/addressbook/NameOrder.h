@@ -20,7 +20,7 @@ public:
     NameOrder &operator=(NameOrder &&) noexcept;
 
     void add(QStringView name);
-    qsizetype size() const { return qsizetype(m_ends.size()); }
+    qsizetype size() const;
     // Adds the names of `other` after these, as if added here one by one.
     void append(NameOrder &&other);
 
@@ -33,7 +33,14 @@ private:
         void operator()(UCollator *collator) const;
     };
 
+    // The keys of names added one after the other, and where each key ends in `keys`.
+    struct Chunk {
+        std::string keys;
+        std::vector<size_t> ends;
+    };
+    // Names are added to the last chunk. An appended list brings its own chunks: joining the
+    // keys into one buffer would hold them twice for a moment, the largest allocation of a long
+    // list.
     std::unique_ptr<UCollator, CollatorCloser> m_collator; // opened at the first name
-    std::string m_keys;
-    std::vector<size_t> m_ends; // where each key ends in m_keys
+    std::vector<Chunk> m_chunks;
 };

@@ -107,7 +107,7 @@ private Q_SLOTS:
     }
 
     // A long list is sorted in two halves on two threads; the merge keeps equal names in the
-    // order they came, across the halves too.
+    // order they came, across the halves too, and across lists appended to one another.
     void longListsKeepEqualNamesInOrder()
     {
         const int count = 9001;
@@ -124,6 +124,15 @@ private Q_SLOTS:
             }
         }
         QVERIFY(sorted == expected);
+
+        // Lists made apart (on the loader's threads) and appended order as one list would.
+        NameOrder first;
+        NameOrder second;
+        for (int i = 0; i < count; ++i)
+            (i < 4000 ? first : second).add(i % 3 == 0 ? u"Berg"_s : i % 3 == 1 ? u"berg"_s : u"Adler"_s);
+        first.append(std::move(second));
+        QCOMPARE(first.size(), qsizetype(count));
+        QVERIFY(first.take() == expected);
     }
 };
 
