@@ -17,7 +17,8 @@
 //
 // A batch is let go on the caller's thread, after its result is delivered: what the caller
 // allocated is freed where it was allocated, which costs an allocator far less than a free
-// from another thread.
+// from another thread. A line the work logs may come out before lines the caller logs about
+// earlier batches.
 template <typename In, typename Out>
 class OrderedBatches {
 public:

@@ -85,8 +85,8 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     QList<ABRecordID> written;
     QList<ABRecordID> pending; // read, not yet written
     // The people are read here and archived on helper threads, a batch at a time, and their
-    // blobs come back in the order of the selection. With the log on, everything happens here,
-    // so that the log keeps its order.
+    // blobs come back in the order of the selection. A person's log lines are made only for a
+    // log that goes somewhere.
     const bool logging = DevLog::isEnabled();
     struct Person {
         ABRecordRef record; // detached from the handle, which goes on reading
@@ -95,7 +95,7 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     using Read = std::vector<Person>;
     using Archived = std::vector<std::optional<QByteArray>>;
     OrderedBatches<Read, Archived> archiving(
-        logging ? 0 : OrderedBatches<Read, Archived>::helpersFor(2),
+        OrderedBatches<Read, Archived>::helpersFor(2),
         [](const Read &read) {
             Archived archived;
             archived.reserve(read.size());

@@ -63,12 +63,11 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
     int created = 0;
     ImportGroups groups;
     // The blobs are read here and made into people on helper threads, a batch at a time; the
-    // people come back in the order of the file and are added here. With the log on, everything
-    // happens here, so that the log keeps its order.
+    // people come back in the order of the file and are added here.
     using Blobs = std::vector<std::optional<QByteArray>>;
     using People = std::vector<ReadPerson>;
     OrderedBatches<Blobs, People> reading(
-        DevLog::isEnabled() ? 0 : OrderedBatches<Blobs, People>::helpersFor(2),
+        OrderedBatches<Blobs, People>::helpersFor(2),
         [&source, importMask](const Blobs &blobs) {
             People people;
             people.reserve(blobs.size());

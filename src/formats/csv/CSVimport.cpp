@@ -216,13 +216,12 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     if (!m_source)
         m_source = m_book->copyDefaultSource();
     // The rows are parsed here and made into people on helper threads, a batch at a time; the
-    // people are added here in the order of the file. With the log on, everything happens here,
-    // so that the log keeps its order.
+    // people are added here in the order of the file.
     const RowReader reader(*this, m_source, !ABSources::selectedSourceIsExchange());
     using Rows = std::vector<std::pair<QStringList, QList<qsizetype>>>;
     using Read = std::vector<ReadRow>;
     OrderedBatches<Rows, Read> reading(
-        DevLog::isEnabled() ? 0 : OrderedBatches<Rows, Read>::helpersFor(2),
+        OrderedBatches<Rows, Read>::helpersFor(2),
         [&reader](const Rows &rows) {
             Read read;
             read.reserve(rows.size());

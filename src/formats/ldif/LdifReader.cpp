@@ -113,7 +113,7 @@ int LdifReader::read(const QString &path)
     if (!m_source)
         m_source = m_book->copyDefaultSource();
     // The entries are read on helper threads, a batch at a time, and added here in the order of
-    // the file. With the log on, everything happens here, so that the log keeps its order.
+    // the file.
     using Lines = QList<QByteArray>; // an entry's logical lines, its "dn:" line first
     using Batch = std::vector<Lines>;
     using Entries = std::vector<Entry>;
@@ -125,7 +125,7 @@ int LdifReader::read(const QString &path)
             entries.push_back(reader.read(lines));
         return entries;
     };
-    OrderedBatches<Batch, Entries> reading(DevLog::isEnabled() ? 0 : OrderedBatches<Batch, Entries>::helpersFor(2), readEntries,
+    OrderedBatches<Batch, Entries> reading(OrderedBatches<Batch, Entries>::helpersFor(2), readEntries,
                                            [this](Entries &&entries) {
                                                for (Entry &entry : entries)
                                                    addEntry(std::move(entry), false);

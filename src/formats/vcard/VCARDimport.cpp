@@ -327,12 +327,11 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     if (!m_book)
         return ImportOutcome::failure(error);
     // The cards are read on helper threads, a batch at a time, and their people added here in
-    // the order of the file. With the log on, everything happens here, so that the log keeps
-    // its order.
+    // the order of the file.
     using Ranges = std::vector<std::pair<qsizetype, qsizetype>>;
     using Cards = std::vector<Card>;
     OrderedBatches<Ranges, Cards> reading(
-        DevLog::isEnabled() ? 0 : OrderedBatches<Ranges, Cards>::helpersFor(2),
+        OrderedBatches<Ranges, Cards>::helpersFor(2),
         [this](const Ranges &ranges) {
             CardReader reader(m_encoding, m_mask);
             Cards cards;
