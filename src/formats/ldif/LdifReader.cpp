@@ -57,11 +57,19 @@ class LdifReader::EntryReader {
 public:
     EntryReader(uint32_t mask, int charSet, const ABRecordRef &source) : m_mask(mask), m_charSet(charSet), m_source(source) {}
 
-    // The entry of these logical lines, the first of them its "dn:" line.
-    Entry read(const QList<QByteArray> &lines);
+    // The logical lines of a batch of entries, one after the other in one buffer: a line of a
+    // large file is not an allocation of its own.
+    struct Batch {
+        QByteArray text;
+        std::vector<qsizetype> lineEnds; // where each line ends in `text`
+        std::vector<size_t> entryEnds;   // how many lines the entries up to each one hold
+    };
+
+    // Entry `index` of `batch`; its first line is its "dn:" line.
+    Entry read(const Batch &batch, size_t index);
 
 private:
-    void processLogicalLine(const QByteArray &line);
+    void processLogicalLine(QByteArrayView line);
     void startEntry();
     void resetCollections();
     void storeCollections();
@@ -114,38 +122,51 @@ int LdifReader::read(const QString &path)
         m_source = m_book->copyDefaultSource();
     // The entries are read on helper threads, a batch at a time, and added here in the order of
     // the file.
-    using Lines = QList<QByteArray>; // an entry's logical lines, its "dn:" line first
-    using Batch = std::vector<Lines>;
+    using Batch = EntryReader::Batch;
     using Entries = std::vector<Entry>;
-    auto readEntries = [this](const Batch &batch) {
-        EntryReader reader(m_mask, m_charSet, m_source);
-        Entries entries;
-        entries.reserve(batch.size());
-        for (const Lines &lines : batch)
-            entries.push_back(reader.read(lines));
-        return entries;
-    };
-    OrderedBatches<Batch, Entries> reading(OrderedBatches<Batch, Entries>::helpersFor(2), readEntries,
-                                           [this](Entries &&entries) {
-                                               for (Entry &entry : entries)
-                                                   addEntry(std::move(entry), false);
-                                           });
+    qsizetype entriesRead = 0;
+    qsizetype delivered = 0;
+    qsizetype lastEntry = -1; // the file's last entry, once the file is read
+    OrderedBatches<Batch, Entries> reading(
+        OrderedBatches<Batch, Entries>::helpersFor(2),
+        [this](const Batch &batch) {
+            EntryReader reader(m_mask, m_charSet, m_source);
+            Entries entries;
+            entries.reserve(batch.entryEnds.size());
+            for (size_t i = 0; i < batch.entryEnds.size(); ++i)
+                entries.push_back(reader.read(batch, i));
+            return entries;
+        },
+        [&](Entries &&entries) {
+            for (Entry &entry : entries)
+                addEntry(std::move(entry), delivered++ == lastEntry);
+        });
     Batch batch;
-    Lines entry;
-    auto collect = [&](QByteArray &&line) {
-        if (line.startsWith("dn:")) {
-            if (!entry.isEmpty()) {
-                batch.push_back(std::exchange(entry, {}));
-                if (batch.size() == kEntriesTogether)
-                    reading.put(std::exchange(batch, {}));
+    bool inEntry = false;    // the batch's last lines belong to an entry not finished yet
+    qsizetype lineStart = 0; // where the logical line being read starts in batch.text
+    // The logical line being read is complete: it begins an entry, joins the one being read,
+    // or, before the first entry, goes ("version: 1" …).
+    auto finishLine = [&] {
+        if (QByteArrayView(batch.text).sliced(lineStart).startsWith("dn:")) {
+            if (inEntry) {
+                batch.entryEnds.push_back(batch.lineEnds.size());
+                ++entriesRead;
+                if (batch.entryEnds.size() == kEntriesTogether) {
+                    Batch following;
+                    following.text = batch.text.sliced(lineStart);
+                    batch.text.truncate(lineStart);
+                    reading.put(std::exchange(batch, std::move(following)));
+                    lineStart = 0;
+                }
             }
-            entry.append(std::move(line));
-        } else if (!entry.isEmpty()) {
-            // Lines before the first entry have no person to go to ("version: 1" …).
-            entry.append(std::move(line));
+            inEntry = true;
+        } else if (!inEntry) {
+            batch.text.truncate(lineStart);
+            return;
         }
+        batch.lineEnds.push_back(batch.text.size());
+        lineStart = batch.text.size();
     };
-    QByteArray logical;
     FileLines lines(file);
     QByteArrayView physical;
     FileLines::Next next;
@@ -153,16 +174,17 @@ int LdifReader::read(const QString &path)
         // Lines of fewer than 3 bytes (line end included) are blank lines between entries.
         if (physical.size() < 3 || physical.front() == '#')
             continue;
-        if (logical.isEmpty()) {
-            logical = physical.toByteArray();
+        if (batch.text.size() == lineStart) {
+            batch.text.append(physical);
         } else if (physical[0] == ' ' && physical[1] != ' ') {
-            logical.append(physical.sliced(1));
+            batch.text.append(physical.sliced(1));
         } else {
-            collect(std::exchange(logical, physical.toByteArray()));
+            finishLine();
+            batch.text.append(physical);
         }
-        while (logical.endsWith('\n') || logical.endsWith('\r'))
-            logical.chop(1);
-        if (logical.size() > FileLines::maxLineBytes()) {
+        while (batch.text.size() > lineStart && (batch.text.endsWith('\n') || batch.text.endsWith('\r')))
+            batch.text.chop(1);
+        if (batch.text.size() - lineStart > FileLines::maxLineBytes()) {
             next = FileLines::Next::TooLong;
             break;
         }
@@ -173,12 +195,16 @@ int LdifReader::read(const QString &path)
         m_book.reset();
         return -1;
     }
-    if (logical.size() > 2)
-        collect(std::move(logical));
+    if (batch.text.size() - lineStart > 2)
+        finishLine();
+    else
+        batch.text.truncate(lineStart);
+    if (inEntry) {
+        batch.entryEnds.push_back(batch.lineEnds.size());
+        lastEntry = entriesRead++;
+    }
     reading.put(std::move(batch));
     reading.finish();
-    if (!entry.isEmpty())
-        addEntry(std::move(readEntries({entry}).front()), true);
 
     if (m_count > 0) {
         if (m_target)
@@ -198,13 +224,18 @@ int LdifReader::read(const QString &path)
     return m_count;
 }
 
-LdifReader::Entry LdifReader::EntryReader::read(const QList<QByteArray> &lines)
+LdifReader::Entry LdifReader::EntryReader::read(const Batch &batch, size_t index)
 {
+    auto line = [&batch](size_t i) {
+        const qsizetype begin = i == 0 ? 0 : batch.lineEnds[i - 1];
+        return QByteArrayView(batch.text).sliced(begin, batch.lineEnds[i] - begin);
+    };
+    const size_t first = index == 0 ? 0 : batch.entryEnds[index - 1];
     startEntry();
-    if (std::optional<LdifLine> dn = ldif_parse_line(lines.first()))
+    if (std::optional<LdifLine> dn = ldif_parse_line(line(first)))
         m_dn = ImportValues::decodeText(dn->value(), m_charSet).value_or(QString());
-    for (qsizetype i = 1; i < lines.size(); ++i)
-        processLogicalLine(lines[i]);
+    for (size_t i = first + 1; i < batch.entryEnds[index]; ++i)
+        processLogicalLine(line(i));
     Entry entry;
     entry.groupNames = std::exchange(m_groupNames, {});
     if (m_isList) {
@@ -224,9 +255,9 @@ LdifReader::Entry LdifReader::EntryReader::read(const QList<QByteArray> &lines)
     return entry;
 }
 
-void LdifReader::EntryReader::processLogicalLine(const QByteArray &line)
+void LdifReader::EntryReader::processLogicalLine(QByteArrayView line)
 {
-    if (QByteArrayView(line).first(qMin<qsizetype>(line.size(), 11)).compare("objectclass", Qt::CaseInsensitive) == 0) {
+    if (line.first(qMin<qsizetype>(line.size(), 11)).compare("objectclass", Qt::CaseInsensitive) == 0) {
         std::optional<LdifLine> parsed = ldif_parse_line(line);
         if (parsed && m_person
             && (isAttribute(parsed->value(), "groupOfNames") || isAttribute(parsed->value(), "groupOfUniqueNames")))
