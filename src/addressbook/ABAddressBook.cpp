@@ -15,6 +15,7 @@
 #include <latch>
 #include <limits>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <tuple>
 
@@ -199,10 +200,16 @@ bool ABAddressBook::setAuthorizationStatus(int status, QString *error)
 
 void ABAddressBook::requestAccess(std::function<void(bool)> completion)
 {
-    std::thread([completion = std::move(completion)] {
+    auto answer = [completion = std::move(completion)] {
         int status = authorizationStatus();
         completion(status == kABAuthorizationStatusAuthorized || status == kABAuthorizationStatusNotDetermined);
-    }).detach();
+    };
+    // Where no thread can be had (a process limit reached), the answer comes on this one.
+    try {
+        std::thread(answer).detach();
+    } catch (const std::system_error &) {
+        answer();
+    }
 }
 
 int ABAddressBook::sortOrdering()
@@ -488,19 +495,26 @@ void ABAddressBook::readInParts(std::optional<ABRecordID> sourceID, IdentifierSp
     std::vector<char> readByHelper(size_t(parts), 0);
     std::vector<std::thread> helpers;
     for (int part = 1; part < parts; ++part) {
-        helpers.emplace_back([&, part] {
-            Result<std::shared_ptr<ABConnection>> connection = ABConnection::open(path, false);
-            const qint64 before = connection ? dataVersion(**connection) : -1;
-            asked.count_down();
-            mainStarted.wait();
-            if (before < 0 || !startReading(**connection) || dataVersion(**connection) != before)
-                return;
-            ABRecord passing(kABPersonType, kABRecordInvalidID);
-            preparePassing(passing, *connection, nameFormat);
-            readPart(**connection, passing, part);
-            (*connection)->exec("COMMIT");
-            readByHelper[size_t(part)] = 1;
-        });
+        // Where no thread can be had (a process limit reached), the parts without a helper are
+        // this connection's to read.
+        try {
+            helpers.emplace_back([&, part] {
+                Result<std::shared_ptr<ABConnection>> connection = ABConnection::open(path, false);
+                const qint64 before = connection ? dataVersion(**connection) : -1;
+                asked.count_down();
+                mainStarted.wait();
+                if (before < 0 || !startReading(**connection) || dataVersion(**connection) != before)
+                    return;
+                ABRecord passing(kABPersonType, kABRecordInvalidID);
+                preparePassing(passing, *connection, nameFormat);
+                readPart(**connection, passing, part);
+                (*connection)->exec("COMMIT");
+                readByHelper[size_t(part)] = 1;
+            });
+        } catch (const std::system_error &) {
+            asked.count_down(parts - part);
+            break;
+        }
     }
     asked.wait();
     const bool inTransaction = parts > 1 && startReading(*m_connection);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <numeric>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -110,8 +111,14 @@ std::vector<qsizetype> NameOrder::take()
     std::iota(order.begin(), order.end(), qsizetype(0));
     const auto middle = order.begin() + qsizetype(count >= size_t(kTwoThreadsFrom) ? count / 2 : count);
     std::thread helper;
-    if (middle != order.end())
-        helper = std::thread([&] { std::stable_sort(middle, order.end(), before); });
+    if (middle != order.end()) {
+        // Where no thread can be had (a process limit reached), both halves are sorted here.
+        try {
+            helper = std::thread([&] { std::stable_sort(middle, order.end(), before); });
+        } catch (const std::system_error &) {
+            std::stable_sort(middle, order.end(), before);
+        }
+    }
     std::stable_sort(order.begin(), middle, before);
     if (helper.joinable())
         helper.join();

@@ -1,5 +1,7 @@
 #include "PeopleReadAhead.h"
 
+#include <system_error>
+
 #include "ABConnection.h"
 
 namespace {
@@ -8,9 +10,15 @@ constexpr qsizetype kBlockSize = 1000;
 constexpr size_t kBlocksAhead = 2;
 } // namespace
 
-PeopleReadAhead::PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids)
-    : m_ids(std::move(ids)), m_thread([this, databasePath] { read(databasePath); })
+PeopleReadAhead::PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids) : m_ids(std::move(ids))
 {
+    // Where no thread can be had (a process limit reached), nothing is read ahead: the caller
+    // reads every block itself.
+    try {
+        m_thread = std::thread([this, databasePath] { read(databasePath); });
+    } catch (const std::system_error &) {
+        m_done = true;
+    }
 }
 
 PeopleReadAhead::~PeopleReadAhead()
@@ -20,7 +28,8 @@ PeopleReadAhead::~PeopleReadAhead()
         m_stop = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void PeopleReadAhead::read(const QString &databasePath)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,8 +37,15 @@ public:
     OrderedBatches(int helpers, Work work, Deliver deliver)
         : m_work(std::move(work)), m_deliver(std::move(deliver)), m_most(size_t(2 * helpers + 2))
     {
-        for (int i = 0; i < helpers; ++i)
-            m_helpers.emplace_back([this] { serve(); });
+        for (int i = 0; i < helpers; ++i) {
+            // Where no thread can be had (a process limit reached), the helpers there are do the
+            // work, or the caller alone.
+            try {
+                m_helpers.emplace_back([this] { serve(); });
+            } catch (const std::system_error &) {
+                break;
+            }
+        }
     }
 
     // Batches not finished are dropped.
