@@ -22,6 +22,8 @@ namespace {
 constexpr uid_t kUser = 54321;
 // More than the name sort sorts on one thread.
 constexpr int kPeople = 5000;
+// The exit status of a child that could not become kUser.
+constexpr int kCannotSwitch = 99;
 
 // Everything under the environment's folder may be read and written by kUser.
 void shareWithTheUser(const TestEnvironment &env)
@@ -43,7 +45,7 @@ int runWithoutThreads(const TestEnvironment &env, const QString &book, const QSt
         rlimit one{1, 1};
         setgroups(0, nullptr);
         if (setgid(kUser) != 0 || setrlimit(RLIMIT_NPROC, &one) != 0 || setuid(kUser) != 0)
-            _exit(99);
+            _exit(kCannotSwitch);
     });
     // A sanitizer build checks for leaks at exit on a thread of its own, which the limit refuses.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -81,10 +83,11 @@ private Q_SLOTS:
         TestEnvironment env;
         shareWithTheUser(env);
         QString out;
-        QCOMPARE(runWithoutThreads(env, env.addressBookPath(), {QStringLiteral("seed"), QStringLiteral("--count"),
-                                                                QString::number(kPeople)},
-                                   &out),
-                 0);
+        const int seeded = runWithoutThreads(env, env.addressBookPath(),
+                                             {QStringLiteral("seed"), QStringLiteral("--count"), QString::number(kPeople)}, &out);
+        if (seeded == kCannotSwitch)
+            QSKIP("this machine lets no process switch to another user (a user namespace, say)");
+        QCOMPARE(seeded, 0);
         QCOMPARE(runWithoutThreads(env, env.addressBookPath(), {QStringLiteral("list")}, &out), 0);
         QCOMPARE(out.count(QLatin1Char('\n')), kPeople);
         for (const char *format : {"vcf", "ldif", "csv", "bin"}) {
