@@ -2,6 +2,7 @@
 
 #include "ABRecordCodec.h"
 #include "PeopleReadAhead.h"
+#include "platform/Threads.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,7 +16,6 @@
 #include <latch>
 #include <limits>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <tuple>
 
@@ -204,12 +204,12 @@ void ABAddressBook::requestAccess(std::function<void(bool)> completion)
         int status = authorizationStatus();
         completion(status == kABAuthorizationStatusAuthorized || status == kABAuthorizationStatusNotDetermined);
     };
-    // Where no thread can be had (a process limit reached), the answer comes on this one.
-    try {
-        std::thread(answer).detach();
-    } catch (const std::system_error &) {
+    // Where no thread can be had, the answer comes on this one.
+    std::thread thread = Threads::startIfPossible(answer);
+    if (thread.joinable())
+        thread.detach();
+    else
         answer();
-    }
 }
 
 int ABAddressBook::sortOrdering()
@@ -495,26 +495,25 @@ void ABAddressBook::readInParts(std::optional<ABRecordID> sourceID, IdentifierSp
     std::vector<char> readByHelper(size_t(parts), 0);
     std::vector<std::thread> helpers;
     for (int part = 1; part < parts; ++part) {
-        // Where no thread can be had (a process limit reached), the parts without a helper are
-        // this connection's to read.
-        try {
-            helpers.emplace_back([&, part] {
-                Result<std::shared_ptr<ABConnection>> connection = ABConnection::open(path, false);
-                const qint64 before = connection ? dataVersion(**connection) : -1;
-                asked.count_down();
-                mainStarted.wait();
-                if (before < 0 || !startReading(**connection) || dataVersion(**connection) != before)
-                    return;
-                ABRecord passing(kABPersonType, kABRecordInvalidID);
-                preparePassing(passing, *connection, nameFormat);
-                readPart(**connection, passing, part);
-                (*connection)->exec("COMMIT");
-                readByHelper[size_t(part)] = 1;
-            });
-        } catch (const std::system_error &) {
+        // Where no thread can be had, the parts without a helper are this connection's to read.
+        std::thread helper = Threads::startIfPossible([&, part] {
+            Result<std::shared_ptr<ABConnection>> connection = ABConnection::open(path, false);
+            const qint64 before = connection ? dataVersion(**connection) : -1;
+            asked.count_down();
+            mainStarted.wait();
+            if (before < 0 || !startReading(**connection) || dataVersion(**connection) != before)
+                return;
+            ABRecord passing(kABPersonType, kABRecordInvalidID);
+            preparePassing(passing, *connection, nameFormat);
+            readPart(**connection, passing, part);
+            (*connection)->exec("COMMIT");
+            readByHelper[size_t(part)] = 1;
+        });
+        if (!helper.joinable()) {
             asked.count_down(parts - part);
             break;
         }
+        helpers.push_back(std::move(helper));
     }
     asked.wait();
     const bool inTransaction = parts > 1 && startReading(*m_connection);

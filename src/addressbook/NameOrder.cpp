@@ -1,6 +1,7 @@
 #include "NameOrder.h"
 
 #include "ABPersonCompare.h"
+#include "platform/Threads.h"
 
 #include <unicode/ucol.h>
 
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <numeric>
 #include <string_view>
-#include <system_error>
 #include <thread>
 
 namespace {
@@ -112,12 +112,11 @@ std::vector<qsizetype> NameOrder::take()
     const auto middle = order.begin() + qsizetype(count >= size_t(kTwoThreadsFrom) ? count / 2 : count);
     std::thread helper;
     if (middle != order.end()) {
-        // Where no thread can be had (a process limit reached), both halves are sorted here.
-        try {
-            helper = std::thread([&] { std::stable_sort(middle, order.end(), before); });
-        } catch (const std::system_error &) {
-            std::stable_sort(middle, order.end(), before);
-        }
+        auto sortSecondHalf = [&] { std::stable_sort(middle, order.end(), before); };
+        // Where no thread can be had, both halves are sorted here.
+        helper = Threads::startIfPossible(sortSecondHalf);
+        if (!helper.joinable())
+            sortSecondHalf();
     }
     std::stable_sort(order.begin(), middle, before);
     if (helper.joinable())

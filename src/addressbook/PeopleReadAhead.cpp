@@ -1,8 +1,7 @@
 #include "PeopleReadAhead.h"
 
-#include <system_error>
-
 #include "ABConnection.h"
+#include "platform/Threads.h"
 
 namespace {
 constexpr qsizetype kBlockSize = 1000;
@@ -12,13 +11,10 @@ constexpr size_t kBlocksAhead = 2;
 
 PeopleReadAhead::PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids) : m_ids(std::move(ids))
 {
-    // Where no thread can be had (a process limit reached), nothing is read ahead: the caller
-    // reads every block itself.
-    try {
-        m_thread = std::thread([this, databasePath] { read(databasePath); });
-    } catch (const std::system_error &) {
+    // Where no thread can be had, nothing is read ahead: the caller reads every block itself.
+    m_thread = Threads::startIfPossible([this, databasePath] { read(databasePath); });
+    if (!m_thread.joinable())
         m_done = true;
-    }
 }
 
 PeopleReadAhead::~PeopleReadAhead()

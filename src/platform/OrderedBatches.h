@@ -7,9 +7,10 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <vector>
+
+#include "Threads.h"
 
 // Works on batches on helper threads while the caller prepares the next ones, and hands the
 // results back to the caller, on its own thread, in the order the batches were put in. Only a
@@ -26,25 +27,19 @@ public:
     using Work = std::function<Out(const In &)>;
     using Deliver = std::function<void(Out &&)>;
 
-    // A helper for each core, up to `most`; none on a single core, where they could only take
-    // turns with the caller.
-    static int helpersFor(int most)
-    {
-        const int cores = int(std::thread::hardware_concurrency());
-        return cores > 1 ? std::min(cores, most) : 0;
-    }
+    // A helper for each core, at most two (the caller's own work keeps a core busy too); none on
+    // a single core, where they could only take turns with the caller.
+    OrderedBatches(Work work, Deliver deliver) : OrderedBatches(helpersForCores(), std::move(work), std::move(deliver)) {}
 
     OrderedBatches(int helpers, Work work, Deliver deliver)
         : m_work(std::move(work)), m_deliver(std::move(deliver)), m_most(size_t(2 * helpers + 2))
     {
+        // Where no thread can be had, the helpers there are do the work, or the caller alone.
         for (int i = 0; i < helpers; ++i) {
-            // Where no thread can be had (a process limit reached), the helpers there are do the
-            // work, or the caller alone.
-            try {
-                m_helpers.emplace_back([this] { serve(); });
-            } catch (const std::system_error &) {
+            std::thread helper = Threads::startIfPossible([this] { serve(); });
+            if (!helper.joinable())
                 break;
-            }
+            m_helpers.push_back(std::move(helper));
         }
     }
 
@@ -86,6 +81,12 @@ public:
     }
 
 private:
+    static int helpersForCores()
+    {
+        const int cores = int(std::thread::hardware_concurrency());
+        return cores > 1 ? std::min(cores, 2) : 0;
+    }
+
     struct Slot {
         In input;
         std::optional<Out> output;
@@ -94,7 +95,7 @@ private:
 
     // Only the caller adds and removes slots; a helper keeps its slot's address while it works
     // unlocked, which adding at the back of a deque leaves valid, and a slot is removed only
-    // once its output is in.
+    // once its output is in. Past that, helpers read only its `started`.
     Slot *nextToStart()
     {
         for (Slot &slot : m_slots) {
@@ -125,11 +126,12 @@ private:
     {
         std::unique_lock lock(m_mutex);
         m_done.wait(lock, [&] { return m_slots.front().output.has_value(); });
-        // Helpers never look at a slot whose output is in: it is the caller's alone.
+        // A slot whose output is in is the caller's: helpers only read its `started`.
         Slot &oldest = m_slots.front();
         lock.unlock();
         m_deliver(std::move(*oldest.output));
-        In done = std::move(oldest.input);
+        // The batch is let go here, after the lock.
+        const In done = std::move(oldest.input);
         lock.lock();
         m_slots.pop_front();
     }

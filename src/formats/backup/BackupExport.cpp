@@ -83,7 +83,6 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     bool writing = file.open(QIODevice::WriteOnly);
     KeyedArchiver::DataListWriter archive(file);
     QList<ABRecordID> written;
-    QList<ABRecordID> pending; // read, not yet written
     // The people are read here and archived on helper threads, a batch at a time, and their
     // blobs come back in the order of the selection. A person's log lines are made only for a
     // log that goes somewhere.
@@ -93,19 +92,17 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
         QStringList groups;
     };
     using Read = std::vector<Person>;
-    using Archived = std::vector<std::optional<QByteArray>>;
+    using Archived = std::vector<std::pair<ABRecordID, std::optional<QByteArray>>>;
     OrderedBatches<Read, Archived> archiving(
-        OrderedBatches<Read, Archived>::helpersFor(2),
         [](const Read &read) {
             Archived archived;
             archived.reserve(read.size());
             for (const Person &person : read)
-                archived.push_back(ABRecordSerializer::personToData(*person.record, person.groups));
+                archived.emplace_back(person.record->recordID(), ABRecordSerializer::personToData(*person.record, person.groups));
             return archived;
         },
         [&](Archived &&archived) {
-            for (const std::optional<QByteArray> &blob : archived) {
-                const ABRecordID id = pending.takeFirst();
+            for (const auto &[id, blob] : archived) {
                 if (writing && blob) {
                     writing = archive.append(*blob);
                     written.append(id);
@@ -123,7 +120,6 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
             for (const QString &name : groups)
                 DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
         }
-        pending.append(id);
         batch.push_back({person.copyDetached(), groups});
         if (batch.size() == kArchivedTogether)
             archiving.put(std::exchange(batch, {}));

@@ -67,7 +67,6 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
     using Blobs = std::vector<std::optional<QByteArray>>;
     using People = std::vector<ReadPerson>;
     OrderedBatches<Blobs, People> reading(
-        OrderedBatches<Blobs, People>::helpersFor(2),
         [&source, importMask](const Blobs &blobs) {
             People people;
             people.reserve(blobs.size());

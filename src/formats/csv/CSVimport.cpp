@@ -221,7 +221,6 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     using Rows = std::vector<std::pair<QStringList, QList<qsizetype>>>;
     using Read = std::vector<ReadRow>;
     OrderedBatches<Rows, Read> reading(
-        OrderedBatches<Rows, Read>::helpersFor(2),
         [&reader](const Rows &rows) {
             Read read;
             read.reserve(rows.size());

@@ -128,7 +128,6 @@ int LdifReader::read(const QString &path)
     qsizetype delivered = 0;
     qsizetype lastEntry = -1; // the file's last entry, once the file is read
     OrderedBatches<Batch, Entries> reading(
-        OrderedBatches<Batch, Entries>::helpersFor(2),
         [this](const Batch &batch) {
             EntryReader reader(m_mask, m_charSet, m_source);
             Entries entries;

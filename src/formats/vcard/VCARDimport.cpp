@@ -138,16 +138,14 @@ Marker markerOf(QByteArrayView line, int encoding)
         keyword = keyword.sliced(dot + 1);
     const bool ascii = AsciiText::isAscii(keyword);
     const QString decoded = ascii ? QString() : encoding == 0 ? QString::fromUtf8(keyword) : QString::fromLatin1(keyword);
-    auto startsWith = [&](QLatin1String word) {
+    auto startsWith = [&](QByteArrayView word) {
         if (!ascii)
-            return decoded.startsWith(word, Qt::CaseInsensitive);
-        return keyword.size() >= word.size() && std::equal(word.begin(), word.end(), keyword.begin(), [](char upper, char c) {
-                   return char16_t(uchar(upper)) == AsciiText::toUpper(char16_t(uchar(c)));
-               });
+            return decoded.startsWith(QLatin1String(word), Qt::CaseInsensitive);
+        return keyword.size() >= word.size() && keyword.first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
     };
-    if (startsWith(QLatin1String("BEGIN")))
+    if (startsWith("BEGIN"))
         return Marker::Begin;
-    if (startsWith(QLatin1String("END")))
+    if (startsWith("END"))
         return Marker::End;
     return Marker::None;
 }
@@ -331,7 +329,6 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     using Ranges = std::vector<std::pair<qsizetype, qsizetype>>;
     using Cards = std::vector<Card>;
     OrderedBatches<Ranges, Cards> reading(
-        OrderedBatches<Ranges, Cards>::helpersFor(2),
         [this](const Ranges &ranges) {
             CardReader reader(m_encoding, m_mask);
             Cards cards;
