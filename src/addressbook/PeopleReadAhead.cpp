@@ -3,10 +3,16 @@
 #include "ABConnection.h"
 #include "platform/Threads.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 constexpr qsizetype kBlockSize = 1000;
-// Blocks read and not yet taken: enough to keep the reader busy, few enough to stay small.
-constexpr size_t kBlocksAhead = 2;
+// People read together in the order of their identifiers.
+constexpr qsizetype kWindowSize = 8 * kBlockSize;
+// Blocks read and not yet taken: what is read is handed on while fewer wait, so that the next
+// window is read while the caller works on this one.
+constexpr size_t kBlocksAhead = kWindowSize / kBlockSize + 2;
 } // namespace
 
 PeopleReadAhead::PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids) : m_ids(std::move(ids))
@@ -44,38 +50,58 @@ void PeopleReadAhead::read(const QString &databasePath)
     ABConnection &db = **connection;
     if (!db.exec("BEGIN"))
         return finish();
-    bool failed = false;
-    {
-        // A block that could not be read in full is not handed on: the caller reads it itself.
-        ABConnection::Statement st(db, kPersonQuery);
-        for (qsizetype from = 0; from < m_ids.size(); from += kBlockSize) {
-            QList<Person> block;
-            block.reserve(qMin(kBlockSize, m_ids.size() - from));
-            for (ABRecordID id : m_ids.mid(from, kBlockSize)) {
-                st.reset();
-                st.bind(1, qint64(id));
-                if (st.step())
-                    block.append({id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)), st.columnBlob(1),
-                                  st.columnInt(2) != 0});
-                else
-                    block.append({id, kABRecordInvalidID, QByteArray(), false});
-                if (st.failed()) {
-                    failed = true;
-                    break;
-                }
-            }
-            if (failed)
-                break;
+    // People in list order lie at random places in the book. Read a window at a time in the
+    // order of their identifiers, the people of a window that share a page of the book cost one
+    // fetch of it instead of one each. A block is handed on once all its people are read: at
+    // once in a list that follows the book's order, with the window's last read otherwise.
+    ABConnection::Statement st(db, kPersonQuery);
+    std::vector<qsizetype> byIdentifier;
+    std::vector<qsizetype> unreadInBlock;
+    qsizetype windowSize = 0;
+    for (qsizetype windowStart = 0; windowStart < m_ids.size(); windowStart += windowSize) {
+        // The first window is one block, so that the caller starts soon.
+        windowSize = qMin(windowStart == 0 ? kBlockSize : kWindowSize, m_ids.size() - windowStart);
+        byIdentifier.resize(size_t(windowSize));
+        std::iota(byIdentifier.begin(), byIdentifier.end(), windowStart);
+        std::stable_sort(byIdentifier.begin(), byIdentifier.end(), [this](qsizetype a, qsizetype b) { return m_ids[a] < m_ids[b]; });
+        QList<Person> window(windowSize);
+        const qsizetype blocks = (windowSize + kBlockSize - 1) / kBlockSize;
+        unreadInBlock.assign(size_t(blocks), kBlockSize);
+        unreadInBlock.back() = windowSize - (blocks - 1) * kBlockSize;
+        qsizetype handedOn = 0;
+        for (qsizetype at : byIdentifier) {
+            const ABRecordID id = m_ids[at];
+            st.reset();
+            st.bind(1, qint64(id));
+            Person &person = window[at - windowStart];
+            person = st.step() ? Person{id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)),
+                                        st.columnBlob(1), st.columnInt(2) != 0}
+                               : Person{id, kABRecordInvalidID, QByteArray(), false};
+            // A block that could not be read in full is not handed on: the caller reads it itself.
+            if (st.failed())
+                return finish();
+            if (--unreadInBlock[size_t((at - windowStart) / kBlockSize)] != 0)
+                continue;
+            qsizetype complete = handedOn;
+            while (complete < blocks && unreadInBlock[size_t(complete)] == 0)
+                ++complete;
+            if (complete == handedOn)
+                continue;
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kBlocksAhead; });
             if (m_stop)
-                break;
-            m_ready.push_back(std::move(block));
+                return finish();
+            for (; handedOn < complete; ++handedOn) {
+                QList<Person> &block = m_ready.emplace_back();
+                const qsizetype from = handedOn * kBlockSize;
+                const qsizetype to = qMin(from + kBlockSize, windowSize);
+                block.reserve(to - from);
+                std::move(window.begin() + from, window.begin() + to, std::back_inserter(block));
+            }
             lock.unlock();
             m_changed.notify_all();
         }
     }
-    db.exec("COMMIT");
     finish();
 }
 

@@ -14,6 +14,7 @@ private Q_SLOTS:
     void blockReadKeepsOrderAndMarksMissing();
     void releaseKeepsUnsavedChangesAndHeldRecords();
     void personWalkMatchesTheWholeListAcrossBlocks();
+    void longListsAreReadInTheirOwnOrder();
     void partsSeeOneStateWhileAnotherHandleSaves();
     void largeAdditionIsWrittenAheadAndCommittedOnlyBySave();
     void largeAdditionLeavesNothingWhenDroppedRevertedOrFailed();
@@ -241,6 +242,49 @@ void RecordWalkTest::personWalkMatchesTheWholeListAcrossBlocks()
     QVERIFY(first.expired());
     QVERIFY(walker->save());
     QCOMPARE(environment.open()->personWithRecordID(changed->recordID())->copyText(kABPersonLastNameProperty), QStringLiteral("Changed"));
+}
+
+// A list longer than the reader's windows, in no order of the book: each entry comes back in
+// its place, as often as it is listed, in stretches that follow the book's order or go against
+// it, and entries that are no person's are passed over.
+void RecordWalkTest::longListsAreReadInTheirOwnOrder()
+{
+    TestEnvironment environment;
+    ABAddressBookRef book = environment.open();
+    addPeople(*book, 3000);
+    ABRecordRef group = ABRecord::createGroup(book->copyDefaultSource());
+    group->setValue(kABGroupNameProperty, QStringLiteral("Not a person"));
+    book->addRecord(group);
+    QVERIFY(book->save());
+    QHash<ABRecordID, QString> names;
+    for (const ABRecordRef &person : book->copyArrayOfAllPeople())
+        names.insert(person->recordID(), person->copyText(kABPersonFirstNameProperty));
+    QList<ABRecordID> people = names.keys();
+    std::sort(people.begin(), people.end());
+    book.reset();
+
+    QList<ABRecordID> ids;
+    QRandomGenerator random(7);
+    for (int i = 0; i < 25000; ++i) {
+        ABRecordID id = people[qsizetype(random.bounded(int(people.size())))];
+        if (i % 5000 == 17)
+            id = group->recordID();
+        else if (i % 5000 == 18)
+            id = 1000000;
+        else if (i >= 12000 && i < 15000)
+            id = people[i - 12000]; // a stretch in the book's order
+        ids.append(id);
+    }
+    std::sort(ids.begin() + 15000, ids.begin() + 18000, std::greater<>()); // and one against it
+    QStringList expected;
+    for (ABRecordID id : std::as_const(ids)) {
+        if (names.contains(id))
+            expected.append(names.value(id));
+    }
+    QStringList read;
+    environment.open()->forEachPersonToRead(ids, [&read](const ABRecord &person) { read.append(person.copyText(kABPersonFirstNameProperty)); });
+    QCOMPARE(read.size(), expected.size());
+    QCOMPARE(read, expected);
 }
 
 // Another handle keeps changing the first and the last person in one save each time; a walk
