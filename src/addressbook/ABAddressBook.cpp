@@ -1010,8 +1010,7 @@ bool ABAddressBook::insertAdded(const QList<ABRecordRef> &records, QString *erro
     const QVariant now = QDateTime::currentDateTimeUtc();
     for (const ABRecordRef &record : records) {
         if (record->isPerson()) {
-            record->setKeptValue(kABPersonCreationDateProperty, now);
-            record->setKeptValue(kABPersonModificationDateProperty, now);
+            record->setKeptValues({{kABPersonCreationDateProperty, now}, {kABPersonModificationDateProperty, now}});
         }
         // Written from, and kept in, the compact stored form: a save of many records does not
         // end with all of them decoded.
@@ -1102,7 +1101,7 @@ bool ABAddressBook::writeChanges(QString *error)
         bool isNew = record->m_change == ABRecord::Change::Added;
         if (record->m_valuesChanged && !isNew) {
             if (record->isPerson())
-                record->setKeptValue(kABPersonModificationDateProperty, now);
+                record->setKeptValues({{kABPersonModificationDateProperty, now}});
             update.reset();
             record->packValues();
             update.bind(1, record->m_stored.bytes());

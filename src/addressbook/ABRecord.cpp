@@ -90,16 +90,17 @@ void ABRecord::packValues()
     m_values.clear();
 }
 
-void ABRecord::setKeptValue(ABPropertyID property, const QVariant &value)
+void ABRecord::setKeptValues(std::initializer_list<ABRecordCodec::ValueChange> changes)
 {
     if (!m_stored.isEmpty()) {
-        QByteArray patched = ABRecordCodec::withValue(m_stored.bytes(), property, value);
+        QByteArray patched = ABRecordCodec::withValues(m_stored.bytes(), changes);
         if (!patched.isEmpty()) {
             m_stored.assign(std::move(patched));
             return;
         }
     }
-    values().insert(property, value);
+    for (const auto &[property, value] : changes)
+        values().insert(property, value);
 }
 
 ABMultiValue ABRecord::copyMultiValue(ABPropertyID property) const

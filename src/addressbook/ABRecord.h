@@ -106,9 +106,9 @@ private:
     // many people costs little more than the bytes read; a value asked for is decoded from it.
     // Once the record changes, every value is decoded into m_values and m_stored is dropped.
     QHash<ABPropertyID, QVariant> &values();
-    // Sets a scalar value the handle keeps up to date (the dates of the save) without
-    // decoding a record that waits in the stored form.
-    void setKeptValue(ABPropertyID property, const QVariant &value);
+    // Sets scalar values the handle keeps up to date (the dates of the save) without decoding
+    // a record that waits in the stored form.
+    void setKeptValues(std::initializer_list<ABRecordCodec::ValueChange> changes);
     // Members added before they had an identifier and written since are kept by identifier:
     // a group of a large import does not hold all its people.
     void keepWrittenMembersByID();

@@ -478,30 +478,35 @@ void ABRecordCodec::Stored::forEachEntry(ABPropertyID wanted, EntryTexts &entry,
     }
 }
 
-QByteArray ABRecordCodec::withValue(const QByteArray &bytes, ABPropertyID wanted, const QVariant &value)
+QByteArray ABRecordCodec::withValues(const QByteArray &bytes, std::initializer_list<ValueChange> changes)
 {
     Reader in(bytes);
     if (in.get<quint8>() != kFormatVersion)
         return QByteArray();
     const quint32 count = in.get<quint32>();
-    Writer writer(bytes.size() + 16);
+    Writer writer(bytes.size() + 16 * changes.size());
     writer.put(kFormatVersion);
     writer.put(quint32(0)); // the count, known at the end
     quint32 written = 0;
+    auto changed = [&changes](qint32 property) {
+        return std::any_of(changes.begin(), changes.end(), [property](const ValueChange &change) { return change.first == property; });
+    };
     for (quint32 i = 0; i < count && in.ok(); ++i) {
         const char *start = in.position();
         const qint32 property = in.get<qint32>();
         skipValue(in, in.get<quint8>());
-        if (property != wanted && in.ok()) {
+        if (!changed(property) && in.ok()) {
             writer.putRaw(start, size_t(in.position() - start));
             ++written;
         }
     }
     if (!in.ok())
         return QByteArray();
-    if (value.isValid()) {
-        writeProperty(writer, wanted, value);
-        ++written;
+    for (const auto &[property, value] : changes) {
+        if (value.isValid()) {
+            writeProperty(writer, property, value);
+            ++written;
+        }
     }
     const quint32 little = qToLittleEndian(written);
     writer.patch(1, &little, sizeof little);

@@ -8,7 +8,9 @@
 #include <QVariant>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class ABMultiValue;
@@ -18,9 +20,15 @@ namespace ABRecordCodec {
 QByteArray encode(const QHash<ABPropertyID, QVariant> &values);
 // False when the bytes are not a stored record (the values are then incomplete).
 bool decode(const QByteArray &bytes, QHash<ABPropertyID, QVariant> &values);
-// The stored record with one property set to `value` (an invalid one removes it), the
-// others copied as they are. Empty when the bytes are not a stored record.
-QByteArray withValue(const QByteArray &bytes, ABPropertyID property, const QVariant &value);
+// A property and the value it is to have; an invalid value removes it.
+using ValueChange = std::pair<ABPropertyID, QVariant>;
+// The stored record with the properties of `changes` set, in one pass, the others copied as
+// they are. Empty when the bytes are not a stored record.
+QByteArray withValues(const QByteArray &bytes, std::initializer_list<ValueChange> changes);
+inline QByteArray withValue(const QByteArray &bytes, ABPropertyID property, const QVariant &value)
+{
+    return withValues(bytes, {{property, value}});
+}
 
 // How many entries a multi-value has, and how many of them have a label.
 struct EntryCount {

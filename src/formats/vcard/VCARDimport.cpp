@@ -277,15 +277,14 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             text.remove(0, 3);
     }
 
-    const qsizetype begins = VCardLines::countMarkers(text, "BEGIN:", kMaxCards);
-    const qsizetype ends = VCardLines::countMarkers(text, "END:", kMaxCards);
-    if (begins < 0 || ends < 0) {
+    const std::optional<VCardLines::MarkerCounts> markers = VCardLines::countMarkers(text, kMaxCards);
+    if (!markers) {
         DevLog::log(QStringLiteral("FAILSAFE more than %1 cards?").arg(kMaxCards));
         if (error)
             *error = QStringLiteral("Too many cards.");
         return -1;
     }
-    if (begins != ends) {
+    if (markers->begins != markers->ends) {
         DevLog::log(QStringLiteral("BEGIN END MISMATCH"));
         if (error)
             *error = QStringLiteral("The numbers of BEGIN: and END: lines differ.");
@@ -299,7 +298,7 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
         return -1;
     }
     m_lines = std::move(*lines);
-    m_numitems = int(begins);
+    m_numitems = int(markers->begins);
     return m_numitems;
 }
 

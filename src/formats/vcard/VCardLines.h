@@ -11,9 +11,13 @@
 // The lexical layer of the vCard reader: counting cards and unfolding physical lines.
 namespace VCardLines {
 
-// Lines of `text` that begin with `marker` (any ASCII letter case), or -1 when there are `maxCards`
-// or more of them.
-qsizetype countMarkers(QByteArrayView text, QByteArrayView marker, qsizetype maxCards);
+struct MarkerCounts {
+    qsizetype begins = 0;
+    qsizetype ends = 0;
+};
+// Lines of `text` that begin with "BEGIN:" and with "END:" (any ASCII letter case), counted in
+// one pass; none when there are `maxCards` or more of either.
+std::optional<MarkerCounts> countMarkers(QByteArrayView text, qsizetype maxCards);
 
 // Logical lines kept undecoded in one buffer: a large file costs its bytes and eight bytes a
 // line, not a decoded copy and an allocation for every line. Every character that the
