@@ -25,10 +25,6 @@ using ValueChange = std::pair<ABPropertyID, QVariant>;
 // The stored record with the properties of `changes` set, in one pass, the others copied as
 // they are. Empty when the bytes are not a stored record.
 QByteArray withValues(const QByteArray &bytes, std::initializer_list<ValueChange> changes);
-inline QByteArray withValue(const QByteArray &bytes, ABPropertyID property, const QVariant &value)
-{
-    return withValues(bytes, {{property, value}});
-}
 
 // How many entries a multi-value has, and how many of them have a label.
 struct EntryCount {

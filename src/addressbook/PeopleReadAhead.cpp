@@ -63,7 +63,7 @@ void PeopleReadAhead::read(const QString &databasePath)
         windowSize = qMin(windowStart == 0 ? kBlockSize : kWindowSize, m_ids.size() - windowStart);
         byIdentifier.resize(size_t(windowSize));
         std::iota(byIdentifier.begin(), byIdentifier.end(), windowStart);
-        std::stable_sort(byIdentifier.begin(), byIdentifier.end(), [this](qsizetype a, qsizetype b) { return m_ids[a] < m_ids[b]; });
+        std::sort(byIdentifier.begin(), byIdentifier.end(), [this](qsizetype a, qsizetype b) { return m_ids[a] < m_ids[b]; });
         QList<Person> window(windowSize);
         const qsizetype blocks = (windowSize + kBlockSize - 1) / kBlockSize;
         unreadInBlock.assign(size_t(blocks), kBlockSize);

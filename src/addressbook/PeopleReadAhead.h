@@ -12,10 +12,11 @@
 #include <optional>
 #include <thread>
 
-// Reads the stored form of people by identifier, a block at a time, on a thread and a
-// connection of its own, one block ahead of the caller. A walk in list order reads the book
-// at random places; here those reads overlap the caller's work on the block before.
-// All reads are made in one read transaction, so the whole walk sees one state of the book.
+// Reads the stored form of people by identifier on a thread and a connection of its own, ahead
+// of the caller, and hands them on a block at a time in the order given. A walk in list order
+// reads the book at random places; here those reads overlap the caller's work, and are made a
+// window of the list at a time in the book's order. All reads are made in one read
+// transaction, so the whole walk sees one state of the book.
 class PeopleReadAhead {
 public:
     struct Person {

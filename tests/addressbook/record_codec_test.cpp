@@ -85,9 +85,9 @@ void RecordCodecTest::withValuesReplaceAddAndRemoveProperties()
     const QByteArray bytes = ABRecordCodec::encode(values);
     const QDateTime now(QDate(2026, 12, 9), QTime(5, 0), Qt::UTC);
 
-    QByteArray changed = ABRecordCodec::withValue(bytes, kABPersonModificationDateProperty, now);
-    changed = ABRecordCodec::withValue(changed, kABPersonFirstNameProperty, QStringLiteral("Ana"));
-    changed = ABRecordCodec::withValue(changed, kABPersonKindProperty, QVariant());
+    QByteArray changed = ABRecordCodec::withValues(bytes, {{kABPersonModificationDateProperty, now}});
+    changed = ABRecordCodec::withValues(changed, {{kABPersonFirstNameProperty, QStringLiteral("Ana")}});
+    changed = ABRecordCodec::withValues(changed, {{kABPersonKindProperty, QVariant()}});
     values.insert(kABPersonModificationDateProperty, now);
     values.insert(kABPersonFirstNameProperty, QStringLiteral("Ana"));
     values.remove(kABPersonKindProperty);
@@ -100,7 +100,7 @@ void RecordCodecTest::withValuesReplaceAddAndRemoveProperties()
                                               {kABPersonFirstNameProperty, QStringLiteral("Ana")},
                                               {kABPersonKindProperty, QVariant()}}),
              changed);
-    QVERIFY(ABRecordCodec::withValue(QByteArray("not a record"), kABPersonNoteProperty, QStringLiteral("x")).isEmpty());
+    QVERIFY(ABRecordCodec::withValues(QByteArray("not a record"), {{kABPersonNoteProperty, QStringLiteral("x")}}).isEmpty());
 }
 
 void RecordCodecTest::damagedBytesAnswerNothing()
@@ -117,7 +117,7 @@ void RecordCodecTest::damagedBytesAnswerNothing()
             const QVariant value = stored.value(property);
             QVERIFY(!value.isValid() || value == sampleValues().value(property));
         }
-        QVERIFY(ABRecordCodec::withValue(truncated, kABPersonNoteProperty, QStringLiteral("x")).isEmpty());
+        QVERIFY(ABRecordCodec::withValues(truncated, {{kABPersonNoteProperty, QStringLiteral("x")}}).isEmpty());
     }
 }
 

@@ -21,7 +21,6 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <utility>
@@ -97,25 +96,6 @@ Keyword keywordOf(QStringView keyword)
             return named.kind;
     }
     return Keyword::Ignored;
-}
-
-// Removes every CR of `text`, moving the text between them a run at a time.
-void dropCarriageReturns(QByteArray &text)
-{
-    char *chars = text.data();
-    const qsizetype size = text.size();
-    const void *first = std::memchr(chars, '\r', size_t(size));
-    if (!first)
-        return;
-    qsizetype write = static_cast<const char *>(first) - chars;
-    for (qsizetype read = write + 1; read < size;) {
-        const void *next = std::memchr(chars + read, '\r', size_t(size - read));
-        const qsizetype end = next ? static_cast<const char *>(next) - chars : size;
-        std::memmove(chars + write, chars + read, size_t(end - read));
-        write += end - read;
-        read = end + 1;
-    }
-    text.truncate(write);
 }
 
 // Cards handed to a helper thread at a time.
@@ -290,7 +270,7 @@ int VCARDimport::loadVCardFile(const QString &path, int charSet, QString *error)
             *error = QStringLiteral("The numbers of BEGIN: and END: lines differ.");
         return -1;
     }
-    dropCarriageReturns(text);
+    VCardLines::dropCarriageReturns(text);
     std::optional<VCardLines::LineTable> lines = VCardLines::logicalLines(std::move(text), FileLines::maxLineBytes());
     if (!lines) {
         if (error)

@@ -49,6 +49,24 @@ std::optional<VCardLines::MarkerCounts> VCardLines::countMarkers(QByteArrayView 
     return counts;
 }
 
+void VCardLines::dropCarriageReturns(QByteArray &text)
+{
+    char *chars = text.data();
+    const qsizetype size = text.size();
+    const void *first = std::memchr(chars, '\r', size_t(size));
+    if (!first)
+        return;
+    qsizetype write = static_cast<const char *>(first) - chars;
+    for (qsizetype read = write + 1; read < size;) {
+        const void *next = std::memchr(chars + read, '\r', size_t(size - read));
+        const qsizetype end = next ? static_cast<const char *>(next) - chars : size;
+        std::memmove(chars + write, chars + read, size_t(end - read));
+        write += end - read;
+        read = end + 1;
+    }
+    text.truncate(write);
+}
+
 std::optional<VCardLines::LineTable> VCardLines::logicalLines(QByteArray text, qsizetype maxBytes)
 {
     // Every logical line is as long as its physical lines or shorter, so the lines are written

@@ -19,6 +19,9 @@ struct MarkerCounts {
 // one pass; none when there are `maxCards` or more of either.
 std::optional<MarkerCounts> countMarkers(QByteArrayView text, qsizetype maxCards);
 
+// Removes every CR of `text`, wherever it stands, moving the text between them a run at a time.
+void dropCarriageReturns(QByteArray &text);
+
 // Logical lines kept undecoded in one buffer: a large file costs its bytes and eight bytes a
 // line, not a decoded copy and an allocation for every line. Every character that the
 // unfolding looks at is ASCII, so UTF-8 and ISO 8859-1 text are unfolded alike.
