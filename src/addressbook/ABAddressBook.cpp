@@ -46,6 +46,22 @@ Result<int> tableCount(ABConnection &db)
     return tables.columnInt(0);
 }
 
+// Whether `db` is an address book of this version; the statements are done when it answers.
+Result<void> checkSchema(ABConnection &db)
+{
+    ABConnection::Statement tables(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
+    if (!tables.step())
+        return Error{db.error()};
+    if (tables.columnInt(0) == 0)
+        return Error{QStringLiteral("not a Vennaro address book")};
+    ABConnection::Statement check(db, "SELECT value FROM meta WHERE key = 'schema'");
+    if (!check.step())
+        return Error{check.failed() ? db.error() : QStringLiteral("not a Vennaro address book")};
+    if (check.columnText(0).toInt() != kSchemaVersion)
+        return Error{QStringLiteral("address book format %1 is not supported").arg(check.columnText(0))};
+    return {};
+}
+
 } // namespace
 
 void ABAddressBook::setDefaultPath(const QString &path)
@@ -97,8 +113,10 @@ ABAddressBookRef ABAddressBook::open(const QString &path, QString *error)
 ABAddressBook::~ABAddressBook()
 {
     // Records may keep the connection open after the handle: its transaction must not outlive it.
-    if (m_earlyWrites == EarlyWrites::Open)
+    if (m_earlyWrites == EarlyWrites::Open) {
         m_connection->exec("ROLLBACK");
+        endRollbackJournal();
+    }
 }
 
 Result<void> ABAddressBook::prepare(bool created)
@@ -156,16 +174,12 @@ Result<void> ABAddressBook::prepare(bool created)
     // The statement journals of a large save (a few pages per statement) stay in memory
     // instead of going through a temporary file page by page.
     db.exec("PRAGMA temp_store=MEMORY");
-    ABConnection::Statement tables(db, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'meta'");
-    if (!tables.step())
-        return Error{db.error()};
-    if (tables.columnInt(0) == 0)
-        return Error{QStringLiteral("not a Vennaro address book")};
-    ABConnection::Statement check(db, "SELECT value FROM meta WHERE key = 'schema'");
-    if (!check.step())
-        return Error{check.failed() ? db.error() : QStringLiteral("not a Vennaro address book")};
-    if (check.columnText(0).toInt() != kSchemaVersion)
-        return Error{QStringLiteral("address book format %1 is not supported").arg(check.columnText(0))};
+    if (auto r = checkSchema(db); !r)
+        return r;
+    // A large write that could not go back to the log, or did not end, left the book under a
+    // rollback journal (see beginEarlyWrites): the first handle alone with it puts the log back.
+    if (!created)
+        db.switchJournal("wal");
     return {};
 }
 
@@ -759,10 +773,38 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
     return true;
 }
 
+bool ABAddressBook::beginEarlyWrites()
+{
+    // In the write-ahead log, a transaction of thousands of people is written twice: into the
+    // log, then from it into the file when the log is emptied. A rollback journal keeps only the pages the file had, so a growing book's
+    // new pages are written once. The change needs the file to itself; other connections
+    // that come later wait for the commit (as they would for any write under that journal).
+    // Fully synchronous, that journal survives a power cut as safely as the log does.
+    if (m_connection->switchJournal("delete") == QLatin1String("delete")) {
+        m_rollbackJournal = true;
+        m_connection->exec("PRAGMA synchronous=FULL");
+    }
+    if (m_connection->exec("BEGIN IMMEDIATE"))
+        return true;
+    endRollbackJournal();
+    return false;
+}
+
+void ABAddressBook::endRollbackJournal()
+{
+    if (!m_rollbackJournal)
+        return;
+    m_rollbackJournal = false;
+    // A connection that came meanwhile keeps the file from changing back now; the next
+    // handle that has it alone does it (see prepare).
+    m_connection->switchJournal("wal");
+    m_connection->exec("PRAGMA synchronous=NORMAL");
+}
+
 void ABAddressBook::writeAdditionsEarly()
 {
     if (m_earlyWrites == EarlyWrites::None) {
-        if (!m_connection->exec("BEGIN IMMEDIATE")) {
+        if (!beginEarlyWrites()) {
             m_earlyWrites = EarlyWrites::Refused;
             return;
         }
@@ -849,8 +891,10 @@ bool ABAddressBook::hasUnsavedChanges() const
 
 void ABAddressBook::revert()
 {
-    if (m_earlyWrites == EarlyWrites::Open)
+    if (m_earlyWrites == EarlyWrites::Open) {
         m_connection->exec("ROLLBACK");
+        endRollbackJournal();
+    }
     forgetEarlyWrites();
     m_lostError.clear();
     for (const ABRecordRef &record : std::as_const(m_added))
@@ -880,6 +924,7 @@ bool ABAddressBook::save(QString *error)
         return false;
     }
     if (writeChanges(error) && m_connection->exec("COMMIT")) {
+        endRollbackJournal();
         m_written = {};
         m_earlyWrites = EarlyWrites::None;
         for (const ABRecordRef &record : std::as_const(m_added))
@@ -928,6 +973,7 @@ bool ABAddressBook::save(QString *error)
 void ABAddressBook::rollBack(const QString &failure)
 {
     m_connection->exec("ROLLBACK");
+    endRollbackJournal();
     // New records keep no identifier from the failed attempt.
     for (const ABRecordRef &record : std::as_const(m_added))
         record->m_id = kABRecordInvalidID;

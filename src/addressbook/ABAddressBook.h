@@ -149,6 +149,10 @@ private:
     // Gives the records their identifiers as they are inserted.
     bool insertAdded(const QList<ABRecordRef> &records, QString *error);
     void writeAdditionsEarly();
+    // Opens the transaction of early writes, under a rollback journal when the file allows.
+    bool beginEarlyWrites();
+    // After that transaction's COMMIT or ROLLBACK: the file goes back to its write-ahead log.
+    void endRollbackJournal();
     void forgetEarlyWrites();
     void rollBack(const QString &failure);
     bool isPending(const ABRecordRef &record) const;
@@ -174,6 +178,8 @@ private:
     // (with m_lostError) until revert().
     enum class EarlyWrites { None, Open, Refused, Lost };
     EarlyWrites m_earlyWrites = EarlyWrites::None;
+    // The early writes go straight into the file, under a rollback journal (see beginEarlyWrites).
+    bool m_rollbackJournal = false;
     // Groups that were given members without an identifier, to be told once those are written.
     QList<std::weak_ptr<ABRecord>> m_groupsWithPendingMembers;
     QString m_lostError;

@@ -52,6 +52,19 @@ Result<void> ABConnection::exec(const char *sql)
     return {};
 }
 
+QString ABConnection::switchJournal(const char *mode)
+{
+    sqlite3_busy_timeout(m_db, 0);
+    const QByteArray sql = QByteArray("PRAGMA journal_mode=") + mode;
+    sqlite3_stmt *statement = nullptr;
+    QString now;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        now = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_busy_timeout(m_db, g_busyTimeoutMs);
+    return now;
+}
+
 qint64 ABConnection::lastInsertRowID() const
 {
     return sqlite3_last_insert_rowid(m_db);

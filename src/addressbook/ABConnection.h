@@ -63,6 +63,11 @@ public:
     void noteError(const QString &error) { m_error = error; }
     const QString &error() const { return m_error; }
 
+    // Asks for the journal mode `mode` ("wal", "delete"…) without waiting for other
+    // connections' locks, and answers the mode the file then has: the one it had when the
+    // change cannot be made now, empty when the file is busy.
+    QString switchJournal(const char *mode);
+
     // How long a statement waits for another connection's lock before failing.
     static void setBusyTimeoutMs(int ms);
 

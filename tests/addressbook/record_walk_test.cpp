@@ -1,7 +1,9 @@
 // Walking many people with one handle: block reads and letting go of finished records.
 
+#include "addressbook/ABConnection.h"
 #include "support/TestEnvironment.h"
 
+#include <QFileInfo>
 #include <QtTest>
 
 #include <atomic>
@@ -18,6 +20,7 @@ private Q_SLOTS:
     void partsSeeOneStateWhileAnotherHandleSaves();
     void largeAdditionIsWrittenAheadAndCommittedOnlyBySave();
     void largeAdditionLeavesNothingWhenDroppedRevertedOrFailed();
+    void largeAdditionAloneBypassesTheLogOnlyForItsTransaction();
 };
 
 namespace {
@@ -28,6 +31,15 @@ ABRecordRef addPerson(ABAddressBook &book, const QString &name)
     person->setValue(kABPersonFirstNameProperty, name);
     book.addRecord(person);
     return person;
+}
+
+QString journalMode(const QString &path)
+{
+    auto db = ABConnection::open(path, false);
+    if (!db)
+        return QString();
+    ABConnection::Statement mode(**db, "PRAGMA journal_mode");
+    return mode.step() ? mode.columnText(0) : QString();
 }
 
 // Adds `count` people named N0, N1 … that only the handle holds, each a member of `group`
@@ -431,6 +443,58 @@ void RecordWalkTest::largeAdditionLeavesNothingWhenDroppedRevertedOrFailed()
     QCOMPARE(environment.open()->personCount(), 1203);
     QVERIFY(survivor);
     ABConnection::setBusyTimeoutMs(5000);
+}
+
+void RecordWalkTest::largeAdditionAloneBypassesTheLogOnlyForItsTransaction()
+{
+    TestEnvironment environment;
+    const QString path = environment.addressBookPath();
+    const QString rollbackJournal = path + QStringLiteral("-journal");
+    const QString log = path + QStringLiteral("-wal");
+    ABAddressBookRef book = environment.open();
+    addPerson(*book, QStringLiteral("First"));
+    QVERIFY(book->save());
+
+    // Alone with the file, the written-ahead people go into it under a rollback journal.
+    addPeople(*book, 2500);
+    QVERIFY(QFile::exists(rollbackJournal));
+    QVERIFY(!QFile::exists(log) || QFileInfo(log).size() == 0);
+    // A handle that comes meanwhile cannot turn the file back while the transaction is open.
+    // It reads the state before the addition (once the addition outgrows the page cache, it
+    // waits for the commit instead).
+    QCOMPARE(environment.open()->personCount(), 1);
+    QVERIFY(book->save());
+    QVERIFY(!QFile::exists(rollbackJournal));
+    QCOMPARE(journalMode(path), QStringLiteral("wal"));
+
+    // With another handle open, the file keeps its log throughout, and that handle sees the
+    // saved state only after the save.
+    ABAddressBookRef other = environment.open();
+    QCOMPARE(other->personCount(), 2501);
+    addPeople(*book, 1500);
+    QVERIFY(!QFile::exists(rollbackJournal));
+    QCOMPARE(journalMode(path), QStringLiteral("wal"));
+    QCOMPARE(environment.open()->personCount(), 2501);
+    QVERIFY(book->save());
+    QCOMPARE(environment.open()->personCount(), 4001);
+    other.reset();
+
+    // Reverted, the addition leaves nothing and the log is back.
+    addPeople(*book, 1200);
+    QVERIFY(QFile::exists(rollbackJournal));
+    book->revert();
+    QCOMPARE(journalMode(path), QStringLiteral("wal"));
+    book.reset();
+
+    // A file left under the rollback journal (a crash in the addition) gets its log back from
+    // the first handle alone with it; people and groups are as they were.
+    {
+        auto db = ABConnection::open(path, false);
+        QVERIFY(db);
+        QCOMPARE((*db)->switchJournal("delete"), QStringLiteral("delete"));
+    }
+    QCOMPARE(environment.open()->personCount(), 4001);
+    QCOMPARE(journalMode(path), QStringLiteral("wal"));
 }
 
 QTEST_GUILESS_MAIN(RecordWalkTest)
