@@ -123,6 +123,21 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::objectAt(std::optional<quin
     return object(*index);
 }
 
+std::optional<quint64> BinaryPlistReader::uidAt(std::optional<quint64> index) const
+{
+    if (!index || *index >= m_objectCount)
+        return std::nullopt;
+    const quint64 offset = bigEndian(m_tableAt + *index * quint64(m_offsetSize), m_offsetSize);
+    if (offset < kHeaderSize || offset >= m_tableAt || (m_data[offset] >> 4) != 0x8)
+        return std::nullopt;
+    const int width = (m_data[offset] & 0x0F) + 1;
+    if (quint64(width) > m_tableAt - offset - 1)
+        return std::nullopt;
+    // As unsignedValue: of a UID wider than eight bytes, the low 64 bits.
+    const int read = qMin(width, 8);
+    return bigEndian(offset + 1 + quint64(width - read), read);
+}
+
 quint64 BinaryPlistReader::reference(const Object &container, quint64 i) const
 {
     return bigEndian(container.at + i * quint64(container.width), container.width);
@@ -184,28 +199,12 @@ QByteArrayView BinaryPlistReader::payload(const Object &object) const
 
 std::optional<quint64> BinaryPlistReader::valueOf(const Object &dictionary, QByteArrayView key) const
 {
-    std::optional<quint64> value;
-    valuesOf(dictionary, {&key, 1}, {&value, 1});
-    return value;
-}
-
-void BinaryPlistReader::valuesOf(const Object &dictionary, std::span<const QByteArrayView> keys,
-                                 std::span<std::optional<quint64>> values) const
-{
-    size_t found = 0;
-    for (quint64 i = 0; i < dictionary.count && found < keys.size(); ++i) {
+    for (quint64 i = 0; i < dictionary.count; ++i) {
         const quint64 keyIndex = reference(dictionary, i);
         if (keyIndex >= m_objectCount)
             continue;
-        const Result<Object> keyObject = object(keyIndex);
-        if (!keyObject)
-            continue;
-        for (size_t k = 0; k < keys.size(); ++k) {
-            if (!values[k] && textEquals(*keyObject, keys[k])) {
-                values[k] = reference(dictionary, dictionary.count + i);
-                ++found;
-                break;
-            }
-        }
+        if (const Result<Object> keyObject = object(keyIndex); keyObject && textEquals(*keyObject, key))
+            return reference(dictionary, dictionary.count + i);
     }
+    return std::nullopt;
 }

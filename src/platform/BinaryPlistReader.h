@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <optional>
-#include <span>
 
 // Reads a binary property list ("bplist00") where it lies: an object is found through the
 // offset table when it is asked for, and only the values asked for are built. Every read is
@@ -35,6 +34,9 @@ public:
     Result<Object> object(quint64 index) const;
     // The same for a reference that may be missing or point past the last object.
     Result<Object> objectAt(std::optional<quint64> index) const;
+    // The value of the UID object at `index`; none when there is no such object or it is not
+    // a UID. Cheaper than objectAt for the references that fill a keyed archive.
+    std::optional<quint64> uidAt(std::optional<quint64> index) const;
     // Reference `i` of a container; a dictionary's keys come first, then its values. The
     // answer may be beyond objectCount() in a damaged list.
     quint64 reference(const Object &container, quint64 i) const;
@@ -49,8 +51,6 @@ public:
     QByteArrayView payload(const Object &object) const;
     // The object a dictionary holds under the text key `key`: the first such entry.
     std::optional<quint64> valueOf(const Object &dictionary, QByteArrayView key) const;
-    // The same for several keys in one pass over the dictionary: values[i] for keys[i].
-    void valuesOf(const Object &dictionary, std::span<const QByteArrayView> keys, std::span<std::optional<quint64>> values) const;
 
 private:
     quint64 bigEndian(quint64 at, int width) const;

@@ -58,7 +58,11 @@ private:
     enum class Class : unsigned char { Unread, Array, Dictionary, Date, String, Data, Unknown };
     static Class classNamed(const QByteArray &name);
     Result<Class> classOf(std::optional<quint64> classReference);
-    Result<QVariantList> decodeReferences(std::optional<quint64> list, int depth);
+    // The objects a list of references (an Array or Set) refers to.
+    Result<QVariantList> decodeReferences(const Object &array, int depth);
+    // The instance fields a dictionary holds, each the first entry with that key.
+    enum Field : signed char { ClassField, KeysField, ObjectsField, TimeField, StringField, DataField, FieldCount };
+    void findFields(const Object &instance, std::optional<quint64> (&fields)[FieldCount]);
 
     const BinaryPlistReader &m_plist;
     Object m_objects;
@@ -67,14 +71,17 @@ private:
     std::vector<State> m_state;
     // Class entries by UID, read once: every person's values name the same few classes.
     std::vector<Class> m_classes;
+    // The field each key object names, by its index in the property list: every instance has
+    // the same few keys, and each is one shared object.
+    std::vector<signed char> m_fieldOfKey;
 };
 
 Result<QVariant> GraphReader::decodeReference(std::optional<quint64> reference, int depth)
 {
-    Result<Object> uid = m_plist.objectAt(reference);
-    if (!uid || uid->kind != Kind::Uid)
+    const std::optional<quint64> uid = m_plist.uidAt(reference);
+    if (!uid)
         return bad("an object reference is not a UID");
-    return decodeObject(m_plist.unsignedValue(*uid), depth);
+    return decodeObject(*uid, depth);
 }
 
 Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
@@ -92,7 +99,8 @@ Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
     Result<Object> node = m_plist.objectAt(m_plist.reference(m_objects, uid));
     if (!node)
         return Error{node.error()};
-    Result<QVariant> value = QVariant();
+    // Decoded into its place: the one copy made is the answer.
+    QVariant &value = m_values[uid];
     switch (node->kind) {
     case Kind::Ascii:
     case Kind::Utf16:
@@ -105,12 +113,15 @@ Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
     case Kind::Integer: value = QVariant(qint64(m_plist.unsignedValue(*node))); break;
     case Kind::Real: value = QVariant(m_plist.real(*node)); break;
     case Kind::Bool: value = QVariant(node->flag); break;
-    case Kind::Dictionary: value = decodeInstance(*node, depth); break;
-    default: value = bad("an object of a type archives do not hold"); break;
+    case Kind::Dictionary: {
+        Result<QVariant> instance = decodeInstance(*node, depth);
+        if (!instance)
+            return instance;
+        value = std::move(*instance);
+        break;
     }
-    if (!value)
-        return value;
-    m_values[uid] = *value;
+    default: return bad("an object of a type archives do not hold");
+    }
     m_state[uid] = Done;
     return value;
 }
@@ -132,10 +143,10 @@ GraphReader::Class GraphReader::classNamed(const QByteArray &name)
 
 Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classReference)
 {
-    Result<Object> reference = m_plist.objectAt(classReference);
-    if (!reference || reference->kind != Kind::Uid)
+    const std::optional<quint64> reference = m_plist.uidAt(classReference);
+    if (!reference)
         return bad("an object without a class");
-    const quint64 uid = m_plist.unsignedValue(*reference);
+    const quint64 uid = *reference;
     if (uid >= m_count)
         return bad("class reference out of range");
     if (m_classes.empty())
@@ -152,15 +163,12 @@ Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classRefe
     return m_classes[uid];
 }
 
-Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, int depth)
+Result<QVariantList> GraphReader::decodeReferences(const Object &array, int depth)
 {
-    Result<Object> array = m_plist.objectAt(list);
-    if (!array || !isList(*array))
-        return bad("a container without its list of references");
     QVariantList values;
-    values.reserve(qsizetype(array->count));
-    for (quint64 i = 0; i < array->count; ++i) {
-        Result<QVariant> value = decodeReference(m_plist.reference(*array, i), depth + 1);
+    values.reserve(qsizetype(array.count));
+    for (quint64 i = 0; i < array.count; ++i) {
+        Result<QVariant> value = decodeReference(m_plist.reference(array, i), depth + 1);
         if (!value)
             return Error{value.error()};
         values.append(std::move(*value));
@@ -168,46 +176,70 @@ Result<QVariantList> GraphReader::decodeReferences(std::optional<quint64> list, 
     return values;
 }
 
+void GraphReader::findFields(const Object &instance, std::optional<quint64> (&fields)[FieldCount])
+{
+    static constexpr QByteArrayView kFieldNames[FieldCount] = {"$class", "NS.keys", "NS.objects", "NS.time", "NS.string", "NS.data"};
+    constexpr signed char kUnread = -1;
+    if (m_fieldOfKey.empty())
+        m_fieldOfKey.resize(m_plist.objectCount(), kUnread);
+    for (quint64 i = 0; i < instance.count; ++i) {
+        const quint64 keyIndex = m_plist.reference(instance, i);
+        if (keyIndex >= m_plist.objectCount())
+            continue;
+        signed char &field = m_fieldOfKey[keyIndex];
+        if (field == kUnread) {
+            field = FieldCount; // no field's key, or no object at all
+            if (const Result<Object> key = m_plist.object(keyIndex)) {
+                for (signed char f = 0; f < FieldCount; ++f) {
+                    if (m_plist.textEquals(*key, kFieldNames[f])) {
+                        field = f;
+                        break;
+                    }
+                }
+            }
+        }
+        if (field < FieldCount && !fields[field])
+            fields[field] = m_plist.reference(instance, instance.count + i);
+    }
+}
+
 Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
 {
-    // Every field an instance may have, found in one pass over its keys.
-    enum Field { ClassField, KeysField, ObjectsField, TimeField, StringField, DataField, FieldCount };
-    static constexpr QByteArrayView kFieldNames[FieldCount] = {"$class", "NS.keys", "NS.objects", "NS.time", "NS.string", "NS.data"};
     std::optional<quint64> fields[FieldCount];
-    m_plist.valuesOf(object, kFieldNames, fields);
+    findFields(object, fields);
     Result<Class> type = classOf(fields[ClassField]);
     if (!type)
         return Error{type.error()};
     switch (*type) {
     case Class::Array: {
-        Result<QVariantList> members = decodeReferences(fields[ObjectsField], depth);
+        Result<Object> array = m_plist.objectAt(fields[ObjectsField]);
+        if (!array || !isList(*array))
+            return bad("a container without its list of references");
+        Result<QVariantList> members = decodeReferences(*array, depth);
         if (!members)
             return Error{members.error()};
         return QVariant(*members);
     }
     case Class::Dictionary: {
-        const std::optional<quint64> keyList = fields[KeysField];
-        const std::optional<quint64> valueList = fields[ObjectsField];
-        Result<Object> keyArray = m_plist.objectAt(keyList);
-        Result<Object> valueArray = m_plist.objectAt(valueList);
+        Result<Object> keyArray = m_plist.objectAt(fields[KeysField]);
+        Result<Object> valueArray = m_plist.objectAt(fields[ObjectsField]);
         if (!keyArray || !valueArray || !isList(*keyArray) || !isList(*valueArray) || keyArray->count != valueArray->count)
             return bad("a dictionary whose keys and values do not pair up");
-        Result<QVariantList> keys = decodeReferences(keyList, depth);
-        if (!keys)
-            return Error{keys.error()};
-        Result<QVariantList> values = decodeReferences(valueList, depth);
-        if (!values)
-            return Error{values.error()};
         KeyedDictionary dictionary;
-        dictionary.reserve(keys->size());
-        for (qsizetype i = 0; i < keys->size(); ++i) {
-            const QVariant &key = keys->at(i);
-            int keyType = key.metaType().id();
+        dictionary.reserve(qsizetype(keyArray->count));
+        for (quint64 i = 0; i < keyArray->count; ++i) {
+            Result<QVariant> key = decodeReference(m_plist.reference(*keyArray, i), depth + 1);
+            if (!key)
+                return key;
+            const int keyType = key->metaType().id();
             if (keyType != QMetaType::QString && keyType != QMetaType::LongLong)
                 return bad("a dictionary key that is neither a text nor an integer");
-            dictionary.insert(key, values->at(i));
+            Result<QVariant> value = decodeReference(m_plist.reference(*valueArray, i), depth + 1);
+            if (!value)
+                return value;
+            dictionary.insert(*key, *value);
         }
-        return QVariant::fromValue(dictionary);
+        return QVariant::fromValue(std::move(dictionary));
     }
     case Class::Date: {
         Result<Object> time = m_plist.objectAt(fields[TimeField]);
