@@ -16,23 +16,6 @@ Error BinaryPlistReader::damaged(const char *why)
     return Error{QStringLiteral("damaged binary property list: %1").arg(QLatin1String(why))};
 }
 
-quint64 BinaryPlistReader::bigEndian(quint64 at, int width) const
-{
-    // Offsets and references take one to eight bytes; the usual widths are read in one go.
-    const uchar *bytes = m_data + at;
-    switch (width) {
-    case 1: return bytes[0];
-    case 2: return qFromBigEndian<quint16>(bytes);
-    case 4: return qFromBigEndian<quint32>(bytes);
-    case 8: return qFromBigEndian<quint64>(bytes);
-    default: break;
-    }
-    quint64 value = 0;
-    for (int i = 0; i < width; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
-}
-
 Result<void> BinaryPlistReader::open(QByteArray bytes)
 {
     m_bytes = std::move(bytes);
@@ -136,11 +119,6 @@ std::optional<quint64> BinaryPlistReader::uidAt(std::optional<quint64> index) co
     // As unsignedValue: of a UID wider than eight bytes, the low 64 bits.
     const int read = qMin(width, 8);
     return bigEndian(offset + 1 + quint64(width - read), read);
-}
-
-quint64 BinaryPlistReader::reference(const Object &container, quint64 i) const
-{
-    return bigEndian(container.at + i * quint64(container.width), container.width);
 }
 
 quint64 BinaryPlistReader::unsignedValue(const Object &object) const

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
 
 #include <optional>
 
@@ -39,7 +40,10 @@ public:
     std::optional<quint64> uidAt(std::optional<quint64> index) const;
     // Reference `i` of a container; a dictionary's keys come first, then its values. The
     // answer may be beyond objectCount() in a damaged list.
-    quint64 reference(const Object &container, quint64 i) const;
+    quint64 reference(const Object &container, quint64 i) const
+    {
+        return bigEndian(container.at + i * quint64(container.width), container.width);
+    }
     // The value of an Integer (the low 64 bits of a 16-byte one), Real or Uid.
     quint64 unsignedValue(const Object &object) const;
     double real(const Object &object) const;
@@ -53,7 +57,23 @@ public:
     std::optional<quint64> valueOf(const Object &dictionary, QByteArrayView key) const;
 
 private:
-    quint64 bigEndian(quint64 at, int width) const;
+    // Called for every offset and reference read: defined here, so that it is inlined.
+    quint64 bigEndian(quint64 at, int width) const
+    {
+        // Offsets and references take one to eight bytes; the usual widths are read in one go.
+        const uchar *bytes = m_data + at;
+        switch (width) {
+        case 1: return bytes[0];
+        case 2: return qFromBigEndian<quint16>(bytes);
+        case 4: return qFromBigEndian<quint32>(bytes);
+        case 8: return qFromBigEndian<quint64>(bytes);
+        default: break;
+        }
+        quint64 value = 0;
+        for (int i = 0; i < width; ++i)
+            value = (value << 8) | bytes[i];
+        return value;
+    }
 
     QByteArray m_bytes;
     const uchar *m_data = nullptr;

@@ -58,21 +58,24 @@ using Candidates = QVarLengthArray<Candidate, 2>;
 Candidates candidatesFor(const QString &key, qsizetype count)
 {
     auto isDigit = [&](qsizetype at) { return at < key.size() && key[at].unicode() >= u'0' && key[at].unicode() <= u'9'; };
+    // The value of each leading run of digits: prefixes[n] is that of the first n.
+    qint64 prefixes[19] = {0};
     int digits = 0;
-    while (digits < 18 && isDigit(digits))
+    while (digits < 18 && isDigit(digits)) {
+        prefixes[digits + 1] = prefixes[digits] * 10 + (key[digits].unicode() - u'0');
         ++digits;
+    }
     Candidates candidates;
     if (digits < 3)
         return candidates;
     // Indexes of 1000 and more are written without leading zeros.
     if (key[0] != QLatin1Char('0')) {
         for (int length = digits; length >= 4; --length) {
-            qint64 index = QStringView(key).left(length).toLongLong();
-            if (index < count)
-                candidates.append({index, length, isDigit(length)});
+            if (prefixes[length] < count)
+                candidates.append({prefixes[length], length, isDigit(length)});
         }
     }
-    candidates.append({QStringView(key).left(3).toLongLong(), 3, isDigit(3)});
+    candidates.append({prefixes[3], 3, isDigit(3)});
     if (candidates.size() > 1) {
         std::stable_sort(candidates.begin(), candidates.end(),
                          [](const Candidate &a, const Candidate &b) { return !a.digitLabel && b.digitLabel; });
@@ -87,31 +90,40 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
     std::vector<Candidates> choices;
     choices.reserve(size_t(entries.size()));
     QSet<qint64> taken;
-    taken.reserve(entries.size());
     auto choose = [&](size_t i, const Candidate &chosen) {
         parts[i].index = chosen.index;
         parts[i].prefix = chosen.prefix;
         taken.insert(chosen.index);
     };
+    bool ambiguous = false;
     for (const auto &[key, value] : entries) {
         parts.push_back({key.toString(), value});
         choices.push_back(candidatesFor(parts.back().key, entries.size()));
-        if (choices.back().size() == 1)
-            choose(parts.size() - 1, choices.back().front());
+        if (choices.back().size() == 1) {
+            parts.back().index = choices.back().front().index;
+            parts.back().prefix = choices.back().front().prefix;
+        }
+        ambiguous = ambiguous || choices.back().size() > 1;
     }
-    // Ambiguous keys: first the readings that leave a label not starting with a digit, then
-    // any free reading, else the first one.
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const Candidates &candidates = choices[i];
-        if (candidates.size() > 1 && !candidates.first().digitLabel && !taken.contains(candidates.first().index))
-            choose(i, candidates.first());
-    }
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const Candidates &candidates = choices[i];
-        if (candidates.size() < 2 || parts[i].index >= 0)
-            continue;
-        auto free = std::find_if(candidates.begin(), candidates.end(), [&](const Candidate &c) { return !taken.contains(c.index); });
-        choose(i, free != candidates.end() ? *free : candidates.first());
+    // Ambiguous keys (from the 1001st value on): first the readings that leave a label not
+    // starting with a digit, then any free reading, else the first one.
+    if (ambiguous) {
+        for (const KeyParts &part : parts) {
+            if (part.index >= 0)
+                taken.insert(part.index);
+        }
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const Candidates &candidates = choices[i];
+            if (candidates.size() > 1 && !candidates.first().digitLabel && !taken.contains(candidates.first().index))
+                choose(i, candidates.first());
+        }
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const Candidates &candidates = choices[i];
+            if (candidates.size() < 2 || parts[i].index >= 0)
+                continue;
+            auto free = std::find_if(candidates.begin(), candidates.end(), [&](const Candidate &c) { return !taken.contains(c.index); });
+            choose(i, free != candidates.end() ? *free : candidates.first());
+        }
     }
     QCollator &collator = localizedCollator();
     auto before = [&](const KeyParts &a, const KeyParts &b) {
