@@ -4,6 +4,7 @@
 #include "ByteAppend.h"
 
 #include <QIODevice>
+#include <QtEndian>
 
 #include <cstring>
 
@@ -14,12 +15,19 @@ int bytesFor(quint64 value)
     return value <= 0xFF ? 1 : value <= 0xFFFF ? 2 : value <= 0xFFFFFFFFu ? 4 : 8;
 }
 
+// The low `width` bytes of `value`, most significant first. An archived person's references
+// take one byte and its offsets two: those go in without a copy call.
 void appendBigEndian(ByteWriter &out, quint64 value, int width)
 {
+    if (width <= 2) {
+        if (width == 2)
+            out.put(char((value >> 8) & 0xFF));
+        out.put(char(value & 0xFF));
+        return;
+    }
     char bytes[8];
-    for (int i = width - 1; i >= 0; --i, value >>= 8)
-        bytes[i] = char(value & 0xFF);
-    out.put(bytes, size_t(width));
+    qToBigEndian(value, bytes);
+    out.put(bytes + 8 - width, size_t(width));
 }
 
 // An integer object: 1, 2, 4 or 8 bytes; negative numbers take 8 bytes.
