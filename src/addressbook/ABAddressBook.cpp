@@ -113,10 +113,8 @@ ABAddressBookRef ABAddressBook::open(const QString &path, QString *error)
 ABAddressBook::~ABAddressBook()
 {
     // Records may keep the connection open after the handle: its transaction must not outlive it.
-    if (m_earlyWrites == EarlyWrites::Open) {
-        m_connection->exec("ROLLBACK");
-        endRollbackJournal();
-    }
+    if (m_earlyWrites == EarlyWrites::Open)
+        rollBackTransaction();
 }
 
 Result<void> ABAddressBook::prepare(bool created)
@@ -776,10 +774,11 @@ bool ABAddressBook::addRecord(const ABRecordRef &record, QString *error)
 bool ABAddressBook::beginEarlyWrites()
 {
     // In the write-ahead log, a transaction of thousands of people is written twice: into the
-    // log, then from it into the file when the log is emptied. A rollback journal keeps only the pages the file had, so a growing book's
-    // new pages are written once. The change needs the file to itself; other connections
-    // that come later wait for the commit (as they would for any write under that journal).
-    // Fully synchronous, that journal survives a power cut as safely as the log does.
+    // log, then from it into the file when the log is emptied. A rollback journal keeps only
+    // the pages the file had, so a growing book's new pages are written once. The change needs
+    // the file to itself; other connections that come later wait for the commit (as they would
+    // for any write under that journal). Fully synchronous, that journal survives a power cut
+    // as safely as the log does.
     if (m_connection->switchJournal("delete") == QLatin1String("delete")) {
         m_rollbackJournal = true;
         m_connection->exec("PRAGMA synchronous=FULL");
@@ -799,6 +798,12 @@ void ABAddressBook::endRollbackJournal()
     // handle that has it alone does it (see prepare).
     m_connection->switchJournal("wal");
     m_connection->exec("PRAGMA synchronous=NORMAL");
+}
+
+void ABAddressBook::rollBackTransaction()
+{
+    m_connection->exec("ROLLBACK");
+    endRollbackJournal();
 }
 
 void ABAddressBook::writeAdditionsEarly()
@@ -891,10 +896,8 @@ bool ABAddressBook::hasUnsavedChanges() const
 
 void ABAddressBook::revert()
 {
-    if (m_earlyWrites == EarlyWrites::Open) {
-        m_connection->exec("ROLLBACK");
-        endRollbackJournal();
-    }
+    if (m_earlyWrites == EarlyWrites::Open)
+        rollBackTransaction();
     forgetEarlyWrites();
     m_lostError.clear();
     for (const ABRecordRef &record : std::as_const(m_added))
@@ -972,8 +975,7 @@ bool ABAddressBook::save(QString *error)
 // with it, so the handle's saves fail with `failure` until revert().
 void ABAddressBook::rollBack(const QString &failure)
 {
-    m_connection->exec("ROLLBACK");
-    endRollbackJournal();
+    rollBackTransaction();
     // New records keep no identifier from the failed attempt.
     for (const ABRecordRef &record : std::as_const(m_added))
         record->m_id = kABRecordInvalidID;

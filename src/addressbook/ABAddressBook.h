@@ -153,6 +153,8 @@ private:
     bool beginEarlyWrites();
     // After that transaction's COMMIT or ROLLBACK: the file goes back to its write-ahead log.
     void endRollbackJournal();
+    // Rolls the open transaction back, and the file goes back to its log.
+    void rollBackTransaction();
     void forgetEarlyWrites();
     void rollBack(const QString &failure);
     bool isPending(const ABRecordRef &record) const;

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr quint64 kHeaderSize = 8;
 constexpr quint64 kTrailerSize = 32;
 
 } // namespace
@@ -41,9 +40,10 @@ Result<void> BinaryPlistReader::open(QByteArray bytes)
 Result<BinaryPlistReader::Object> BinaryPlistReader::object(quint64 index) const
 {
     const quint64 end = m_tableAt;
-    const quint64 offset = bigEndian(m_tableAt + index * quint64(m_offsetSize), m_offsetSize);
-    if (offset < kHeaderSize || offset >= end)
+    const std::optional<quint64> found = offsetOf(index);
+    if (!found)
         return damaged("an object outside the data");
+    const quint64 offset = *found;
     const uchar marker = m_data[offset];
     const uchar low = marker & 0x0F;
     Object object;
@@ -108,24 +108,17 @@ Result<BinaryPlistReader::Object> BinaryPlistReader::objectAt(std::optional<quin
 
 std::optional<quint64> BinaryPlistReader::uidAt(std::optional<quint64> index) const
 {
-    if (!index || *index >= m_objectCount)
+    const std::optional<quint64> offset = index && *index < m_objectCount ? offsetOf(*index) : std::nullopt;
+    if (!offset || (m_data[*offset] >> 4) != 0x8)
         return std::nullopt;
-    const quint64 offset = bigEndian(m_tableAt + *index * quint64(m_offsetSize), m_offsetSize);
-    if (offset < kHeaderSize || offset >= m_tableAt || (m_data[offset] >> 4) != 0x8)
+    // Checked as object() checks a UID.
+    Object uid;
+    uid.kind = Kind::Uid;
+    uid.at = *offset + 1;
+    uid.width = (m_data[*offset] & 0x0F) + 1;
+    if (quint64(uid.width) > m_tableAt - uid.at)
         return std::nullopt;
-    const int width = (m_data[offset] & 0x0F) + 1;
-    if (quint64(width) > m_tableAt - offset - 1)
-        return std::nullopt;
-    // As unsignedValue: of a UID wider than eight bytes, the low 64 bits.
-    const int read = qMin(width, 8);
-    return bigEndian(offset + 1 + quint64(width - read), read);
-}
-
-quint64 BinaryPlistReader::unsignedValue(const Object &object) const
-{
-    // A 16-byte integer or UID: the low 64 bits.
-    const int width = qMin(object.width, 8);
-    return bigEndian(object.at + quint64(object.width - width), width);
+    return unsignedValue(uid);
 }
 
 double BinaryPlistReader::real(const Object &object) const

@@ -45,7 +45,11 @@ public:
         return bigEndian(container.at + i * quint64(container.width), container.width);
     }
     // The value of an Integer (the low 64 bits of a 16-byte one), Real or Uid.
-    quint64 unsignedValue(const Object &object) const;
+    quint64 unsignedValue(const Object &object) const
+    {
+        const int width = qMin(object.width, 8);
+        return bigEndian(object.at + quint64(object.width - width), width);
+    }
     double real(const Object &object) const;
     // An Ascii (read as UTF-8, as other readers do) or Utf16 text.
     QString text(const Object &object) const;
@@ -57,6 +61,15 @@ public:
     std::optional<quint64> valueOf(const Object &dictionary, QByteArrayView key) const;
 
 private:
+    static constexpr quint64 kHeaderSize = 8; // "bplist00"
+    // Where object `index` (below objectCount()) starts; none when that lies outside the objects.
+    std::optional<quint64> offsetOf(quint64 index) const
+    {
+        const quint64 offset = bigEndian(m_tableAt + index * quint64(m_offsetSize), m_offsetSize);
+        if (offset < kHeaderSize || offset >= m_tableAt)
+            return std::nullopt;
+        return offset;
+    }
     // Called for every offset and reference read: defined here, so that it is inlined.
     quint64 bigEndian(quint64 at, int width) const
     {

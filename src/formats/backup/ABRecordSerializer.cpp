@@ -89,25 +89,26 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
     parts.reserve(size_t(entries.size()));
     std::vector<Candidates> choices;
     choices.reserve(size_t(entries.size()));
-    QSet<qint64> taken;
-    auto choose = [&](size_t i, const Candidate &chosen) {
+    auto place = [&](size_t i, const Candidate &chosen) {
         parts[i].index = chosen.index;
         parts[i].prefix = chosen.prefix;
-        taken.insert(chosen.index);
     };
     bool ambiguous = false;
     for (const auto &[key, value] : entries) {
         parts.push_back({key.toString(), value});
         choices.push_back(candidatesFor(parts.back().key, entries.size()));
-        if (choices.back().size() == 1) {
-            parts.back().index = choices.back().front().index;
-            parts.back().prefix = choices.back().front().prefix;
-        }
+        if (choices.back().size() == 1)
+            place(parts.size() - 1, choices.back().front());
         ambiguous = ambiguous || choices.back().size() > 1;
     }
     // Ambiguous keys (from the 1001st value on): first the readings that leave a label not
     // starting with a digit, then any free reading, else the first one.
     if (ambiguous) {
+        QSet<qint64> taken;
+        auto choose = [&](size_t i, const Candidate &chosen) {
+            place(i, chosen);
+            taken.insert(chosen.index);
+        };
         for (const KeyParts &part : parts) {
             if (part.index >= 0)
                 taken.insert(part.index);
