@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -50,6 +51,16 @@ void appendMarker(ByteWriter &out, quint8 kind, quint64 count)
     }
 }
 
+// FNV-1a over the UTF-16 units: archives add mostly short texts (keys, labels, class names),
+// for which Qt's general hash costs several times as much.
+size_t hashOf(QStringView text)
+{
+    quint64 hash = 0xcbf29ce484222325u;
+    for (QChar c : text)
+        hash = (hash ^ c.unicode()) * 0x100000001b3u;
+    return size_t(hash ^ (hash >> 32));
+}
+
 } // namespace
 
 BinaryPlistWriter::BinaryPlistWriter()
@@ -58,7 +69,7 @@ BinaryPlistWriter::BinaryPlistWriter()
     m_objects.reserve(256);
     m_children.reserve(512);
     m_texts.reserve(2048);
-    m_strings.reserve(64);
+    m_textSlots.resize(128);
 }
 
 BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
@@ -67,12 +78,49 @@ BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
     return Ref(m_objects.size() - 1);
 }
 
-BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
+bool BinaryPlistWriter::holds(const Object &object, QStringView text) const
 {
-    // Looked up and, when new, entered with one hash of the text.
-    Ref &known = m_strings[text];
-    if (known != 0)
-        return known - 1;
+    if (object.count != quint32(text.size()))
+        return false;
+    const uchar *bytes = reinterpret_cast<const uchar *>(m_texts.constData() + object.number);
+    if (object.kind == Kind::Ascii)
+        return std::equal(text.begin(), text.end(), bytes, [](QChar c, uchar b) { return c.unicode() == b; });
+    for (QChar c : text) {
+        if (c.unicode() != ((bytes[0] << 8) | bytes[1]))
+            return false;
+        bytes += 2;
+    }
+    return true;
+}
+
+void BinaryPlistWriter::growTextSlots()
+{
+    std::vector<TextSlot> slots(m_textSlots.size() * 2);
+    const size_t mask = slots.size() - 1;
+    for (const TextSlot &slot : m_textSlots) {
+        if (slot.refPlusOne == 0)
+            continue;
+        size_t at = slot.hash & mask;
+        while (slots[at].refPlusOne != 0)
+            at = (at + 1) & mask;
+        slots[at] = slot;
+    }
+    m_textSlots.swap(slots);
+}
+
+BinaryPlistWriter::Ref BinaryPlistWriter::addString(QStringView text)
+{
+    // Kept at most half full, so that a probe ends soon at the text or a free slot.
+    if (2 * (m_textCount + 1) > m_textSlots.size())
+        growTextSlots();
+    const size_t hash = hashOf(text);
+    const size_t mask = m_textSlots.size() - 1;
+    size_t at = hash & mask;
+    for (; m_textSlots[at].refPlusOne != 0; at = (at + 1) & mask) {
+        const TextSlot &slot = m_textSlots[at];
+        if (slot.hash == hash && holds(m_objects[slot.refPlusOne - 1], text))
+            return slot.refPlusOne - 1;
+    }
     const bool ascii = AsciiText::isAscii(text);
     const qsizetype offset = m_texts.size();
     m_texts.resize(offset + text.size() * (ascii ? 1 : 2));
@@ -83,7 +131,8 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(const QString &text)
         *out++ = char(c.unicode() & 0xFF);
     }
     const Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, quint64(offset), 0, quint32(text.size())});
-    known = ref + 1;
+    m_textSlots[at] = {hash, ref + 1};
+    ++m_textCount;
     return ref;
 }
 

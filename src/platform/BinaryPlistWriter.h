@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
+#include <QStringView>
 
 #include <utility>
 #include <vector>
@@ -22,7 +22,7 @@ public:
     BinaryPlistWriter();
 
     // A text added before gives the reference it got then.
-    Ref addString(const QString &text);
+    Ref addString(QStringView text);
     Ref addInteger(qint64 value);
     Ref addReal(double value);
     Ref addBool(bool value);
@@ -52,6 +52,9 @@ private:
     };
 
     Ref add(const Object &object);
+    // Whether `object`, a text, holds `text`.
+    bool holds(const Object &object, QStringView text) const;
+    void growTextSlots();
     void appendObject(ByteWriter &out, const Object &object, int refSize) const;
     // Writes to `out` the objects not yet written (they go after the m_written bytes already
     // out), up to the first container when `refSize` is 0.
@@ -62,7 +65,14 @@ private:
     std::vector<Ref> m_children;
     std::vector<QByteArray> m_payloads; // data
     QByteArray m_texts;                 // every text, encoded, one after the other
-    QHash<QString, Ref> m_strings; // each text's reference plus one: 0 is a text not added yet
+    // The texts added, found by hash without a copy of each: open addressing over a power of
+    // two of slots, each holding a text's hash and its reference plus one (0: a free slot).
+    struct TextSlot {
+        size_t hash;
+        Ref refPlusOne;
+    };
+    std::vector<TextSlot> m_textSlots;
+    size_t m_textCount = 0;
     static constexpr Ref kNone = ~Ref(0);
     std::vector<Ref> m_uids; // by UID; kNone where none was added
     // Written by writeReadyTo: objects before m_laidOut, their offsets, the bytes so far.
