@@ -43,6 +43,9 @@ public:
     void forEachEntry(ABPropertyID property, ABRecordCodec::EntryTexts &entry, const ABRecordCodec::EntryTexts::Visit &visit) const;
     // copyValue(property).toString().
     QString copyText(ABPropertyID property) const;
+    // The values in their stored form, for a writer that reads them there; none once the
+    // record holds them decoded (it changed).
+    const ABRecordCodec::Stored *storedForm() const { return m_stored.isEmpty() ? nullptr : &m_stored; }
     // Stores a value; an invalid QVariant clears the property. Fails (with a message) when the
     // value's type does not fit the property or the property is read-only.
     bool setValue(ABPropertyID property, const QVariant &value, QString *error = nullptr);

@@ -44,6 +44,7 @@ private:
 class Reader {
 public:
     explicit Reader(const QByteArray &in, qsizetype from = 0) : m_p(in.constData() + from), m_end(in.constData() + in.size()) {}
+    Reader(const char *from, const char *end) : m_p(from), m_end(end) {}
     bool ok() const { return m_ok; }
     const char *position() const { return m_p; }
     template <typename T>
@@ -511,4 +512,61 @@ QByteArray ABRecordCodec::withValues(const QByteArray &bytes, std::initializer_l
     const quint32 little = qToLittleEndian(written);
     writer.patch(1, &little, sizeof little);
     return writer.take();
+}
+
+ABRecordCodec::StoredValue::StoredValue(const Stored &record, ABPropertyID property)
+{
+    const std::optional<quint32> place = record.placeOf(property);
+    if (!place)
+        return;
+    m_p = record.m_bytes.constData() + *place;
+    m_end = record.m_bytes.constData() + record.m_bytes.size();
+    const quint8 tag = read<quint8>();
+    m_multi = (tag & TagMulti) != 0;
+    switch (tag & ~TagMulti) {
+    case TagText: m_kind = Kind::Text; break;
+    case TagInteger: m_kind = Kind::Integer; break;
+    case TagReal: m_kind = Kind::Real; break;
+    case TagDate: m_kind = Kind::Date; break;
+    case TagDictionary: m_kind = Kind::Dictionary; break;
+    default: m_kind = Kind::Other; break;
+    }
+}
+
+template <typename T>
+T ABRecordCodec::StoredValue::read()
+{
+    Reader in(m_p, m_end);
+    const T value = in.get<T>();
+    m_p = in.position();
+    m_ok = m_ok && in.ok();
+    return value;
+}
+
+quint32 ABRecordCodec::StoredValue::count()
+{
+    return read<quint32>();
+}
+
+qint64 ABRecordCodec::StoredValue::number()
+{
+    return read<qint64>();
+}
+
+bool ABRecordCodec::StoredValue::label(QString &label)
+{
+    const bool hasLabel = read<quint8>() != 0;
+    text(label);
+    // The text stored for an entry without a label is not its label.
+    if (!hasLabel)
+        label.resize(0);
+    return hasLabel;
+}
+
+void ABRecordCodec::StoredValue::text(QString &text)
+{
+    Reader in(m_p, m_end);
+    in.textInto(text);
+    m_p = in.position();
+    m_ok = m_ok && in.ok();
 }

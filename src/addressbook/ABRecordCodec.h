@@ -83,6 +83,7 @@ public:
     void forEachEntry(ABPropertyID property, EntryTexts &entry, const EntryTexts::Visit &visit) const;
 
 private:
+    friend class StoredValue;
     struct Place {
         ABPropertyID property;
         quint32 offset; // of the property's tag
@@ -96,5 +97,40 @@ private:
     mutable std::vector<quint32> m_offsets;  // by property number below kNumberedPlaces; 0 where none
     mutable std::vector<Place> m_otherPlaces; // properties numbered otherwise
     mutable bool m_placed = false;
+};
+
+// One value of a stored record read where it is stored, piece by piece, for a writer that
+// turns many records into another form without a variant, multi-value or map per value. The
+// pieces are read in their stored order: a scalar's value; a multi-value's count, then each
+// entry's label and value; a dictionary's count, then each key and its text. Once a piece is
+// damaged, ok() is false and what was read is incomplete.
+class StoredValue {
+public:
+    enum class Kind : quint8 { None, Text, Integer, Real, Date, Dictionary, Other };
+    // The value of `property`; of kind None when the record has none.
+    StoredValue(const Stored &record, ABPropertyID property);
+
+    // The scalar's kind, or that of each entry of a multi-value.
+    Kind kind() const { return m_kind; }
+    bool isMulti() const { return m_multi; }
+    bool ok() const { return m_ok; }
+
+    // How many entries of a multi-value, or pairs of a dictionary, follow.
+    quint32 count();
+    // An entry's label into `label`; false, and `label` emptied, when the entry has none.
+    bool label(QString &label);
+    void text(QString &text);
+    // An integer, or a date in milliseconds since 1970 UTC.
+    qint64 number();
+
+private:
+    template <typename T>
+    T read();
+
+    const char *m_p = nullptr;
+    const char *m_end = nullptr;
+    Kind m_kind = Kind::None;
+    bool m_multi = false;
+    bool m_ok = true;
 };
 }

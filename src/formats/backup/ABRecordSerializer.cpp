@@ -2,6 +2,7 @@
 
 #include "platform/DevLog.h"
 #include "platform/DeviceFacts.h"
+#include "platform/KeyedArchiveWriter.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
@@ -206,7 +207,182 @@ bool setProperty(ABRecord &person, ABPropertyID property, const QVariant &value)
     }
 }
 
+// The archive personDictionary and dictionaryToData make of a person in its stored form,
+// written as its values are read where they are stored: the same objects added in the same
+// order, so the same bytes, without a variant, multi-value or map per value. A value of
+// another shape is the general path's: write() then answers none.
+class StoredPersonArchive {
+public:
+    explicit StoredPersonArchive(const ABRecordCodec::Stored &stored) : m_stored(stored) {}
+
+    std::optional<QByteArray> write(const ABRecord &person, const QStringList &groups);
+
+private:
+    using Uid = KeyedArchiveWriter::Uid;
+    using Kind = ABRecordCodec::StoredValue::Kind;
+    // Each adds the property's entry to the root when it has one; false for another shape.
+    bool property(ABPropertyID property);
+    bool scalar(ABPropertyID property, ABRecordCodec::StoredValue &value);
+    bool multiValue(ABPropertyID property, ABRecordCodec::StoredValue &value);
+    // A multi-value entry's value.
+    bool entryValue(ABRecordCodec::StoredValue &value, Uid &uid);
+
+    const ABRecordCodec::Stored &m_stored;
+    KeyedArchiveWriter m_archive;
+    KeyedArchiveWriter::Entries m_root, m_entries, m_dictionary;
+    QString m_text, m_key, m_previousKey;
+};
+
+std::optional<QByteArray> StoredPersonArchive::write(const ABRecord &person, const QStringList &groups)
+{
+    const Uid root = m_archive.openContainer();
+    for (ABPropertyID property : kProperties) {
+        if (!this->property(property))
+            return std::nullopt;
+    }
+    if (DeviceFacts::systemVersionAtLeast(QStringLiteral("5")) && !property(kABPersonSocialProfileProperty))
+        return std::nullopt;
+    if (person.hasImageData()) {
+        const Uid key = m_archive.integer(ABRecordSerializer::kImageKey);
+        m_archive.addEntry(m_root, key, m_archive.data(person.copyImageData()));
+    }
+    const Uid key = m_archive.integer(ABRecordSerializer::kGroupsKey);
+    Uid list = 0;
+    if (!m_archive.encode(groups, list))
+        return std::nullopt;
+    m_archive.addEntry(m_root, key, list);
+    m_archive.closeDictionary(root, m_root);
+    return m_archive.finish(root);
+}
+
+bool StoredPersonArchive::property(ABPropertyID property)
+{
+    ABRecordCodec::StoredValue value(m_stored, property);
+    if (value.kind() == Kind::None)
+        return true;
+    switch (ABRecord::typeOfProperty(property)) {
+    case kABStringPropertyType:
+    case kABIntegerPropertyType:
+    case kABDateTimePropertyType:
+        return !value.isMulti() && scalar(property, value);
+    case kABMultiStringPropertyType:
+    case kABMultiDateTimePropertyType:
+    case kABMultiDictionaryPropertyType:
+        return value.isMulti() && multiValue(property, value);
+    default:
+        return true;
+    }
+}
+
+bool StoredPersonArchive::scalar(ABPropertyID property, ABRecordCodec::StoredValue &value)
+{
+    // The key goes in before the value, as the general path encodes them.
+    switch (value.kind()) {
+    case Kind::Text: {
+        const Uid key = m_archive.integer(property);
+        value.text(m_text);
+        m_archive.addEntry(m_root, key, m_archive.text(m_text));
+        break;
+    }
+    case Kind::Integer: {
+        const Uid key = m_archive.integer(property);
+        m_archive.addEntry(m_root, key, m_archive.integer(value.number()));
+        break;
+    }
+    case Kind::Date: {
+        const Uid key = m_archive.integer(property);
+        const Result<Uid> date = m_archive.date(QDateTime::fromMSecsSinceEpoch(value.number(), Qt::UTC));
+        if (!date)
+            return false;
+        m_archive.addEntry(m_root, key, *date);
+        break;
+    }
+    default:
+        return false;
+    }
+    return value.ok();
+}
+
+bool StoredPersonArchive::multiValue(ABPropertyID property, ABRecordCodec::StoredValue &value)
+{
+    if (value.kind() != Kind::Text && value.kind() != Kind::Date && value.kind() != Kind::Dictionary)
+        return false;
+    const quint32 count = value.count();
+    // Up to 1,000 entries the keys ("%.3d" and the label) sort by index, as the map of the
+    // general path keeps them.
+    if (!value.ok() || count > 1000)
+        return false;
+    if (count == 0)
+        return true;
+    const Uid key = m_archive.integer(property);
+    const Uid entries = m_archive.openContainer();
+    m_entries.clear();
+    for (quint32 i = 0; i < count; ++i) {
+        value.label(m_text);
+        m_key.resize(0);
+        m_key.append(QChar(u'0' + i / 100)).append(QChar(u'0' + i / 10 % 10)).append(QChar(u'0' + i % 10)).append(m_text);
+        const Uid entryKey = m_archive.text(m_key);
+        Uid entryValue = 0;
+        if (!value.ok() || !this->entryValue(value, entryValue))
+            return false;
+        m_archive.addEntry(m_entries, entryKey, entryValue);
+    }
+    m_archive.closeDictionary(entries, m_entries);
+    m_archive.addEntry(m_root, key, entries);
+    return true;
+}
+
+bool StoredPersonArchive::entryValue(ABRecordCodec::StoredValue &value, Uid &uid)
+{
+    switch (value.kind()) {
+    case Kind::Text:
+        value.text(m_text);
+        uid = m_archive.text(m_text);
+        break;
+    case Kind::Date: {
+        const Result<Uid> date = m_archive.date(QDateTime::fromMSecsSinceEpoch(value.number(), Qt::UTC));
+        if (!date)
+            return false;
+        uid = *date;
+        break;
+    }
+    default: {
+        // A dictionary of texts, whose keys the general path's map keeps sorted and unique.
+        uid = m_archive.openContainer();
+        m_dictionary.clear();
+        const quint32 pairs = value.count();
+        for (quint32 j = 0; j < pairs && value.ok(); ++j) {
+            value.text(m_key);
+            if (j > 0 && !(m_previousKey < m_key))
+                return false;
+            const Uid key = m_archive.text(m_key);
+            value.text(m_text);
+            m_archive.addEntry(m_dictionary, key, m_archive.text(m_text));
+            std::swap(m_key, m_previousKey);
+        }
+        m_archive.closeDictionary(uid, m_dictionary);
+        break;
+    }
+    }
+    return value.ok();
+}
+
 } // namespace
+
+std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecord &person, const QStringList &groups)
+{
+    if (const ABRecordCodec::Stored *stored = person.storedForm()) {
+        if (std::optional<QByteArray> data = storedPersonToData(*stored, person, groups))
+            return data;
+    }
+    return dictionaryToData(personDictionary(person, groups));
+}
+
+std::optional<QByteArray> ABRecordSerializer::storedPersonToData(const ABRecordCodec::Stored &stored, const ABRecord &person,
+                                                                 const QStringList &groups)
+{
+    return StoredPersonArchive(stored).write(person, groups);
+}
 
 QVariantMap ABRecordSerializer::dictionaryFromMultiValueProperty(const ABMultiValue &multi)
 {

@@ -18,11 +18,16 @@ public:
     static constexpr int kImageKey = 99999;
 
     // The person's blob with `groups` as its group list; none when it cannot be archived
-    // (logged). Export filters do not apply: every property with a value is written.
-    static std::optional<QByteArray> personToData(const ABRecord &person, const QStringList &groups)
-    {
-        return dictionaryToData(personDictionary(person, groups));
-    }
+    // (logged). Export filters do not apply: every property with a value is written. A person
+    // in its stored form is archived as its values are read, without the dictionary between;
+    // the bytes are those of the two halves below.
+    static std::optional<QByteArray> personToData(const ABRecord &person, const QStringList &groups);
+    // personToData of a person in its stored form, archived as its values are read where they
+    // are stored. None, without a log line, for a value only the general path handles: a
+    // number with a fraction, a multi-value where one value belongs or the reverse, a
+    // multi-value of over 1,000 entries (whose keys no longer sort by index).
+    static std::optional<QByteArray> storedPersonToData(const ABRecordCodec::Stored &stored, const ABRecord &person,
+                                                        const QStringList &groups);
     // The two halves of personToData: the first reads the person (and may read its book), the
     // second touches nothing but the dictionary, so it may run on any thread.
     static KeyedDictionary personDictionary(const ABRecord &person, const QStringList &groups);

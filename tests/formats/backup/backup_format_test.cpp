@@ -4,6 +4,7 @@
 #include "formats/backup/ABRecordSerializer.h"
 #include "formats/backup/BackupExport.h"
 #include "formats/backup/BackupImport.h"
+#include "formats/common/GroupNames.h"
 #include "shell/AppData.h"
 #include "shell/Documents.h"
 #include "support/TestEnvironment.h"
@@ -443,6 +444,69 @@ private Q_SLOTS:
             QCOMPARE(read->copyValueAtIndex(i).toString(), QStringLiteral("v%1").arg(i));
             QCOMPARE(read->copyLabelAtIndex(i).value(), multi.copyLabelAtIndex(i).value_or(QString()));
         }
+    }
+
+    // People read from the book are archived as their stored values are read, without the
+    // dictionary of variants: the bytes must be those of the general path, person by person.
+    void storedPeopleAreArchivedAsTheGeneralPathArchivesThem()
+    {
+        TestEnvironment env;
+        ABAddressBookRef book = env.open();
+        QVERIFY(seedWithPhotos(*book, 60));
+        QVERIFY(addPerson(*book, everyField(), {QStringLiteral("Friends"), QStringLiteral("Chess")}));
+        QVERIFY(addPerson(*book, R"({"firstName": "Nul\u0000Inside", "lastName": "", "note": "Ünïcødé ✓",
+                                     "emails": [{"value": "no-label@example.org"}, {"label": "", "value": "x"}]})"));
+        // Over 1,000 values: their keys no longer sort by index, which only the general path does.
+        ABMultiValue phones(kABMultiStringPropertyType);
+        for (int i = 0; i < 1002; ++i)
+            phones.addValueAndLabel(QStringLiteral("+1 555 %1").arg(i), i % 2 ? std::optional<QString>(kABHomeLabel) : std::nullopt);
+        ABRecordRef many = ABSources::createPerson(*book);
+        QVERIFY(many->setValue(kABPersonLastNameProperty, QStringLiteral("Many")));
+        QVERIFY(many->setValue(kABPersonPhoneProperty, QVariant::fromValue(phones)));
+        QVERIFY(book->addRecord(many) && book->save());
+        book.reset();
+
+        book = env.open();
+        const GroupMemberships memberships(*book);
+        int direct = 0;
+        for (const ABRecordRef &person : book->copyArrayOfAllPeople()) {
+            const ABRecordCodec::Stored *stored = person->storedForm();
+            QVERIFY(stored);
+            const QStringList groups = memberships.namesOf(person->recordID());
+            const std::optional<QByteArray> general =
+                ABRecordSerializer::dictionaryToData(ABRecordSerializer::personDictionary(*person, groups));
+            QVERIFY(general.has_value());
+            const std::optional<QByteArray> read = ABRecordSerializer::storedPersonToData(*stored, *person, groups);
+            if (person->copyText(kABPersonLastNameProperty) == QLatin1String("Many")) {
+                QVERIFY(!read.has_value());
+            } else {
+                QVERIFY2(read.has_value(), qPrintable(person->copyCompositeName()));
+                QCOMPARE(*read, *general);
+                ++direct;
+            }
+            QCOMPARE(*ABRecordSerializer::personToData(*person, groups), *general);
+        }
+        QCOMPARE(direct, 62);
+    }
+
+    // A number with a fraction, a multi-value where one value belongs and the reverse are left
+    // to the general path.
+    void storedValuesOfAnotherShapeAreLeftToTheGeneralPath()
+    {
+        const ABRecordRef person = ABRecord::createPerson();
+        const std::pair<ABPropertyID, QVariant> odd[] = {
+            {kABPersonNicknameProperty, 2.5},
+            {kABPersonEmailProperty, QStringLiteral("not a list")},
+            {kABPersonFirstNameProperty, QVariant::fromValue(ABMultiValue(kABMultiStringPropertyType))},
+        };
+        for (const auto &[property, value] : odd) {
+            ABRecordCodec::Stored stored;
+            stored.assign(ABRecordCodec::encode({{kABPersonLastNameProperty, QStringLiteral("Odd")}, {property, value}}));
+            QVERIFY2(!ABRecordSerializer::storedPersonToData(stored, *person, {}).has_value(), qPrintable(QString::number(property)));
+        }
+        ABRecordCodec::Stored plain;
+        plain.assign(ABRecordCodec::encode({{kABPersonLastNameProperty, QStringLiteral("Plain")}}));
+        QVERIFY(ABRecordSerializer::storedPersonToData(plain, *person, {}).has_value());
     }
 
     void multiValueOfMixedTypesIsRefused()
