@@ -7,6 +7,7 @@
 #include "platform/DevLog.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/OrderedBatches.h"
+#include "platform/WriteBehind.h"
 #include "shell/Documents.h"
 
 #include <QDateTime>
@@ -82,6 +83,7 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     QSaveFile file(path);
     bool writing = file.open(QIODevice::WriteOnly);
     KeyedArchiver::DataListWriter archive(file);
+    WriteBehind writeBehind(file);
     QList<ABRecordID> written;
     // The people are read here and archived on helper threads, a batch at a time, and their
     // blobs come back in the order of the selection. A person's log lines are made only for a
@@ -108,6 +110,7 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
                     written.append(id);
                 }
             }
+            writeBehind.advance();
         });
     Read batch;
     SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) {

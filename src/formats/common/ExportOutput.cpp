@@ -3,7 +3,7 @@
 #include <QIODevice>
 
 ExportOutput::ExportOutput(QIODevice &device)
-    : m_device(device), m_buffer(kBlockSize, Qt::Uninitialized), m_data(m_buffer.data())
+    : m_device(device), m_writeBehind(device), m_buffer(kBlockSize, Qt::Uninitialized), m_data(m_buffer.data())
 {
 }
 
@@ -19,8 +19,7 @@ void ExportOutput::append(const char *bytes, qsizetype n)
     if (n > kBlockSize - m_used) {
         flush();
         if (n >= kBlockSize) {
-            if (!m_failed)
-                m_failed = m_device.write(bytes, n) != n;
+            write(bytes, n);
             return;
         }
     }
@@ -35,8 +34,16 @@ ExportOutput &ExportOutput::operator<<(int number)
 
 bool ExportOutput::flush()
 {
-    if (!m_failed && m_used > 0)
-        m_failed = m_device.write(m_buffer.constData(), m_used) != m_used;
+    if (m_used > 0)
+        write(m_buffer.constData(), m_used);
     m_used = 0;
     return !m_failed;
+}
+
+void ExportOutput::write(const char *bytes, qsizetype n)
+{
+    if (m_failed)
+        return;
+    m_failed = m_device.write(bytes, n) != n;
+    m_writeBehind.advance();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WriteBehind.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -9,7 +11,8 @@ class QIODevice;
 
 // The bytes of one export file. Writers append small pieces; they are gathered in memory and
 // handed to the device in large blocks, so a 100,000-record export makes few system calls.
-// A failed device write is remembered (hasFailed) and later writes are dropped.
+// A failed device write is remembered (hasFailed) and later writes are dropped. A file's
+// blocks go on to the disk as it grows (WriteBehind).
 class ExportOutput {
 public:
     explicit ExportOutput(QIODevice &device);
@@ -45,10 +48,12 @@ public:
 
 private:
     void append(const char *bytes, qsizetype n);
+    void write(const char *bytes, qsizetype n);
 
     static constexpr qsizetype kBlockSize = 256 * 1024;
 
     QIODevice &m_device;
+    WriteBehind m_writeBehind;
     // One block, allocated once; the first m_used bytes are waiting for the device.
     QByteArray m_buffer;
     char *m_data;
