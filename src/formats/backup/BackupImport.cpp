@@ -99,7 +99,7 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
                 if (progress)
                     progress->setProgress(double(created) / double(count));
                 for (const QString &name : read.groupNames)
-                    groups.add(read.person, name);
+                    groups.add(*book, read.person, name);
             }
         });
     for (qsizetype first = 0; first < count; first += kReadTogether) {
@@ -110,7 +110,6 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
         reading.put(std::move(blobs));
     }
     reading.finish();
-    groups.createMissingGroups(*book);
     if (created > 0) {
         if (progress)
             progress->savingData();
@@ -120,8 +119,6 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
             return ImportOutcome::failure(error);
         }
     }
-    book.reset();
-    groups.addMembers(kOperation);
     return created;
 }
 

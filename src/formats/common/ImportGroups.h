@@ -2,38 +2,27 @@
 
 #include "addressbook/ABAddressBook.h"
 
-#include <QList>
-#include <QSet>
+#include <QHash>
 #include <QString>
-#include <QStringList>
 
-// The group pass of a reader: group names met while reading and the (person, group) pairs,
-// applied after the people are saved, because a person gets its identifier only then.
+// The group pass of a reader: puts each person it added into the groups named for it, in the
+// same address book handle, making the groups the book does not have yet. The people and
+// their memberships are then saved together, in the import's one transaction; the handle
+// keeps the members it has written by identifier, so a large import does not hold its people.
 class ImportGroups {
 public:
-    // Remembers that `person` belongs to the group `name`. Ignored when the chosen source is an
-    // Exchange account (it has no groups) and for an empty name.
-    void add(const ABRecordRef &person, const QString &name);
-    bool isEmpty() const { return m_members.isEmpty(); }
+    // With `exchangeHasNone`, names are ignored while the chosen source is an Exchange account,
+    // which has no groups (the LDIF, CSV and backup readers); the vCard reader keeps them.
+    explicit ImportGroups(bool exchangeHasNone = true) : m_exchangeHasNone(exchangeHasNone) {}
 
-    // Adds every named group that `book` does not have yet (not saved).
-    void createMissingGroups(ABAddressBook &book) const;
-    // Opens a second address book, puts each person into its group in the order met, and saves.
-    // Failures are logged with `operation`; the people stay imported.
-    void addMembers(const char *operation) const;
+    // Puts `person`, added to `book`, into the group `name`; an empty name is ignored, and
+    // failures are logged.
+    void add(ABAddressBook &book, const ABRecordRef &person, const QString &name);
 
 private:
-    // A member is held as a record until the address book wrote it (a large import writes as
-    // it reads), then by its identifier only, so that the import does not keep every person.
-    struct Member {
-        ABRecordRef person;
-        ABRecordID id = kABRecordInvalidID;
-        QString name;
-    };
-    void keepWrittenByIdentifier();
+    ABRecordRef groupNamed(ABAddressBook &book, const QString &name);
 
-    QStringList m_names;
-    QSet<QString> m_seen;
-    QList<Member> m_members;
-    qsizetype m_firstHeld = 0; // members before it are kept by identifier
+    bool m_exchangeHasNone;
+
+    QHash<QString, ABRecordRef> m_groups; // found or made during this import
 };

@@ -242,18 +242,15 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     reading.finish();
     bool saved = true;
     if (m_records > 0) {
-        m_groups.createMissingGroups(*m_book);
         saved = m_book->save(&error);
         if (!saved)
             DevLog::log(QStringLiteral("importWithTagert ABAddressBookSave error: %1").arg(error));
     }
+    m_groups = ImportGroups();
     m_book.reset();
     m_source.reset();
-    // Without the save no person has an identifier to join a group with.
     if (!saved)
         return ImportOutcome::failure(error);
-    if (m_records > 0)
-        m_groups.addMembers("importWithTagert");
     return m_records;
 }
 
@@ -299,7 +296,7 @@ void CSVimport::addRow(const ReadRow &row)
     }
     // Only people that were added can join a group.
     for (const QString &group : row.groups)
-        m_groups.add(row.person, group);
+        m_groups.add(*m_book, row.person, group);
 }
 
 const QList<qsizetype> &CSVimport::columnPositions(const QStringList &names)

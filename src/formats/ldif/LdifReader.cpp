@@ -209,17 +209,15 @@ int LdifReader::read(const QString &path)
         if (m_target)
             m_target->savingData();
         addMailingLists();
-        m_groups.createMissingGroups(*m_book);
         if (!m_book->save(&error)) {
-            // Nothing of the file is in the address book: no person has an identifier to join
-            // a group with.
             DevLog::log(QStringLiteral("ldif_import ABAddressBookSave error: %1").arg(error));
             m_book.reset();
+            m_groups = ImportGroups();
             return ImportOutcome::failure(error);
         }
         m_book.reset();
-        m_groups.addMembers("ldif_import");
     }
+    m_groups = ImportGroups();
     return m_count;
 }
 
@@ -313,8 +311,6 @@ void LdifReader::EntryReader::startEntry()
 
 void LdifReader::addEntry(Entry &&entry, bool atEndOfFile)
 {
-    for (const QString &name : std::as_const(entry.groupNames))
-        m_groups.add(entry.person, name);
     if (entry.isList) {
         if (!entry.list.name.isEmpty())
             m_lists.append(std::move(entry.list));
@@ -325,8 +321,13 @@ void LdifReader::addEntry(Entry &&entry, bool atEndOfFile)
     if (atEndOfFile)
         DevLog::log(QStringLiteral("LEFTOVER ADDRECORD "));
     QString error;
-    if (!m_book->addRecord(entry.person, &error))
+    if (!m_book->addRecord(entry.person, &error)) {
         DevLog::log(QStringLiteral("ldif_import ABAddressBookAddRecord ERROR %1").arg(error));
+    } else {
+        // Only people that were added can join a group.
+        for (const QString &name : std::as_const(entry.groupNames))
+            m_groups.add(*m_book, entry.person, name);
+    }
     ++m_count;
     if (!atEndOfFile && m_target)
         m_target->setNumberProgress(m_count);

@@ -298,7 +298,7 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
     m_target = target;
     m_mask = mask;
     m_records = 0;
-    m_groups.clear();
+    m_groups = ImportGroups(false);
     QString error;
     m_book = ABSources::openAddressBook("importIt", &error);
     if (!m_book)
@@ -354,7 +354,7 @@ int VCARDimport::importIt(ProgressTarget *target, uint32_t mask)
         }
     }
     m_book.reset();
-    m_groups.clear();
+    m_groups = ImportGroups(false);
     return result;
 }
 
@@ -506,31 +506,16 @@ void VCARDimport::CardReader::beginCard()
 void VCARDimport::addCard(const Card &card)
 {
     QString error;
-    if (!m_book->addRecord(card.person, &error))
+    if (!m_book->addRecord(card.person, &error)) {
         DevLog::log(QStringLiteral("ABAddressBookAddRecord ERROR %1").arg(error));
-    // Group members may be people of this handle that are not saved yet, so the whole import
-    // is saved once, at the end, in one transaction.
-    for (const QString &name : card.groupNames) {
-        if (ABRecordRef group = groupNamed(name)) {
-            if (!group->addMember(card.person, &error))
-                DevLog::log(QStringLiteral("addPersonToGroup ABGroupAddMember failed %1").arg(error));
-        }
+    } else {
+        // Only people that were added can join a group.
+        for (const QString &name : card.groupNames)
+            m_groups.add(*m_book, card.person, name);
     }
     ++m_records;
     if (m_target)
         m_target->setProgress(m_numitems > 0 ? double(m_records) / double(m_numitems) : 1.0);
-}
-
-ABRecordRef VCARDimport::groupNamed(const QString &name)
-{
-    if (ABRecordRef known = m_groups.value(name))
-        return known;
-    ABRecordRef group = ABSources::findGroupByName(*m_book, name);
-    if (!group && ABSources::addGroupByName(*m_book, name))
-        group = ABSources::findGroupByName(*m_book, name);
-    if (group)
-        m_groups.insert(name, group);
-    return group;
 }
 
 void VCARDimport::CardReader::addPhone(const Line &line)

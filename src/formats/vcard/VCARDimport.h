@@ -4,6 +4,7 @@
 
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABMultiValue.h"
+#include "formats/common/ImportGroups.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -49,7 +50,6 @@ private:
     };
     // Adds a read card's person to the book and to its groups.
     void addCard(const Card &card);
-    ABRecordRef groupNamed(const QString &name);
 
     int m_encoding = 0;            // 0 UTF-8, else ISO 8859-1
     VCardLines::LineTable m_lines; // logical lines after unfolding
@@ -58,5 +58,5 @@ private:
     ProgressTarget *m_target = nullptr;
     int m_records = 0;             // cards finished
     ABAddressBookRef m_book;
-    QHash<QString, ABRecordRef> m_groups; // groups found or made during this import
+    ImportGroups m_groups{false};
 };

@@ -213,6 +213,24 @@ private Q_SLOTS:
         QCOMPARE(book->copyArrayOfAllGroups().size(), 2);
     }
 
+    // A group the book already has keeps its members and takes the new ones after them.
+    void rowsJoinAGroupTheBookAlreadyHas()
+    {
+        TestEnvironment env;
+        std::shared_ptr<CSVimport> first = importerFor(env, "lastname,group\nOld,Club\n");
+        QVERIFY(first);
+        QCOMPARE(first->importWithTagert(nullptr, FieldFilter::Default), 1);
+        std::shared_ptr<CSVimport> second = importerFor(env, "lastname,group\nNew1,Club\nNew2,Club\nNew3,Band\n");
+        QVERIFY(second);
+        QCOMPARE(second->importWithTagert(nullptr, FieldFilter::Default), 3);
+        ABAddressBookRef book = env.open();
+        QCOMPARE(book->copyArrayOfAllGroups().size(), 2);
+        QStringList members;
+        for (const ABRecordRef &member : ABSources::findGroupByName(*book, QStringLiteral("Club"))->copyArrayOfAllMembers())
+            members.append(member->copyText(kABPersonLastNameProperty));
+        QCOMPARE(members, (QStringList{QStringLiteral("Old"), QStringLiteral("New1"), QStringLiteral("New2")}));
+    }
+
     void failedSaveIsAnError()
     {
         TestEnvironment env;
