@@ -1,39 +1,23 @@
 #include "KeyedUnarchiver.h"
 
 #include "BinaryPlistCheck.h"
-#include "BinaryPlistReader.h"
 #include "KeyedArchive.h"
+#include "KeyedArchiveReader.h"
 #include "KeyedDictionary.h"
 
 #include <QDateTime>
 
-#include <cmath>
-#include <cstring>
-#include <limits>
 #include <vector>
 
 namespace {
 
-using Kind = BinaryPlistReader::Kind;
-using Object = BinaryPlistReader::Object;
-
-// Dates further than this from 2001 are not dates anyone stored (QDateTime's range is wider,
-// but a corrupt NS.time must not turn into an absurd value).
-constexpr double kMaxSeconds = 1.0e11;
+using Kind = KeyedArchiveReader::Kind;
+using Object = KeyedArchiveReader::Object;
+using Class = KeyedArchiveReader::Class;
 
 Error bad(const char *why)
 {
-    return Error{QStringLiteral("not a readable keyed archive: %1").arg(QLatin1String(why))};
-}
-
-bool isText(const Object &object)
-{
-    return object.kind == Kind::Ascii || object.kind == Kind::Utf16;
-}
-
-bool isList(const Object &object)
-{
-    return object.kind == Kind::Array || object.kind == Kind::Set;
+    return KeyedArchiveReader::bad(why);
 }
 
 // Decodes objects of "$objects" by UID, reading the property list where it lies. Each object
@@ -41,8 +25,8 @@ bool isList(const Object &object)
 // never outgrows the input; an object met again while it is being decoded is a cycle.
 class GraphReader {
 public:
-    GraphReader(const BinaryPlistReader &plist, const Object &objects)
-        : m_plist(plist), m_objects(objects), m_count(objects.count), m_values(m_count), m_state(m_count, Unvisited)
+    explicit GraphReader(KeyedArchiveReader &archive)
+        : m_archive(archive), m_plist(archive.plist()), m_count(archive.objectCount()), m_values(m_count), m_state(m_count, Unvisited)
     {
     }
 
@@ -54,26 +38,14 @@ private:
 
     Result<QVariant> decodeObject(quint64 uid, int depth);
     Result<QVariant> decodeInstance(const Object &object, int depth);
-    // The classes an archive may hold, and what becomes of them.
-    enum class Class : unsigned char { Unread, Array, Dictionary, Date, String, Data, Unknown };
-    static Class classNamed(const QByteArray &name);
-    Result<Class> classOf(std::optional<quint64> classReference);
     // The objects a list of references (an Array or Set) refers to.
     Result<QVariantList> decodeReferences(const Object &array, int depth);
-    // The instance fields a dictionary holds, each the first entry with that key.
-    enum Field : signed char { ClassField, KeysField, ObjectsField, TimeField, StringField, DataField, FieldCount };
-    void findFields(const Object &instance, std::optional<quint64> (&fields)[FieldCount]);
 
+    KeyedArchiveReader &m_archive;
     const BinaryPlistReader &m_plist;
-    Object m_objects;
     quint64 m_count;
     std::vector<QVariant> m_values;
     std::vector<State> m_state;
-    // Class entries by UID, read once: every person's values name the same few classes.
-    std::vector<Class> m_classes;
-    // The field each key object names, by its index in the property list: every instance has
-    // the same few keys, and each is one shared object.
-    std::vector<signed char> m_fieldOfKey;
 };
 
 Result<QVariant> GraphReader::decodeReference(std::optional<quint64> reference, int depth)
@@ -96,7 +68,7 @@ Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
     case Unvisited: break;
     }
     m_state[uid] = InProgress;
-    Result<Object> node = m_plist.objectAt(m_plist.reference(m_objects, uid));
+    Result<Object> node = m_archive.objectOf(uid);
     if (!node)
         return Error{node.error()};
     // Decoded into its place: the one copy made is the answer.
@@ -126,43 +98,6 @@ Result<QVariant> GraphReader::decodeObject(quint64 uid, int depth)
     return value;
 }
 
-GraphReader::Class GraphReader::classNamed(const QByteArray &name)
-{
-    if (name == "NSArray" || name == "NSMutableArray")
-        return Class::Array;
-    if (name == "NSDictionary" || name == "NSMutableDictionary")
-        return Class::Dictionary;
-    if (name == "NSDate" || name == "NSCalendarDate")
-        return Class::Date;
-    if (name == "NSString" || name == "NSMutableString")
-        return Class::String;
-    if (name == "NSData" || name == "NSMutableData")
-        return Class::Data;
-    return Class::Unknown;
-}
-
-Result<GraphReader::Class> GraphReader::classOf(std::optional<quint64> classReference)
-{
-    const std::optional<quint64> reference = m_plist.uidAt(classReference);
-    if (!reference)
-        return bad("an object without a class");
-    const quint64 uid = *reference;
-    if (uid >= m_count)
-        return bad("class reference out of range");
-    if (m_classes.empty())
-        m_classes.resize(m_count, Class::Unread);
-    if (m_classes[uid] != Class::Unread)
-        return m_classes[uid];
-    Result<Object> entry = m_plist.objectAt(m_plist.reference(m_objects, uid));
-    if (!entry || entry->kind != Kind::Dictionary)
-        return bad("a class entry without a name");
-    Result<Object> name = m_plist.objectAt(m_plist.valueOf(*entry, "$classname"));
-    if (!name || !isText(*name))
-        return bad("a class entry without a name");
-    m_classes[uid] = classNamed(name->kind == Kind::Ascii ? m_plist.data(*name) : m_plist.text(*name).toUtf8());
-    return m_classes[uid];
-}
-
 Result<QVariantList> GraphReader::decodeReferences(const Object &array, int depth)
 {
     QVariantList values;
@@ -176,44 +111,17 @@ Result<QVariantList> GraphReader::decodeReferences(const Object &array, int dept
     return values;
 }
 
-void GraphReader::findFields(const Object &instance, std::optional<quint64> (&fields)[FieldCount])
-{
-    static constexpr QByteArrayView kFieldNames[FieldCount] = {"$class", "NS.keys", "NS.objects", "NS.time", "NS.string", "NS.data"};
-    constexpr signed char kUnread = -1;
-    if (m_fieldOfKey.empty())
-        m_fieldOfKey.resize(m_plist.objectCount(), kUnread);
-    for (quint64 i = 0; i < instance.count; ++i) {
-        const quint64 keyIndex = m_plist.reference(instance, i);
-        if (keyIndex >= m_plist.objectCount())
-            continue;
-        signed char &field = m_fieldOfKey[keyIndex];
-        if (field == kUnread) {
-            field = FieldCount; // no field's key, or no object at all
-            if (const Result<Object> key = m_plist.object(keyIndex)) {
-                for (signed char f = 0; f < FieldCount; ++f) {
-                    if (m_plist.textEquals(*key, kFieldNames[f])) {
-                        field = f;
-                        break;
-                    }
-                }
-            }
-        }
-        if (field < FieldCount && !fields[field])
-            fields[field] = m_plist.reference(instance, instance.count + i);
-    }
-}
-
 Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
 {
-    std::optional<quint64> fields[FieldCount];
-    findFields(object, fields);
-    Result<Class> type = classOf(fields[ClassField]);
+    using Field = KeyedArchiveReader::Field;
+    const KeyedArchiveReader::Fields fields = m_archive.fieldsOf(object);
+    Result<Class> type = m_archive.classOf(fields.at[Field::ClassField]);
     if (!type)
         return Error{type.error()};
     switch (*type) {
     case Class::Array: {
-        Result<Object> array = m_plist.objectAt(fields[ObjectsField]);
-        if (!array || !isList(*array))
+        Result<Object> array = m_plist.objectAt(fields.at[Field::ObjectsField]);
+        if (!array || !KeyedArchiveReader::isList(*array))
             return bad("a container without its list of references");
         Result<QVariantList> members = decodeReferences(*array, depth);
         if (!members)
@@ -221,9 +129,10 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         return QVariant(*members);
     }
     case Class::Dictionary: {
-        Result<Object> keyArray = m_plist.objectAt(fields[KeysField]);
-        Result<Object> valueArray = m_plist.objectAt(fields[ObjectsField]);
-        if (!keyArray || !valueArray || !isList(*keyArray) || !isList(*valueArray) || keyArray->count != valueArray->count)
+        Result<Object> keyArray = m_plist.objectAt(fields.at[Field::KeysField]);
+        Result<Object> valueArray = m_plist.objectAt(fields.at[Field::ObjectsField]);
+        if (!keyArray || !valueArray || !KeyedArchiveReader::isList(*keyArray) || !KeyedArchiveReader::isList(*valueArray)
+            || keyArray->count != valueArray->count)
             return bad("a dictionary whose keys and values do not pair up");
         KeyedDictionary dictionary;
         dictionary.reserve(qsizetype(keyArray->count));
@@ -242,27 +151,19 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
         return QVariant::fromValue(std::move(dictionary));
     }
     case Class::Date: {
-        Result<Object> time = m_plist.objectAt(fields[TimeField]);
-        double seconds = 0;
-        if (time && time->kind == Kind::Real)
-            seconds = m_plist.real(*time);
-        else if (time && time->kind == Kind::Integer)
-            seconds = double(qint64(m_plist.unsignedValue(*time)));
-        else
-            return bad("a date without NS.time");
-        if (!std::isfinite(seconds) || std::fabs(seconds) > kMaxSeconds)
-            return bad("a date out of range");
-        qint64 ms = qint64(std::llround(seconds * 1000.0)) + KeyedArchive::kEpoch2001 * 1000;
-        return QVariant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
+        Result<qint64> ms = m_archive.dateOf(fields);
+        if (!ms)
+            return Error{ms.error()};
+        return QVariant(QDateTime::fromMSecsSinceEpoch(*ms, Qt::UTC));
     }
     case Class::String: {
-        Result<Object> text = m_plist.objectAt(fields[StringField]);
-        if (!text || !isText(*text))
+        Result<Object> text = m_plist.objectAt(fields.at[Field::StringField]);
+        if (!text || !KeyedArchiveReader::isText(*text))
             return bad("a string object without NS.string");
         return QVariant(m_plist.text(*text));
     }
     case Class::Data: {
-        Result<Object> data = m_plist.objectAt(fields[DataField]);
+        Result<Object> data = m_plist.objectAt(fields.at[Field::DataField]);
         if (!data || data->kind != Kind::Data)
             return bad("a data object without NS.data");
         return QVariant(m_plist.data(*data));
@@ -273,51 +174,28 @@ Result<QVariant> GraphReader::decodeInstance(const Object &object, int depth)
     return bad("an object of an unknown class");
 }
 
-} // namespace
-
-namespace {
-
-Result<QVariant> decodeArchive(const BinaryPlistReader &plist)
+Result<QVariant> decodeArchive(KeyedArchiveReader &archive)
 {
-    Result<Object> top = plist.object(plist.topObject());
-    if (!top || top->kind != Kind::Dictionary)
-        return bad("the top level is not a dictionary");
-    const Result<Object> archiver = plist.objectAt(plist.valueOf(*top, "$archiver"));
-    if (!archiver || !plist.textEquals(*archiver, "NSKeyedArchiver"))
-        return bad("no NSKeyedArchiver archive");
-    const Result<Object> version = plist.objectAt(plist.valueOf(*top, "$version"));
-    if (!version || version->kind != Kind::Integer)
-        return bad("no archive version");
-    const Result<Object> objects = plist.objectAt(plist.valueOf(*top, "$objects"));
-    if (!objects || !isList(*objects) || objects->count == 0)
-        return bad("no object list starting with $null");
-    const Result<Object> null = plist.objectAt(plist.reference(*objects, 0));
-    if (!null || !plist.textEquals(*null, "$null"))
-        return bad("no object list starting with $null");
-    const Result<Object> topEntry = plist.objectAt(plist.valueOf(*top, "$top"));
-    if (!topEntry || topEntry->kind != Kind::Dictionary)
-        return bad("no $top dictionary");
-    GraphReader reader(plist, *objects);
-    return reader.decodeReference(plist.valueOf(*topEntry, "root"), 0);
+    if (Result<void> frame = archive.checkFrame(); !frame)
+        return Error{frame.error()};
+    GraphReader reader(archive);
+    return reader.decodeReference(archive.rootReference(), 0);
 }
 
 } // namespace
 
 Result<QVariant> KeyedUnarchiver::unarchive(QByteArray bytes)
 {
-    if (bytes.size() < 8 || quint64(bytes.size()) > std::numeric_limits<uint32_t>::max()
-        || std::memcmp(bytes.constData(), "bplist00", 8) != 0)
-        return bad("not a binary property list");
-    BinaryPlistReader plist;
-    if (Result<void> opened = plist.open(std::move(bytes)); !opened)
+    KeyedArchiveReader archive;
+    if (Result<void> opened = archive.open(std::move(bytes)); !opened)
         return Error{opened.error()};
     // The decoding checks all it reads: every object inside the bytes, at most kMaxDepth
     // deep, no cycle. A list it refuses is checked as a whole, for the reason a damaged list
     // gives (a container inside itself, containers nested too deeply, …); a sound one is
     // not walked twice.
-    Result<QVariant> value = decodeArchive(plist);
+    Result<QVariant> value = decodeArchive(archive);
     if (!value) {
-        if (Result<void> sound = BinaryPlistCheck::check(plist, KeyedArchive::kMaxDepth); !sound)
+        if (Result<void> sound = BinaryPlistCheck::check(archive.plist(), KeyedArchive::kMaxDepth); !sound)
             return Error{sound.error()};
     }
     return value;
