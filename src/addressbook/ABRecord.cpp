@@ -82,6 +82,13 @@ QHash<ABPropertyID, QVariant> &ABRecord::values()
     return m_values;
 }
 
+void ABRecord::setStoredValues(QByteArray stored)
+{
+    m_values.clear();
+    m_stored.assign(std::move(stored));
+    m_valuesChanged = true;
+}
+
 void ABRecord::packValues()
 {
     if (!m_stored.isEmpty())

@@ -72,6 +72,9 @@ public:
     bool setImageData(const QByteArray &data, QString *error = nullptr);
     bool removeImageData(QString *error = nullptr);
 
+    // Replaces the values with `stored`, a stored form (ABRecordCodec::StoredWriter), as
+    // packValues leaves them.
+    void setStoredValues(QByteArray stored);
     // Puts the values into the stored form, which takes a fraction of their memory and is what
     // a save writes: a changed record waiting for its save, or a new one made on another thread
     // for a handle to take. They are decoded again when next asked for.

@@ -570,3 +570,68 @@ void ABRecordCodec::StoredValue::text(QString &text)
     m_p = in.position();
     m_ok = m_ok && in.ok();
 }
+
+ABRecordCodec::StoredWriter::StoredWriter() : m_out(1024)
+{
+    start();
+}
+
+void ABRecordCodec::StoredWriter::start()
+{
+    put(kFormatVersion);
+    put(quint32(0)); // the count of properties, known at the end
+    m_properties = 0;
+}
+
+template <typename T>
+void ABRecordCodec::StoredWriter::put(T value)
+{
+    const T little = qToLittleEndian(value);
+    m_out.put(&little, sizeof little);
+}
+
+void ABRecordCodec::StoredWriter::begin(ABPropertyID property, StoredValue::Kind kind, bool multi)
+{
+    quint8 tag = 0;
+    switch (kind) {
+    case StoredValue::Kind::Text: tag = TagText; break;
+    case StoredValue::Kind::Integer: tag = TagInteger; break;
+    case StoredValue::Kind::Date: tag = TagDate; break;
+    case StoredValue::Kind::Dictionary: tag = TagDictionary; break;
+    default: Q_ASSERT(false); break;
+    }
+    put(qint32(property));
+    put(quint8(multi ? (TagMulti | tag) : tag));
+    ++m_properties;
+}
+
+void ABRecordCodec::StoredWriter::count(quint32 count)
+{
+    put(count);
+}
+
+void ABRecordCodec::StoredWriter::label(const QString *label)
+{
+    put(quint8(label != nullptr));
+    text(label ? QStringView(*label) : QStringView());
+}
+
+void ABRecordCodec::StoredWriter::text(QStringView text)
+{
+    put(quint32(text.size()));
+    m_out.put(text.data(), size_t(text.size()) * 2);
+}
+
+void ABRecordCodec::StoredWriter::number(qint64 value)
+{
+    put(value);
+}
+
+QByteArray ABRecordCodec::StoredWriter::take()
+{
+    const quint32 little = qToLittleEndian(m_properties);
+    m_out.patch(1, &little, sizeof little);
+    QByteArray bytes = m_out.take();
+    start();
+    return bytes;
+}

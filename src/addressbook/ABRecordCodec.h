@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ABConstants.h"
+#include "platform/ByteAppend.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -132,5 +133,31 @@ private:
     Kind m_kind = Kind::None;
     bool m_multi = false;
     bool m_ok = true;
+};
+
+// Builds a record's stored form piece by piece, in the order StoredValue reads it, for a reader
+// that turns many records of another form into stored ones without a variant per value. Each
+// property is begun with its kind (that of its entries, for a multi-value); its pieces follow.
+class StoredWriter {
+public:
+    StoredWriter();
+    // Kind Text, Integer, Date or Dictionary.
+    void begin(ABPropertyID property, StoredValue::Kind kind, bool multi = false);
+    void count(quint32 count);
+    // An entry's label: none, or a text (which may be empty).
+    void label(const QString *label);
+    void text(QStringView text);
+    // An integer, or a date in milliseconds since 1970 UTC.
+    void number(qint64 value);
+    // The stored record; the writer is empty again.
+    QByteArray take();
+
+private:
+    template <typename T>
+    void put(T value);
+    void start();
+
+    ByteWriter m_out;
+    quint32 m_properties = 0;
 };
 }

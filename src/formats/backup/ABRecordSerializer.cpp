@@ -2,6 +2,7 @@
 
 #include "platform/DevLog.h"
 #include "platform/DeviceFacts.h"
+#include "platform/KeyedArchiveReader.h"
 #include "platform/KeyedArchiveWriter.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
@@ -367,6 +368,271 @@ bool StoredPersonArchive::entryValue(ABRecordCodec::StoredValue &value, Uid &uid
     return value.ok();
 }
 
+// The person createPersonFromData makes of an archive of the shape this program writes, read
+// where it lies straight into the stored form, without the variants, dictionaries,
+// multi-values and maps between: the same values. An archive of another shape (texts as
+// NSString instances, nil values, multi-value keys out of index order, a value the general
+// path would refuse or ignore, damage) is the general path's: read() then answers none.
+class ArchivedPersonReader {
+public:
+    ABRecordRef read(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups);
+
+private:
+    using Object = KeyedArchiveReader::Object;
+    using Kind = KeyedArchiveReader::Kind;
+    using Class = KeyedArchiveReader::Class;
+    using Field = KeyedArchiveReader::Field;
+    using StoredKind = ABRecordCodec::StoredValue::Kind;
+    // A dictionary instance's lists of key and value references.
+    struct Entries {
+        Object keys, values;
+        quint64 count() const { return keys.count; }
+    };
+
+    // The object a UID reference names; none for nil, a reference that is no UID, or damage.
+    std::optional<Object> objectAt(std::optional<quint64> reference) const;
+    // The fields of an instance of `expected`; none for another object or class.
+    std::optional<KeyedArchiveReader::Fields> instance(const std::optional<Object> &object, Class expected);
+    std::optional<Entries> dictionary(const std::optional<Object> &object);
+    bool text(std::optional<quint64> reference, QString &into) const;
+    std::optional<qint64> date(std::optional<quint64> reference);
+    bool groupNames(std::optional<quint64> reference, QStringList &names);
+    bool property(qint64 number, std::optional<quint64> reference);
+    bool multiValue(ABPropertyID property, ABPropertyType type, std::optional<quint64> reference);
+    bool textDictionary(std::optional<quint64> reference);
+
+    KeyedArchiveReader m_archive;
+    ABRecordCodec::StoredWriter m_stored;
+    QString m_key, m_previousKey, m_text;
+};
+
+ABRecordRef ArchivedPersonReader::read(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups)
+{
+    if (!m_archive.open(data) || !m_archive.checkFrame())
+        return nullptr;
+    const std::optional<Entries> root = dictionary(objectAt(m_archive.rootReference()));
+    if (!root)
+        return nullptr;
+    const BinaryPlistReader &plist = m_archive.plist();
+    std::optional<QStringList> groups;
+    std::optional<QByteArray> image;
+    std::vector<qint64> keys;
+    keys.reserve(size_t(root->count()));
+    for (quint64 i = 0; i < root->count(); ++i) {
+        const std::optional<Object> key = objectAt(plist.reference(root->keys, i));
+        if (!key || key->kind != Kind::Integer)
+            return nullptr;
+        const qint64 number = qint64(plist.unsignedValue(*key));
+        // A key given twice means its last value to the general path.
+        if (std::find(keys.begin(), keys.end(), number) != keys.end())
+            return nullptr;
+        keys.push_back(number);
+        const quint64 value = plist.reference(root->values, i);
+        if (number == ABRecordSerializer::kGroupsKey) {
+            if (!groupNames(value, groups.emplace()))
+                return nullptr;
+        } else if (number == ABRecordSerializer::kImageKey) {
+            const std::optional<Object> bytes = objectAt(value);
+            if (!bytes || bytes->kind != Kind::Data)
+                return nullptr;
+            image = plist.data(*bytes);
+        } else if (!property(number, value)) {
+            return nullptr;
+        }
+    }
+    ABRecordRef person = ABRecord::createPerson(source);
+    if (!person || (image && !person->setImageData(*image)))
+        return nullptr;
+    person->setStoredValues(m_stored.take());
+    if (groups && retGroups)
+        *retGroups = *groups;
+    return person;
+}
+
+std::optional<KeyedArchiveReader::Object> ArchivedPersonReader::objectAt(std::optional<quint64> reference) const
+{
+    const std::optional<quint64> uid = m_archive.plist().uidAt(reference);
+    // UID 0 is "$null": nil.
+    if (!uid || *uid == 0 || *uid >= m_archive.objectCount())
+        return std::nullopt;
+    Result<Object> object = m_archive.objectOf(*uid);
+    return object ? std::optional<Object>(*object) : std::nullopt;
+}
+
+std::optional<KeyedArchiveReader::Fields> ArchivedPersonReader::instance(const std::optional<Object> &object, Class expected)
+{
+    if (!object || object->kind != Kind::Dictionary)
+        return std::nullopt;
+    KeyedArchiveReader::Fields fields = m_archive.fieldsOf(*object);
+    const Result<Class> type = m_archive.classOf(fields.at[Field::ClassField]);
+    if (!type || *type != expected)
+        return std::nullopt;
+    return fields;
+}
+
+std::optional<ArchivedPersonReader::Entries> ArchivedPersonReader::dictionary(const std::optional<Object> &object)
+{
+    const std::optional<KeyedArchiveReader::Fields> fields = instance(object, Class::Dictionary);
+    if (!fields)
+        return std::nullopt;
+    const Result<Object> keys = m_archive.plist().objectAt(fields->at[Field::KeysField]);
+    const Result<Object> values = m_archive.plist().objectAt(fields->at[Field::ObjectsField]);
+    if (!keys || !values || !KeyedArchiveReader::isList(*keys) || !KeyedArchiveReader::isList(*values)
+        || keys->count != values->count)
+        return std::nullopt;
+    return Entries{*keys, *values};
+}
+
+bool ArchivedPersonReader::text(std::optional<quint64> reference, QString &into) const
+{
+    const std::optional<Object> object = objectAt(reference);
+    if (!object || !KeyedArchiveReader::isText(*object))
+        return false;
+    into = m_archive.plist().text(*object);
+    return true;
+}
+
+std::optional<qint64> ArchivedPersonReader::date(std::optional<quint64> reference)
+{
+    const std::optional<KeyedArchiveReader::Fields> fields = instance(objectAt(reference), Class::Date);
+    if (!fields)
+        return std::nullopt;
+    const Result<qint64> ms = m_archive.dateOf(*fields);
+    return ms ? std::optional<qint64>(*ms) : std::nullopt;
+}
+
+bool ArchivedPersonReader::groupNames(std::optional<quint64> reference, QStringList &names)
+{
+    const std::optional<KeyedArchiveReader::Fields> fields = instance(objectAt(reference), Class::Array);
+    if (!fields)
+        return false;
+    const BinaryPlistReader &plist = m_archive.plist();
+    const Result<Object> members = plist.objectAt(fields->at[Field::ObjectsField]);
+    if (!members || !KeyedArchiveReader::isList(*members))
+        return false;
+    for (quint64 i = 0; i < members->count; ++i) {
+        if (!text(plist.reference(*members, i), m_text))
+            return false;
+        names.append(m_text);
+    }
+    return true;
+}
+
+bool ArchivedPersonReader::property(qint64 number, std::optional<quint64> reference)
+{
+    if (number < std::numeric_limits<ABPropertyID>::min() || number > std::numeric_limits<ABPropertyID>::max())
+        return false;
+    const ABPropertyID property = ABPropertyID(number);
+    const ABPropertyType type = ABRecord::typeOfProperty(property);
+    switch (type) {
+    case kABStringPropertyType:
+        if (!text(reference, m_text))
+            return false;
+        m_stored.begin(property, StoredKind::Text);
+        m_stored.text(m_text);
+        return true;
+    case kABIntegerPropertyType: {
+        const std::optional<Object> value = objectAt(reference);
+        if (!value || value->kind != Kind::Integer)
+            return false;
+        m_stored.begin(property, StoredKind::Integer);
+        m_stored.number(qint64(m_archive.plist().unsignedValue(*value)));
+        return true;
+    }
+    case kABDateTimePropertyType: {
+        // The dates of the record's life are the address book's own.
+        const std::optional<qint64> ms = date(reference);
+        if (property == kABPersonCreationDateProperty || property == kABPersonModificationDateProperty || !ms)
+            return false;
+        m_stored.begin(property, StoredKind::Date);
+        m_stored.number(*ms);
+        return true;
+    }
+    case kABMultiStringPropertyType:
+    case kABMultiDateTimePropertyType:
+    case kABMultiDictionaryPropertyType:
+        return multiValue(property, type, reference);
+    default:
+        return false;
+    }
+}
+
+bool ArchivedPersonReader::multiValue(ABPropertyID property, ABPropertyType type, std::optional<quint64> reference)
+{
+    const std::optional<Entries> entries = dictionary(objectAt(reference));
+    // Up to 1,000 entries a key's index is its first three digits, and only then.
+    if (!entries || entries->count() > 1000)
+        return false;
+    // No entries: the general path stores nothing.
+    if (entries->count() == 0)
+        return true;
+    const StoredKind kind = type == kABMultiStringPropertyType     ? StoredKind::Text
+                            : type == kABMultiDateTimePropertyType ? StoredKind::Date
+                                                                   : StoredKind::Dictionary;
+    m_stored.begin(property, kind, true);
+    m_stored.count(quint32(entries->count()));
+    const BinaryPlistReader &plist = m_archive.plist();
+    int previousIndex = -1;
+    for (quint64 i = 0; i < entries->count(); ++i) {
+        if (!text(plist.reference(entries->keys, i), m_key) || m_key.size() < 3)
+            return false;
+        int index = 0;
+        for (int digit = 0; digit < 3; ++digit) {
+            const char16_t c = m_key[digit].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            index = index * 10 + (c - u'0');
+        }
+        // Entries out of index order are put in order by the general path.
+        if (index <= previousIndex)
+            return false;
+        previousIndex = index;
+        // The label is the rest of the key, empty or not.
+        m_text = m_key.mid(3);
+        m_stored.label(&m_text);
+        const quint64 value = plist.reference(entries->values, i);
+        switch (kind) {
+        case StoredKind::Text:
+            if (!text(value, m_text))
+                return false;
+            m_stored.text(m_text);
+            break;
+        case StoredKind::Date: {
+            const std::optional<qint64> ms = date(value);
+            if (!ms)
+                return false;
+            m_stored.number(*ms);
+            break;
+        }
+        default:
+            if (!textDictionary(value))
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+bool ArchivedPersonReader::textDictionary(std::optional<quint64> reference)
+{
+    const std::optional<Entries> pairs = dictionary(objectAt(reference));
+    if (!pairs)
+        return false;
+    const BinaryPlistReader &plist = m_archive.plist();
+    m_stored.count(quint32(pairs->count()));
+    for (quint64 j = 0; j < pairs->count(); ++j) {
+        // Keys in order and each once, as the general path's map keeps them.
+        if (!text(plist.reference(pairs->keys, j), m_key) || (j > 0 && !(m_previousKey < m_key)))
+            return false;
+        if (!text(plist.reference(pairs->values, j), m_text))
+            return false;
+        m_stored.text(m_key);
+        m_stored.text(m_text);
+        std::swap(m_key, m_previousKey);
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecord &person, const QStringList &groups)
@@ -472,6 +738,18 @@ std::optional<QByteArray> ABRecordSerializer::dictionaryToData(const KeyedDictio
 }
 
 ABRecordRef ABRecordSerializer::createPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups)
+{
+    if (ABRecordRef person = storedPersonFromData(data, source, retGroups))
+        return person;
+    return decodedPersonFromData(data, source, retGroups);
+}
+
+ABRecordRef ABRecordSerializer::storedPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups)
+{
+    return ArchivedPersonReader().read(data, source, retGroups);
+}
+
+ABRecordRef ABRecordSerializer::decodedPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups)
 {
     Result<QVariant> root = KeyedUnarchiver::unarchive(data);
     if (!root || !isKeyedDictionary(*root)) {

@@ -35,8 +35,16 @@ public:
 
     // A new person (not added to any address book) in `source`, or in none; `retGroups`
     // gets the stored group names. None, with a log line, when the blob is not a person
-    // dictionary or the address book refuses one of its values.
+    // dictionary or the address book refuses one of its values. An archive of the shape this
+    // program writes is read straight into the stored form; the values are those of the
+    // general path below.
     static ABRecordRef createPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups);
+    // The two paths of createPersonFromData: the first answers none, without a log line, for
+    // an archive of another shape (NSString instances, nil values, multi-value keys out of
+    // index order, a value the second would refuse or ignore); the second decodes the whole
+    // archive into values first.
+    static ABRecordRef storedPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups);
+    static ABRecordRef decodedPersonFromData(const QByteArray &data, const ABRecordRef &source, QStringList *retGroups);
 
     // A multi-value as a dictionary: key "%.3d%@" (index, stored label or empty), value the
     // entry's text, date or dictionary.
