@@ -16,9 +16,30 @@ int bytesFor(quint64 value)
     return value <= 0xFF ? 1 : value <= 0xFFFF ? 2 : value <= 0xFFFFFFFFu ? 4 : 8;
 }
 
+// Writes where room was made beforehand: a whole archived person is laid out with one check of
+// its size instead of one per byte.
+class RawBytes {
+public:
+    explicit RawBytes(char *at) : m_start(at), m_at(at) {}
+    void put(char byte) { *m_at++ = byte; }
+    void put(const void *bytes, size_t n)
+    {
+        if (n > 0)
+            std::memcpy(m_at, bytes, n);
+        m_at += n;
+    }
+    void put(QByteArrayView bytes) { put(bytes.data(), size_t(bytes.size())); }
+    qsizetype size() const { return m_at - m_start; }
+
+private:
+    char *m_start;
+    char *m_at;
+};
+
 // The low `width` bytes of `value`, most significant first. An archived person's references
 // take one byte and its offsets two: those go in without a copy call.
-void appendBigEndian(ByteWriter &out, quint64 value, int width)
+template <typename Out>
+void appendBigEndian(Out &out, quint64 value, int width)
 {
     if (width <= 2) {
         if (width == 2)
@@ -32,7 +53,8 @@ void appendBigEndian(ByteWriter &out, quint64 value, int width)
 }
 
 // An integer object: 1, 2, 4 or 8 bytes; negative numbers take 8 bytes.
-void appendInteger(ByteWriter &out, qint64 value)
+template <typename Out>
+void appendInteger(Out &out, qint64 value)
 {
     const int width = value < 0 ? 8 : bytesFor(quint64(value));
     const int power = width == 1 ? 0 : width == 2 ? 1 : width == 4 ? 2 : 3;
@@ -41,7 +63,8 @@ void appendInteger(ByteWriter &out, qint64 value)
 }
 
 // The marker of a sized object; counts of 15 and more follow as an integer object.
-void appendMarker(ByteWriter &out, quint8 kind, quint64 count)
+template <typename Out>
+void appendMarker(Out &out, quint8 kind, quint64 count)
 {
     if (count < 15) {
         out.put(char((kind << 4) | count));
@@ -187,7 +210,8 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addDictionary(const std::vector<std::p
     return add({Kind::Dictionary, 0, first, quint32(entries.size())});
 }
 
-void BinaryPlistWriter::appendObject(ByteWriter &out, const Object &object, int refSize) const
+template <typename Out>
+void BinaryPlistWriter::appendObject(Out &out, const Object &object, int refSize) const
 {
     switch (object.kind) {
     case Kind::Ascii:
@@ -230,8 +254,8 @@ void BinaryPlistWriter::appendObject(ByteWriter &out, const Object &object, int 
     }
 }
 
-void BinaryPlistWriter::appendTrailer(ByteWriter &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize,
-                                      Ref top)
+template <typename Out>
+void BinaryPlistWriter::appendTrailer(Out &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize, Ref top)
 {
     const int offsetSize = bytesFor(tableOffset);
     for (quint64 offset : offsets)
@@ -247,11 +271,14 @@ void BinaryPlistWriter::appendTrailer(ByteWriter &out, const std::vector<quint64
 QByteArray BinaryPlistWriter::finish(Ref top) const
 {
     const int refSize = bytesFor(m_objects.size());
-    qsizetype estimate = 8 + 32 + qsizetype(m_children.size()) * refSize + qsizetype(m_objects.size()) * 12;
+    // The most the list can take: a marker and a count of up to 9 bytes besides each object's
+    // payload, and an offset of up to 8 bytes for each in the table.
+    qsizetype most = 8 + 32 + qsizetype(m_children.size()) * refSize + qsizetype(m_objects.size()) * (1 + 9 + 8);
     for (const QByteArray &payload : m_payloads)
-        estimate += payload.size();
-    estimate += m_texts.size();
-    ByteWriter out(estimate);
+        most += payload.size();
+    most += m_texts.size();
+    QByteArray bytes(most, Qt::Uninitialized);
+    RawBytes out(bytes.data());
     out.put("bplist00", 8);
     std::vector<quint64> offsets;
     offsets.reserve(m_objects.size());
@@ -260,7 +287,11 @@ QByteArray BinaryPlistWriter::finish(Ref top) const
         appendObject(out, object, refSize);
     }
     appendTrailer(out, offsets, quint64(out.size()), refSize, top);
-    return out.take();
+    Q_ASSERT(out.size() <= most);
+    // A caller may hold thousands of these: no larger than they are.
+    bytes.truncate(out.size());
+    bytes.squeeze();
+    return bytes;
 }
 
 bool BinaryPlistWriter::writeObjects(QIODevice &out, int refSize)

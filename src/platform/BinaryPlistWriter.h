@@ -55,11 +55,14 @@ private:
     // Whether `object`, a text, holds `text`.
     bool holds(const Object &object, QStringView text) const;
     void growTextSlots();
-    void appendObject(ByteWriter &out, const Object &object, int refSize) const;
+    // Into a ByteWriter, or a RawBytes cursor with room made for the object beforehand.
+    template <typename Out>
+    void appendObject(Out &out, const Object &object, int refSize) const;
     // Writes to `out` the objects not yet written (they go after the m_written bytes already
     // out), up to the first container when `refSize` is 0.
     bool writeObjects(QIODevice &out, int refSize);
-    static void appendTrailer(ByteWriter &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize, Ref top);
+    template <typename Out>
+    static void appendTrailer(Out &out, const std::vector<quint64> &offsets, quint64 tableOffset, int refSize, Ref top);
 
     std::vector<Object> m_objects;
     std::vector<Ref> m_children;
