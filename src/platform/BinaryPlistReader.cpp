@@ -1,5 +1,7 @@
 #include "BinaryPlistReader.h"
 
+#include "AsciiText.h"
+
 #include <QtEndian>
 
 #include <cstring>
@@ -138,8 +140,11 @@ double BinaryPlistReader::real(const Object &object) const
 QString BinaryPlistReader::text(const Object &object) const
 {
     const char *at = reinterpret_cast<const char *>(m_data + object.at);
-    if (object.kind == Kind::Ascii)
-        return QString::fromUtf8(at, qsizetype(object.count));
+    if (object.kind == Kind::Ascii) {
+        // Texts of plain ASCII, nearly all of them, need no UTF-8 decoding.
+        const QByteArrayView bytes(at, qsizetype(object.count));
+        return AsciiText::isAscii(bytes) ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    }
     QString text(qsizetype(object.count), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (quint64 i = 0; i < object.count; ++i)

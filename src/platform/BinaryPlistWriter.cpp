@@ -1,6 +1,5 @@
 #include "BinaryPlistWriter.h"
 
-#include "AsciiText.h"
 #include "ByteAppend.h"
 
 #include <QIODevice>
@@ -75,12 +74,17 @@ void appendMarker(Out &out, quint8 kind, quint64 count)
 }
 
 // FNV-1a over the UTF-16 units: archives add mostly short texts (keys, labels, class names),
-// for which Qt's general hash costs several times as much.
-size_t hashOf(QStringView text)
+// for which Qt's general hash costs several times as much. Tells in the same pass whether the
+// text is ASCII.
+size_t hashOf(QStringView text, bool &ascii)
 {
     quint64 hash = 0xcbf29ce484222325u;
-    for (QChar c : text)
+    char16_t bits = 0;
+    for (QChar c : text) {
         hash = (hash ^ c.unicode()) * 0x100000001b3u;
+        bits |= c.unicode();
+    }
+    ascii = bits < 0x80;
     return size_t(hash ^ (hash >> 32));
 }
 
@@ -136,7 +140,8 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(QStringView text)
     // Kept at most half full, so that a probe ends soon at the text or a free slot.
     if (2 * (m_textCount + 1) > m_textSlots.size())
         growTextSlots();
-    const size_t hash = hashOf(text);
+    bool ascii = false;
+    const size_t hash = hashOf(text, ascii);
     const size_t mask = m_textSlots.size() - 1;
     size_t at = hash & mask;
     for (; m_textSlots[at].refPlusOne != 0; at = (at + 1) & mask) {
@@ -144,14 +149,16 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addString(QStringView text)
         if (slot.hash == hash && holds(m_objects[slot.refPlusOne - 1], text))
             return slot.refPlusOne - 1;
     }
-    const bool ascii = AsciiText::isAscii(text);
     const qsizetype offset = m_texts.size();
     m_texts.resize(offset + text.size() * (ascii ? 1 : 2));
     char *out = m_texts.data() + offset;
-    for (QChar c : text) {
-        if (!ascii)
+    if (ascii) {
+        std::transform(text.begin(), text.end(), out, [](QChar c) { return char(c.unicode()); });
+    } else {
+        for (QChar c : text) {
             *out++ = char(c.unicode() >> 8);
-        *out++ = char(c.unicode() & 0xFF);
+            *out++ = char(c.unicode() & 0xFF);
+        }
     }
     const Ref ref = add({ascii ? Kind::Ascii : Kind::Utf16, quint64(offset), 0, quint32(text.size())});
     m_textSlots[at] = {hash, ref + 1};
