@@ -3,7 +3,6 @@
 #include "ABRecordCodec.h"
 #include "PeopleReadAhead.h"
 #include "platform/Threads.h"
-#include "platform/WriteBehind.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -821,9 +820,6 @@ void ABAddressBook::writeAdditionsEarly()
         rollBack(error);
         return;
     }
-    // What reached the book's file goes on to the disk while the addition goes on, so that the
-    // commit's flush has little left to wait for.
-    WriteBehind::startAll(m_connection->path());
     // Written, each record is one of the transaction's like any loaded one; what it still
     // carries (image, members) is written by the save.
     for (const ABRecordRef &record : std::as_const(m_added)) {

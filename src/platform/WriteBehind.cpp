@@ -1,6 +1,6 @@
 #include "WriteBehind.h"
 
-#include <QFile>
+#include <QFileDevice>
 
 #include <fcntl.h>
 
@@ -18,12 +18,4 @@ void WriteBehind::advance()
         return;
     sync_file_range(m_file->handle(), m_started, reached - m_started, SYNC_FILE_RANGE_WRITE);
     m_started = reached;
-}
-
-void WriteBehind::startAll(const QString &path)
-{
-    // The pages to write out are the file's, whichever descriptor wrote them.
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        sync_file_range(file.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
 }

@@ -4,7 +4,6 @@
 
 class QFileDevice;
 class QIODevice;
-class QString;
 
 // Has the kernel start writing a file to the disk while the file is still being written, so
 // that the flush that makes it durable at its end waits for the last few megabytes only, not
@@ -17,9 +16,6 @@ public:
 
     // Starts writing out what has reached the file since the last start, once that is a step.
     void advance();
-    // Starts writing out all that has reached the file at `path` so far, whoever wrote it (the
-    // address book's file, which SQLite writes through a descriptor of its own).
-    static void startAll(const QString &path);
 
 private:
     static constexpr qint64 kStep = 4 * 1024 * 1024;
