@@ -145,6 +145,10 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
     return parts;
 }
 
+// Up to this many entries, a multi-value key's index is its first three digits and nothing
+// else, so the keys ("%.3d" and the label) sort by index: the direct paths take only those.
+constexpr quint32 kEntriesIndexedByThreeDigits = 1000;
+
 ABPropertyType elementType(const QVariant &value)
 {
     switch (value.metaType().id()) {
@@ -225,8 +229,8 @@ private:
     bool property(ABPropertyID property);
     bool scalar(ABPropertyID property, ABRecordCodec::StoredValue &value);
     bool multiValue(ABPropertyID property, ABRecordCodec::StoredValue &value);
-    // A multi-value entry's value.
-    bool entryValue(ABRecordCodec::StoredValue &value, Uid &uid);
+    // The next value read (a scalar, or a multi-value entry's), archived.
+    std::optional<Uid> archivedValue(ABRecordCodec::StoredValue &value);
 
     const ABRecordCodec::Stored &m_stored;
     KeyedArchiveWriter m_archive;
@@ -277,31 +281,15 @@ bool StoredPersonArchive::property(ABPropertyID property)
 
 bool StoredPersonArchive::scalar(ABPropertyID property, ABRecordCodec::StoredValue &value)
 {
-    // The key goes in before the value, as the general path encodes them.
-    switch (value.kind()) {
-    case Kind::Text: {
-        const Uid key = m_archive.integer(property);
-        value.text(m_text);
-        m_archive.addEntry(m_root, key, m_archive.text(m_text));
-        break;
-    }
-    case Kind::Integer: {
-        const Uid key = m_archive.integer(property);
-        m_archive.addEntry(m_root, key, m_archive.integer(value.number()));
-        break;
-    }
-    case Kind::Date: {
-        const Uid key = m_archive.integer(property);
-        const Result<Uid> date = m_archive.date(QDateTime::fromMSecsSinceEpoch(value.number(), Qt::UTC));
-        if (!date)
-            return false;
-        m_archive.addEntry(m_root, key, *date);
-        break;
-    }
-    default:
+    if (value.kind() != Kind::Text && value.kind() != Kind::Integer && value.kind() != Kind::Date)
         return false;
-    }
-    return value.ok();
+    // The key goes in before the value, as the general path encodes them.
+    const Uid key = m_archive.integer(property);
+    const std::optional<Uid> archived = archivedValue(value);
+    if (!archived)
+        return false;
+    m_archive.addEntry(m_root, key, *archived);
+    return true;
 }
 
 bool StoredPersonArchive::multiValue(ABPropertyID property, ABRecordCodec::StoredValue &value)
@@ -309,9 +297,7 @@ bool StoredPersonArchive::multiValue(ABPropertyID property, ABRecordCodec::Store
     if (value.kind() != Kind::Text && value.kind() != Kind::Date && value.kind() != Kind::Dictionary)
         return false;
     const quint32 count = value.count();
-    // Up to 1,000 entries the keys ("%.3d" and the label) sort by index, as the map of the
-    // general path keeps them.
-    if (!value.ok() || count > 1000)
+    if (!value.ok() || count > kEntriesIndexedByThreeDigits)
         return false;
     if (count == 0)
         return true;
@@ -323,31 +309,35 @@ bool StoredPersonArchive::multiValue(ABPropertyID property, ABRecordCodec::Store
         m_key.resize(0);
         m_key.append(QChar(u'0' + i / 100)).append(QChar(u'0' + i / 10 % 10)).append(QChar(u'0' + i % 10)).append(m_text);
         const Uid entryKey = m_archive.text(m_key);
-        Uid entryValue = 0;
-        if (!value.ok() || !this->entryValue(value, entryValue))
+        const std::optional<Uid> entryValue = value.ok() ? archivedValue(value) : std::nullopt;
+        if (!entryValue)
             return false;
-        m_archive.addEntry(m_entries, entryKey, entryValue);
+        m_archive.addEntry(m_entries, entryKey, *entryValue);
     }
     m_archive.closeDictionary(entries, m_entries);
     m_archive.addEntry(m_root, key, entries);
     return true;
 }
 
-bool StoredPersonArchive::entryValue(ABRecordCodec::StoredValue &value, Uid &uid)
+std::optional<KeyedArchiveWriter::Uid> StoredPersonArchive::archivedValue(ABRecordCodec::StoredValue &value)
 {
+    Uid uid = 0;
     switch (value.kind()) {
     case Kind::Text:
         value.text(m_text);
         uid = m_archive.text(m_text);
         break;
+    case Kind::Integer:
+        uid = m_archive.integer(value.number());
+        break;
     case Kind::Date: {
         const Result<Uid> date = m_archive.date(QDateTime::fromMSecsSinceEpoch(value.number(), Qt::UTC));
         if (!date)
-            return false;
+            return std::nullopt;
         uid = *date;
         break;
     }
-    default: {
+    case Kind::Dictionary: {
         // A dictionary of texts, whose keys the general path's map keeps sorted and unique.
         uid = m_archive.openContainer();
         m_dictionary.clear();
@@ -355,7 +345,7 @@ bool StoredPersonArchive::entryValue(ABRecordCodec::StoredValue &value, Uid &uid
         for (quint32 j = 0; j < pairs && value.ok(); ++j) {
             value.text(m_key);
             if (j > 0 && !(m_previousKey < m_key))
-                return false;
+                return std::nullopt;
             const Uid key = m_archive.text(m_key);
             value.text(m_text);
             m_archive.addEntry(m_dictionary, key, m_archive.text(m_text));
@@ -364,8 +354,12 @@ bool StoredPersonArchive::entryValue(ABRecordCodec::StoredValue &value, Uid &uid
         m_archive.closeDictionary(uid, m_dictionary);
         break;
     }
+    default:
+        return std::nullopt;
     }
-    return value.ok();
+    if (!value.ok())
+        return std::nullopt;
+    return uid;
 }
 
 // The person createPersonFromData makes of an archive of the shape this program writes, read
@@ -398,7 +392,9 @@ private:
     std::optional<qint64> date(std::optional<quint64> reference);
     bool groupNames(std::optional<quint64> reference, QStringList &names);
     bool property(qint64 number, std::optional<quint64> reference);
-    bool multiValue(ABPropertyID property, ABPropertyType type, std::optional<quint64> reference);
+    bool multiValue(ABPropertyID property, StoredKind kind, std::optional<quint64> reference);
+    // Reads a value of `kind` (a scalar's, or a multi-value entry's) into the stored form.
+    bool value(StoredKind kind, std::optional<quint64> reference);
     bool textDictionary(std::optional<quint64> reference);
 
     KeyedArchiveReader m_archive;
@@ -523,52 +519,61 @@ bool ArchivedPersonReader::property(qint64 number, std::optional<quint64> refere
     if (number < std::numeric_limits<ABPropertyID>::min() || number > std::numeric_limits<ABPropertyID>::max())
         return false;
     const ABPropertyID property = ABPropertyID(number);
-    const ABPropertyType type = ABRecord::typeOfProperty(property);
-    switch (type) {
-    case kABStringPropertyType:
+    StoredKind kind = StoredKind::Other;
+    bool multi = false;
+    switch (ABRecord::typeOfProperty(property)) {
+    case kABStringPropertyType: kind = StoredKind::Text; break;
+    case kABIntegerPropertyType: kind = StoredKind::Integer; break;
+    case kABDateTimePropertyType: kind = StoredKind::Date; break;
+    case kABMultiStringPropertyType: kind = StoredKind::Text, multi = true; break;
+    case kABMultiDateTimePropertyType: kind = StoredKind::Date, multi = true; break;
+    case kABMultiDictionaryPropertyType: kind = StoredKind::Dictionary, multi = true; break;
+    default: return false;
+    }
+    // The dates of the record's life are the address book's own.
+    if (property == kABPersonCreationDateProperty || property == kABPersonModificationDateProperty)
+        return false;
+    if (multi)
+        return multiValue(property, kind, reference);
+    m_stored.begin(property, kind);
+    return value(kind, reference);
+}
+
+bool ArchivedPersonReader::value(StoredKind kind, std::optional<quint64> reference)
+{
+    switch (kind) {
+    case StoredKind::Text:
         if (!text(reference, m_text))
             return false;
-        m_stored.begin(property, StoredKind::Text);
         m_stored.text(m_text);
         return true;
-    case kABIntegerPropertyType: {
-        const std::optional<Object> value = objectAt(reference);
-        if (!value || value->kind != Kind::Integer)
+    case StoredKind::Integer: {
+        const std::optional<Object> number = objectAt(reference);
+        if (!number || number->kind != Kind::Integer)
             return false;
-        m_stored.begin(property, StoredKind::Integer);
-        m_stored.number(qint64(m_archive.plist().unsignedValue(*value)));
+        m_stored.number(qint64(m_archive.plist().unsignedValue(*number)));
         return true;
     }
-    case kABDateTimePropertyType: {
-        // The dates of the record's life are the address book's own.
+    case StoredKind::Date: {
         const std::optional<qint64> ms = date(reference);
-        if (property == kABPersonCreationDateProperty || property == kABPersonModificationDateProperty || !ms)
+        if (!ms)
             return false;
-        m_stored.begin(property, StoredKind::Date);
         m_stored.number(*ms);
         return true;
     }
-    case kABMultiStringPropertyType:
-    case kABMultiDateTimePropertyType:
-    case kABMultiDictionaryPropertyType:
-        return multiValue(property, type, reference);
     default:
-        return false;
+        return textDictionary(reference);
     }
 }
 
-bool ArchivedPersonReader::multiValue(ABPropertyID property, ABPropertyType type, std::optional<quint64> reference)
+bool ArchivedPersonReader::multiValue(ABPropertyID property, StoredKind kind, std::optional<quint64> reference)
 {
     const std::optional<Entries> entries = dictionary(objectAt(reference));
-    // Up to 1,000 entries a key's index is its first three digits, and only then.
-    if (!entries || entries->count() > 1000)
+    if (!entries || entries->count() > kEntriesIndexedByThreeDigits)
         return false;
     // No entries: the general path stores nothing.
     if (entries->count() == 0)
         return true;
-    const StoredKind kind = type == kABMultiStringPropertyType     ? StoredKind::Text
-                            : type == kABMultiDateTimePropertyType ? StoredKind::Date
-                                                                   : StoredKind::Dictionary;
     m_stored.begin(property, kind, true);
     m_stored.count(quint32(entries->count()));
     const BinaryPlistReader &plist = m_archive.plist();
@@ -590,25 +595,8 @@ bool ArchivedPersonReader::multiValue(ABPropertyID property, ABPropertyType type
         // The label is the rest of the key, empty or not.
         m_text = m_key.mid(3);
         m_stored.label(&m_text);
-        const quint64 value = plist.reference(entries->values, i);
-        switch (kind) {
-        case StoredKind::Text:
-            if (!text(value, m_text))
-                return false;
-            m_stored.text(m_text);
-            break;
-        case StoredKind::Date: {
-            const std::optional<qint64> ms = date(value);
-            if (!ms)
-                return false;
-            m_stored.number(*ms);
-            break;
-        }
-        default:
-            if (!textDictionary(value))
-                return false;
-            break;
-        }
+        if (!value(kind, plist.reference(entries->values, i)))
+            return false;
     }
     return true;
 }
