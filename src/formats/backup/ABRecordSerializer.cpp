@@ -145,6 +145,14 @@ std::vector<KeyParts> orderedEntries(const QList<KeyedDictionary::Entry> &entrie
     return parts;
 }
 
+// Social profiles came with system version 5. The version is the build's, so it is compared
+// once, not for every person archived.
+bool archivesSocialProfiles()
+{
+    static const bool archives = DeviceFacts::systemVersionAtLeast(QStringLiteral("5"));
+    return archives;
+}
+
 // Up to this many entries, a multi-value key's index is its first three digits and nothing
 // else, so the keys ("%.3d" and the label) sort by index: the direct paths take only those.
 constexpr quint32 kEntriesIndexedByThreeDigits = 1000;
@@ -245,7 +253,7 @@ std::optional<QByteArray> StoredPersonArchive::write(const ABRecord &person, con
         if (!this->property(property))
             return std::nullopt;
     }
-    if (DeviceFacts::systemVersionAtLeast(QStringLiteral("5")) && !property(kABPersonSocialProfileProperty))
+    if (archivesSocialProfiles() && !property(kABPersonSocialProfileProperty))
         return std::nullopt;
     if (person.hasImageData()) {
         const Uid key = m_archive.integer(ABRecordSerializer::kImageKey);
@@ -707,7 +715,7 @@ KeyedDictionary ABRecordSerializer::personDictionary(const ABRecord &person, con
     KeyedDictionary dictionary;
     for (ABPropertyID property : kProperties)
         copyProperty(property, person, dictionary);
-    if (DeviceFacts::systemVersionAtLeast(QStringLiteral("5")))
+    if (archivesSocialProfiles())
         copyProperty(kABPersonSocialProfileProperty, person, dictionary);
     if (person.hasImageData())
         dictionary.insert(qint64(kImageKey), person.copyImageData());
