@@ -131,7 +131,7 @@ private:
         lock.unlock();
         m_deliver(std::move(*oldest.output));
         // The batch is let go here, after the lock.
-        const In done = std::move(oldest.input);
+        [[maybe_unused]] const In done = std::move(oldest.input);
         lock.lock();
         m_slots.pop_front();
     }

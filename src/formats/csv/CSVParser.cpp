@@ -15,6 +15,169 @@ const QChar kQuote = QLatin1Char('"');
 
 } // namespace
 
+// Reads a text from a position on. A field read into no string is only stepped over: a
+// piece's end is found by the very rules that read its fields.
+class CSVParser::Cursor {
+public:
+    Cursor(QStringView text, QStringView separator)
+        : m_text(text), m_separator(separator), m_separatorIsSingleChar(separator.size() == 1)
+    {
+    }
+
+    qsizetype pos() const { return m_pos; }
+    bool atEnd() const { return m_pos >= m_text.size(); }
+
+    std::optional<QStringList> parseHeaderRow();
+    // A record's fields, put in `fields` unless it is null; false at a line break or the end.
+    bool parseRecord(QStringList *fields);
+    bool parseLineBreak();
+
+private:
+    bool parseField(QString *field);
+    bool parseQuotedField(QString *field);
+    bool parseTextData(QString *text);
+    bool parseSeparator();
+    bool atSeparator() const;
+    bool atLineBreak() const { return !atEnd() && isLineBreak(m_text[m_pos]); }
+
+    QStringView m_text;
+    QStringView m_separator;
+    bool m_separatorIsSingleChar;
+    qsizetype m_pos = 0;
+};
+
+std::optional<QStringList> CSVParser::Cursor::parseHeaderRow()
+{
+    QString field;
+    if (!parseField(&field))
+        return std::nullopt;
+    QStringList names;
+    names.append(QStringLiteral("%1 %2").arg(0, 4, 10, QLatin1Char('0')).arg(field));
+    while (parseSeparator()) {
+        field.clear();
+        if (!parseField(&field))
+            break;
+        names.append(QStringLiteral("%1 %2").arg(names.size(), 4, 10, QLatin1Char('0')).arg(field));
+    }
+    return names;
+}
+
+bool CSVParser::Cursor::parseRecord(QStringList *fields)
+{
+    if (atLineBreak() || atEnd())
+        return false;
+    if (fields)
+        fields->clear();
+    QString field;
+    QString *into = fields ? &field : nullptr;
+    if (!parseField(into))
+        return false;
+    do {
+        if (fields) {
+            fields->append(field);
+            field.clear();
+        }
+    } while (parseSeparator() && parseField(into));
+    return true;
+}
+
+bool CSVParser::Cursor::parseField(QString *field)
+{
+    if (parseQuotedField(field))
+        return true;
+    // An unclosed quote has consumed the rest of the text; the field is read again from there.
+    if (field)
+        field->clear();
+    if (parseTextData(field))
+        return true;
+    if (atEnd() || atSeparator() || atLineBreak()) {
+        if (field)
+            field->clear();
+        return true;
+    }
+    return false;
+}
+
+bool CSVParser::Cursor::parseQuotedField(QString *field)
+{
+    if (atEnd() || m_text[m_pos] != kQuote)
+        return false;
+    ++m_pos;
+    for (;;) {
+        if (parseTextData(field))
+            continue;
+        qsizetype start = m_pos;
+        if (parseSeparator() || parseLineBreak()) {
+            if (field)
+                field->append(m_text.mid(start, m_pos - start));
+            continue;
+        }
+        if (m_pos + 1 < m_text.size() && m_text[m_pos] == kQuote && m_text[m_pos + 1] == kQuote) {
+            if (field)
+                field->append(kQuote);
+            m_pos += 2;
+            continue;
+        }
+        break;
+    }
+    if (atEnd())
+        return false;
+    ++m_pos; // the closing quote: nothing else stops the loop above
+    return true;
+}
+
+bool CSVParser::Cursor::parseTextData(QString *text)
+{
+    const qsizetype start = m_pos;
+    const qsizetype size = m_text.size();
+    const QChar *data = m_text.data();
+    const char16_t separator = m_separator[0].unicode();
+    // The quote, the separator or a line break. Letters, digits and most punctuation come
+    // after the quote and before NEL, and are let by in three comparisons.
+    auto endsText = [separator](char16_t c) {
+        if (c == separator || c == u'"')
+            return true;
+        return (c < u'"' || c >= 0x85) && isLineBreak(QChar(c));
+    };
+    for (;;) {
+        while (m_pos < size && !endsText(data[m_pos].unicode()))
+            ++m_pos;
+        if (m_separatorIsSingleChar || m_pos >= size || data[m_pos] != m_separator[0] || atSeparator())
+            break;
+        ++m_pos; // the first character of a longer separator that does not follow in full
+    }
+    if (m_pos == start)
+        return false;
+    if (text)
+        text->append(m_text.mid(start, m_pos - start));
+    return true;
+}
+
+bool CSVParser::Cursor::atSeparator() const
+{
+    // Asked after every field: a one-character separator is one comparison.
+    if (m_separatorIsSingleChar)
+        return m_pos < m_text.size() && m_text[m_pos] == m_separator[0];
+    return m_text.mid(m_pos).startsWith(m_separator);
+}
+
+bool CSVParser::Cursor::parseSeparator()
+{
+    if (!atSeparator())
+        return false;
+    m_pos += m_separator.size();
+    return true;
+}
+
+bool CSVParser::Cursor::parseLineBreak()
+{
+    if (!atLineBreak())
+        return false;
+    while (atLineBreak())
+        ++m_pos;
+    return true;
+}
+
 CSVParser::CSVParser(QString text, QString separator, bool hasHeader, QStringList fieldNames)
     : m_text(std::move(text)), m_separator(std::move(separator)), m_hasHeader(hasHeader), m_fieldNames(std::move(fieldNames))
 {
@@ -23,7 +186,6 @@ CSVParser::CSVParser(QString text, QString separator, bool hasHeader, QStringLis
                                    "character or newline characters."));
         m_separator = QStringLiteral(",");
     }
-    m_separatorIsSingleChar = m_separator.size() == 1;
 }
 
 bool CSVParser::isValidSeparator(const QString &separator)
@@ -37,177 +199,75 @@ bool CSVParser::isValidSeparator(const QString &separator)
     return true;
 }
 
-std::optional<QStringList> CSVParser::parseHeader()
+std::optional<QStringList> CSVParser::parseHeader() const
 {
-    if (m_scanning)
-        return parseHeaderRow();
-    // A header read on its own must not move a scan that comes later.
-    qsizetype saved = m_pos;
-    m_pos = 0;
-    std::optional<QStringList> header = parseHeaderRow();
-    m_pos = saved;
-    return header;
+    Cursor cursor(m_text, m_separator);
+    return cursor.parseHeaderRow();
 }
 
 void CSVParser::parseRowsForReceiver(const Receiver &receiver)
 {
-    parseFile(receiver);
+    Cursor cursor(m_text, m_separator);
+    if (m_hasHeader) {
+        std::optional<QStringList> header = cursor.parseHeaderRow();
+        if (header)
+            m_fieldNames = *header;
+        if (!header || !cursor.parseLineBreak())
+            return;
+    }
+    parseRecords(cursor, m_fieldNames, receiver);
 }
 
 QList<CSVRecord> CSVParser::arrayOfParsedRows()
 {
     QList<CSVRecord> rows;
-    parseFile([&rows](const CSVRecord &record) { rows.append(record); });
+    parseRowsForReceiver([&rows](const CSVRecord &record) { rows.append(record); });
     return rows;
 }
 
-void CSVParser::parseFile(const Receiver &receiver)
+void CSVParser::parseRecords(Cursor &cursor, QStringList &names, const Receiver &receiver)
 {
-    m_pos = 0;
-    m_scanning = true;
-    bool go = true;
-    if (m_hasHeader) {
-        std::optional<QStringList> header = parseHeaderRow();
-        if (header)
-            m_fieldNames = *header;
-        go = header && parseLineBreak();
-    }
     CSVRecord record;
-    while (go && parseRecord(record)) {
+    while (cursor.parseRecord(&record.fields)) {
+        for (qsizetype i = names.size(); i < record.fields.size(); ++i)
+            names.append(QStringLiteral("FIELD_%1").arg(i + 1));
+        record.names = names; // shared, not copied
         receiver(record);
-        go = parseLineBreak();
+        if (!cursor.parseLineBreak())
+            return;
     }
-    m_scanning = false;
-    m_pos = 0;
 }
 
-std::optional<QStringList> CSVParser::parseHeaderRow()
+QStringView CSVParser::nextPiece(qsizetype aim)
 {
-    QString field;
-    if (!parseField(field))
-        return std::nullopt;
-    QStringList names;
-    names.append(QStringLiteral("%1 %2").arg(0, 4, 10, QLatin1Char('0')).arg(field));
-    while (parseSeparator()) {
-        field.clear();
-        if (!parseField(field))
-            break;
-        names.append(QStringLiteral("%1 %2").arg(names.size(), 4, 10, QLatin1Char('0')).arg(field));
-    }
-    return names;
-}
-
-bool CSVParser::parseRecord(CSVRecord &record)
-{
-    if (atLineBreak() || atEnd())
-        return false;
-    record.fields.clear();
-    QString field;
-    if (!parseField(field))
-        return false;
-    do {
-        if (record.fields.size() >= m_fieldNames.size())
-            m_fieldNames.append(QStringLiteral("FIELD_%1").arg(record.fields.size() + 1));
-        record.fields.append(field);
-        field.clear();
-    } while (parseSeparator() && parseField(field));
-    record.names = m_fieldNames; // shared, not copied
-    return true;
-}
-
-bool CSVParser::parseField(QString &field)
-{
-    if (parseQuotedField(field))
-        return true;
-    // An unclosed quote has consumed the rest of the text; the field is read again from there.
-    field.clear();
-    if (parseTextData(field))
-        return true;
-    if (atEnd() || atSeparator() || atLineBreak()) {
-        field.clear();
-        return true;
-    }
-    return false;
-}
-
-bool CSVParser::parseQuotedField(QString &field)
-{
-    if (atEnd() || m_text.at(m_pos) != kQuote)
-        return false;
-    ++m_pos;
-    for (;;) {
-        if (parseTextData(field))
-            continue;
-        qsizetype start = m_pos;
-        if (parseSeparator() || parseLineBreak()) {
-            field.append(QStringView(m_text).mid(start, m_pos - start));
-            continue;
+    if (m_pieceAt < 0) {
+        m_pieceNames = m_fieldNames;
+        m_pieceAt = 0;
+        if (m_hasHeader) {
+            Cursor cursor(m_text, m_separator);
+            const std::optional<QStringList> header = cursor.parseHeaderRow();
+            const bool recordsFollow = header && cursor.parseLineBreak();
+            if (header)
+                m_pieceNames = *header;
+            m_pieceAt = recordsFollow ? cursor.pos() : m_text.size();
         }
-        if (m_pos + 1 < m_text.size() && m_text.at(m_pos) == kQuote && m_text.at(m_pos + 1) == kQuote) {
-            field.append(kQuote);
-            m_pos += 2;
-            continue;
+    }
+    const qsizetype start = m_pieceAt;
+    Cursor records(QStringView(m_text).mid(start), m_separator);
+    while (records.pos() < aim && records.parseRecord(nullptr)) {
+        if (!records.parseLineBreak()) {
+            // The whole parse ends with this record.
+            m_pieceAt = m_text.size();
+            return QStringView(m_text).mid(start, records.pos());
         }
-        break;
     }
-    if (atEnd())
-        return false;
-    ++m_pos; // the closing quote: nothing else stops the loop above
-    return true;
+    m_pieceAt = start + records.pos();
+    return QStringView(m_text).mid(start, records.pos());
 }
 
-bool CSVParser::parseTextData(QString &text)
+void CSVParser::parsePiece(QStringView piece, const Receiver &receiver) const
 {
-    const qsizetype start = m_pos;
-    const qsizetype size = m_text.size();
-    const QChar *data = m_text.constData();
-    const char16_t separator = m_separator.at(0).unicode();
-    // The quote, the separator or a line break. Letters, digits and most punctuation come
-    // after the quote and before NEL, and are let by in three comparisons.
-    auto endsText = [separator](char16_t c) {
-        if (c == separator || c == u'"')
-            return true;
-        return (c < u'"' || c >= 0x85) && isLineBreak(QChar(c));
-    };
-    for (;;) {
-        while (m_pos < size && !endsText(data[m_pos].unicode()))
-            ++m_pos;
-        if (m_separatorIsSingleChar || m_pos >= size || data[m_pos] != m_separator.at(0) || atSeparator())
-            break;
-        ++m_pos; // the first character of a longer separator that does not follow in full
-    }
-    if (m_pos == start)
-        return false;
-    text.append(QStringView(m_text).mid(start, m_pos - start));
-    return true;
-}
-
-bool CSVParser::atSeparator() const
-{
-    // Asked after every field: a one-character separator is one comparison.
-    if (m_separatorIsSingleChar)
-        return m_pos < m_text.size() && m_text.at(m_pos) == m_separator.at(0);
-    return QStringView(m_text).mid(m_pos).startsWith(m_separator);
-}
-
-bool CSVParser::atLineBreak() const
-{
-    return !atEnd() && isLineBreak(m_text.at(m_pos));
-}
-
-bool CSVParser::parseSeparator()
-{
-    if (!atSeparator())
-        return false;
-    m_pos += m_separator.size();
-    return true;
-}
-
-bool CSVParser::parseLineBreak()
-{
-    if (!atLineBreak())
-        return false;
-    while (atLineBreak())
-        ++m_pos;
-    return true;
+    Cursor cursor(piece, m_separator);
+    QStringList names = m_pieceNames;
+    parseRecords(cursor, names, receiver);
 }

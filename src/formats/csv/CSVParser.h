@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <functional>
 #include <optional>
@@ -28,34 +29,37 @@ public:
     static bool isValidSeparator(const QString &separator);
 
     // The column names of the first row, read from the start of the text; none when the text
-    // has no first field. A later full parse starts again at the beginning.
-    std::optional<QStringList> parseHeader();
+    // has no first field.
+    std::optional<QStringList> parseHeader() const;
     // Parses the whole text from the beginning and hands every record to `receiver`, in order.
     void parseRowsForReceiver(const Receiver &receiver);
     // Parses the whole text and answers every record.
     QList<CSVRecord> arrayOfParsedRows();
 
+    // For parsing on several threads: the next stretch of the text of whole records, at least
+    // `aim` characters long unless it is the last, the first one starting after the header. A
+    // piece given to parsePiece() yields the records the whole parse yields there, and no piece
+    // goes past the point where the whole parse stops. Empty: no more pieces.
+    QStringView nextPiece(qsizetype aim);
+    // The records of a piece from nextPiece(). It changes nothing in the parser, so that pieces
+    // can be parsed at the same time.
+    void parsePiece(QStringView piece, const Receiver &receiver) const;
+
     // The column names known so far (the header's, then any FIELD_ names added by long rows).
     const QStringList &fieldNames() const { return m_fieldNames; }
 
 private:
-    void parseFile(const Receiver &receiver);
-    std::optional<QStringList> parseHeaderRow();
-    bool parseRecord(CSVRecord &record);
-    bool parseField(QString &field);
-    bool parseQuotedField(QString &field);
-    bool parseTextData(QString &text);
-    bool parseSeparator();
-    bool parseLineBreak();
-    bool atSeparator() const;
-    bool atLineBreak() const;
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    class Cursor;
+
+    // The records from the cursor on, their columns named by `names`, which long rows lengthen.
+    static void parseRecords(Cursor &cursor, QStringList &names, const Receiver &receiver);
 
     QString m_text;
     QString m_separator;
-    bool m_separatorIsSingleChar = true;
     bool m_hasHeader;
     QStringList m_fieldNames;
-    qsizetype m_pos = 0;
-    bool m_scanning = false;
+    // Pieces: where the next starts (-1 before the first, past the end after the last), and the
+    // names their columns have.
+    qsizetype m_pieceAt = -1;
+    QStringList m_pieceNames;
 };

@@ -83,8 +83,8 @@ void storeIfAny(const ABRecordRef &person, ABPropertyID property, const ABMultiV
         person->setValue(property, QVariant::fromValue(multi));
 }
 
-// Rows handed to a helper thread at a time.
-constexpr size_t kRowsTogether = 128;
+// The characters of rows handed to a helper thread at a time: some hundred rows.
+constexpr qsizetype kPieceCharacters = 32 * 1024;
 
 } // namespace
 
@@ -96,8 +96,8 @@ public:
     {
     }
 
-    // The row whose fields stand at `positions` (one per header column, -1: nowhere).
-    ReadRow read(const QStringList &fields, const QList<qsizetype> &positions) const;
+    // The row with these fields, in column order.
+    ReadRow read(const QStringList &fields) const;
 
 private:
     void applyField(Row &row, int field, const QString &text) const;
@@ -215,30 +215,23 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     m_source = ABSources::selectedSource(*m_book);
     if (!m_source)
         m_source = m_book->copyDefaultSource();
-    // The rows are parsed here and made into people on helper threads, a batch at a time; the
-    // people are added here in the order of the file.
+    // The text is cut here into pieces of whole rows, which helper threads parse and make into
+    // people; the people are added here in the order of the file.
     const RowReader reader(*this, m_source, !ABSources::selectedSourceIsExchange());
-    using Rows = std::vector<std::pair<QStringList, QList<qsizetype>>>;
     using Read = std::vector<ReadRow>;
-    OrderedBatches<Rows, Read> reading(
-        [&reader](const Rows &rows) {
+    const CSVParser &parser = *m_parser;
+    OrderedBatches<QStringView, Read> reading(
+        [&reader, &parser](const QStringView &piece) {
             Read read;
-            read.reserve(rows.size());
-            for (const auto &[fields, positions] : rows)
-                read.push_back(reader.read(fields, positions));
+            parser.parsePiece(piece, [&](const CSVRecord &record) { read.push_back(reader.read(record.fields)); });
             return read;
         },
         [this](Read &&read) {
             for (const ReadRow &row : read)
                 addRow(row);
         });
-    Rows batch;
-    m_parser->parseRowsForReceiver([&](const CSVRecord &record) {
-        batch.emplace_back(record.fields, columnPositions(record.names));
-        if (batch.size() == kRowsTogether)
-            reading.put(std::exchange(batch, {}));
-    });
-    reading.put(std::move(batch));
+    for (QStringView piece; !(piece = m_parser->nextPiece(kPieceCharacters)).isEmpty();)
+        reading.put(piece);
     reading.finish();
     bool saved = true;
     if (m_records > 0) {
@@ -254,24 +247,19 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     return m_records;
 }
 
-CSVimport::ReadRow CSVimport::RowReader::read(const QStringList &fields, const QList<qsizetype> &positions) const
+CSVimport::ReadRow CSVimport::RowReader::read(const QStringList &fields) const
 {
+    // A row with no field for some header column is not imported.
+    if (fields.size() < m_columns)
+        return {};
     Row row;
     row.person = ABRecord::createPerson(m_source);
-    // Columns in column order; a row normally carries them at the same positions as the header.
-    int counted = 0;
     for (qsizetype column = 0; column < m_columns; ++column) {
-        const qsizetype at = positions.at(column);
-        if (at < 0 || at >= fields.size())
-            continue;
-        ++counted;
         const int field = column < m_mappings.size() ? m_mappings.at(column) : -1;
-        const QString &text = fields.at(at);
+        const QString &text = fields.at(column);
         if (field >= 0 && field < FieldCount && !text.isEmpty())
             applyField(row, field, text);
     }
-    if (counted != m_columns)
-        return {};
     storeIfAny(row.person, kABPersonPhoneProperty, row.phones);
     storeIfAny(row.person, kABPersonEmailProperty, row.emails);
     storeIfAny(row.person, kABPersonURLProperty, row.urls);
@@ -297,21 +285,6 @@ void CSVimport::addRow(const ReadRow &row)
     // Only people that were added can join a group.
     for (const QString &group : row.groups)
         m_groups.add(*m_book, row.person, group);
-}
-
-const QList<qsizetype> &CSVimport::columnPositions(const QStringList &names)
-{
-    // The same list (not merely equal names) as last time: a copy of it keeps it from changing.
-    if (m_positions.size() == m_csvheader.size() && names.constData() == m_positionedNames.constData()
-        && names.size() == m_positionedNames.size())
-        return m_positions;
-    m_positionedNames = names;
-    m_positions.clear();
-    for (qsizetype column = 0; column < m_csvheader.size(); ++column) {
-        const QString &name = m_csvheader.at(column);
-        m_positions.append(column < names.size() && names.at(column) == name ? column : names.indexOf(name));
-    }
-    return m_positions;
 }
 
 void CSVimport::RowReader::applyField(Row &row, int field, const QString &text) const

@@ -74,15 +74,10 @@ private:
     };
     // Adds a read row's person to the book and notes its groups.
     void addRow(const ReadRow &row);
-    // Where each header column stands in a row with the column names `names` (-1: nowhere).
-    // Rows share the parser's list of names: it is looked through once, not for every row.
-    const QList<qsizetype> &columnPositions(const QStringList &names);
 
     std::shared_ptr<CSVParser> m_parser;
     QStringList m_csvheader;
     QList<int> m_mappings;
-    QStringList m_positionedNames; // the names m_positions were found in
-    QList<qsizetype> m_positions;
     uint32_t m_mask = 0;
     int m_records = 0;
     ABAddressBookRef m_book;

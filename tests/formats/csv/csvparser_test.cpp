@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QTest>
 
+#include <random>
+
 namespace {
 
 QList<QMap<QString, QString>> rows(const QString &text, bool hasHeader = true)
@@ -119,6 +121,52 @@ private Q_SLOTS:
         QVERIFY(!CSVParser::isValidSeparator(QStringLiteral("\"")));
         QVERIFY(!CSVParser::isValidSeparator(QString()));
         QVERIFY(!CSVParser::isValidSeparator(QStringLiteral(",\n")));
+    }
+
+    // Cut into pieces of any size, a text gives the records the whole parse gives: texts with
+    // quoted line breaks and separators, stray and unclosed quotes, blank lines, one- and
+    // two-character separators, with and without a header, and random mixes of them.
+    void piecesGiveTheRecordsOfTheWholeParse()
+    {
+        QStringList texts{QStringLiteral("a,b\n\"x,y\",z\n\"1\r\n2\",3\n\n\n4,\"\"\"q\"\"\"\n"),
+                          QStringLiteral("a,b\n1,2\nx\"y,3\n4,5\n"), QStringLiteral("a,b\n1,2\n3,\"open\n4,5\n"),
+                          QStringLiteral("a,b\n\"1\"x\n2,3\n"), QStringLiteral("a\u2028x\u2029y\x0b"),
+                          QStringLiteral("a,b,c\n1,2,3,4,5\n6\n"), QStringLiteral("a,b"), QStringLiteral("\n1,2\n")};
+        // Random texts over the characters the grammar turns on.
+        const QString alphabet = QStringLiteral("ab,;\"\n\r\u2028");
+        std::mt19937 random(20261210);
+        for (int i = 0; i < 300; ++i) {
+            QString text;
+            const int length = int(random() % 60);
+            for (int c = 0; c < length; ++c)
+                text += alphabet[int(random() % alphabet.size())];
+            texts.append(text);
+        }
+        auto fieldsOf = [](const QList<CSVRecord> &records) {
+            QList<QMap<QString, QString>> maps;
+            for (const CSVRecord &record : records)
+                maps.append(record.toMap());
+            return maps;
+        };
+        for (const QString &separator : {QStringLiteral(","), QStringLiteral(";;")}) {
+            for (const QString &text : std::as_const(texts)) {
+                for (bool hasHeader : {true, false}) {
+                    CSVParser whole(text, separator, hasHeader, {QStringLiteral("x")});
+                    const QList<QMap<QString, QString>> expected = fieldsOf(whole.arrayOfParsedRows());
+                    for (qsizetype aim : {1, 2, 5, 1000}) {
+                        CSVParser cut(text, separator, hasHeader, {QStringLiteral("x")});
+                        QList<CSVRecord> records;
+                        for (QStringView piece; !(piece = cut.nextPiece(aim)).isEmpty();)
+                            cut.parsePiece(piece, [&records](const CSVRecord &record) { records.append(record); });
+                        if (fieldsOf(records) != expected)
+                            QFAIL(qPrintable(QStringLiteral("%1 (separator %2, header %3, pieces of %4)")
+                                                 .arg(text.toHtmlEscaped(), separator)
+                                                 .arg(hasHeader)
+                                                 .arg(aim)));
+                    }
+                }
+            }
+        }
     }
 
     void manyRowsDoNotGrowTheStack()
