@@ -16,6 +16,7 @@ bool isWidth(int width)
 }
 
 constexpr quint64 kWindowSize = 256 * 1024;
+constexpr quint64 kLookBehind = 16 * 1024;
 constexpr quint8 kData = 0x4;
 constexpr quint8 kAscii = 0x5;
 constexpr quint8 kUid = 0x8;
@@ -39,15 +40,17 @@ std::optional<QByteArray> KeyedDataListReader::bytesAt(quint64 at, quint64 size)
         return std::nullopt;
     const bool inWindow = at >= m_windowAt && at + size <= m_windowAt + quint64(m_window.size());
     if (!inWindow) {
-        // Items and their references follow one another: one read serves many of them.
-        m_window.clear();
-        const quint64 length = qMin(qMax(size, kWindowSize), m_tableOffset - at);
-        if (!m_file.seek(qint64(at)))
+        // Items and their references follow one another: one read serves many of them. The
+        // window reaches back a little, as an item's data lies just before the UID that names
+        // it and is read after it; the same buffer serves every read.
+        const quint64 from = at - qMin(at - 8, kLookBehind);
+        const quint64 length = qMin(qMax(size + (at - from), kWindowSize), m_tableOffset - from);
+        m_window.resize(qsizetype(length));
+        m_windowAt = from;
+        if (!m_file.seek(qint64(from)) || m_file.read(m_window.data(), qint64(length)) != qint64(length)) {
+            m_window.clear();
             return std::nullopt;
-        m_window = m_file.read(qint64(length));
-        m_windowAt = at;
-        if (quint64(m_window.size()) != length)
-            return std::nullopt;
+        }
     }
     return m_window.sliced(qsizetype(at - m_windowAt), qsizetype(size));
 }
