@@ -15,8 +15,8 @@ const QChar kQuote = QLatin1Char('"');
 
 } // namespace
 
-// Reads a text from a position on. A field read into no string is only stepped over: a
-// piece's end is found by the very rules that read its fields.
+// Reads a text from a position on. A piece's end is found by the very rules that read its
+// fields, given no string to read them into.
 class CSVParser::Cursor {
 public:
     Cursor(QStringView text, QStringView separator)
@@ -28,16 +28,42 @@ public:
     bool atEnd() const { return m_pos >= m_text.size(); }
 
     std::optional<QStringList> parseHeaderRow();
-    // A record's fields, put in `fields` unless it is null; false at a line break or the end.
-    bool parseRecord(QStringList *fields);
+    // A record's fields; false at a line break or the end.
+    bool parseRecord(QStringList &fields);
     bool parseLineBreak();
+    // Steps over a record as parseRecord() reads it, without its fields: a field there never
+    // fails to parse (one left unread would be at a quote, which opens a quoted field).
+    bool skipRecord()
+    {
+        if (atLineBreak() || atEnd())
+            return false;
+        do {
+            if (!parseQuotedField(nullptr))
+                parseTextData(nullptr);
+        } while (parseSeparator());
+        return true;
+    }
 
 private:
-    bool parseField(QString *field);
+    bool parseField(QString &field);
+    // These two only step over what they read when given no string.
     bool parseQuotedField(QString *field);
     bool parseTextData(QString *text);
-    bool parseSeparator();
-    bool atSeparator() const;
+    bool parseSeparator()
+    {
+        if (!atSeparator())
+            return false;
+        m_pos += m_separator.size();
+        return true;
+    }
+    // Asked after every field: a one-character separator is one comparison.
+    bool atSeparator() const
+    {
+        if (m_separatorIsSingleChar)
+            return m_pos < m_text.size() && m_text[m_pos] == m_separator[0];
+        return atLongSeparator();
+    }
+    bool atLongSeparator() const;
     bool atLineBreak() const { return !atEnd() && isLineBreak(m_text[m_pos]); }
 
     QStringView m_text;
@@ -49,50 +75,44 @@ private:
 std::optional<QStringList> CSVParser::Cursor::parseHeaderRow()
 {
     QString field;
-    if (!parseField(&field))
+    if (!parseField(field))
         return std::nullopt;
     QStringList names;
     names.append(QStringLiteral("%1 %2").arg(0, 4, 10, QLatin1Char('0')).arg(field));
     while (parseSeparator()) {
         field.clear();
-        if (!parseField(&field))
+        if (!parseField(field))
             break;
         names.append(QStringLiteral("%1 %2").arg(names.size(), 4, 10, QLatin1Char('0')).arg(field));
     }
     return names;
 }
 
-bool CSVParser::Cursor::parseRecord(QStringList *fields)
+bool CSVParser::Cursor::parseRecord(QStringList &fields)
 {
     if (atLineBreak() || atEnd())
         return false;
-    if (fields)
-        fields->clear();
+    fields.clear();
     QString field;
-    QString *into = fields ? &field : nullptr;
-    if (!parseField(into))
+    if (!parseField(field))
         return false;
     do {
-        if (fields) {
-            fields->append(field);
-            field.clear();
-        }
-    } while (parseSeparator() && parseField(into));
+        fields.append(field);
+        field.clear();
+    } while (parseSeparator() && parseField(field));
     return true;
 }
 
-bool CSVParser::Cursor::parseField(QString *field)
+bool CSVParser::Cursor::parseField(QString &field)
 {
-    if (parseQuotedField(field))
+    if (parseQuotedField(&field))
         return true;
     // An unclosed quote has consumed the rest of the text; the field is read again from there.
-    if (field)
-        field->clear();
-    if (parseTextData(field))
+    field.clear();
+    if (parseTextData(&field))
         return true;
     if (atEnd() || atSeparator() || atLineBreak()) {
-        if (field)
-            field->clear();
+        field.clear();
         return true;
     }
     return false;
@@ -102,28 +122,30 @@ bool CSVParser::Cursor::parseQuotedField(QString *field)
 {
     if (atEnd() || m_text[m_pos] != kQuote)
         return false;
-    ++m_pos;
-    for (;;) {
-        if (parseTextData(field))
-            continue;
-        qsizetype start = m_pos;
-        if (parseSeparator() || parseLineBreak()) {
-            if (field)
-                field->append(m_text.mid(start, m_pos - start));
-            continue;
+    // Up to a quote that is not doubled, everything is the field's: separators, line breaks,
+    // and a doubled quote as one.
+    const qsizetype size = m_text.size();
+    for (qsizetype from = m_pos + 1;;) {
+        // Fields are short: a plain loop beats a vectorized search and its call.
+        qsizetype quote = from;
+        while (quote < size && m_text[quote] != kQuote)
+            ++quote;
+        if (quote == size) {
+            // Unclosed: the rest of the text is consumed, and the field is read again from there.
+            m_pos = size;
+            return false;
         }
-        if (m_pos + 1 < m_text.size() && m_text[m_pos] == kQuote && m_text[m_pos + 1] == kQuote) {
+        if (field)
+            field->append(m_text.mid(from, quote - from));
+        if (quote + 1 < size && m_text[quote + 1] == kQuote) {
             if (field)
                 field->append(kQuote);
-            m_pos += 2;
+            from = quote + 2;
             continue;
         }
-        break;
+        m_pos = quote + 1;
+        return true;
     }
-    if (atEnd())
-        return false;
-    ++m_pos; // the closing quote: nothing else stops the loop above
-    return true;
 }
 
 bool CSVParser::Cursor::parseTextData(QString *text)
@@ -153,20 +175,9 @@ bool CSVParser::Cursor::parseTextData(QString *text)
     return true;
 }
 
-bool CSVParser::Cursor::atSeparator() const
+bool CSVParser::Cursor::atLongSeparator() const
 {
-    // Asked after every field: a one-character separator is one comparison.
-    if (m_separatorIsSingleChar)
-        return m_pos < m_text.size() && m_text[m_pos] == m_separator[0];
     return m_text.mid(m_pos).startsWith(m_separator);
-}
-
-bool CSVParser::Cursor::parseSeparator()
-{
-    if (!atSeparator())
-        return false;
-    m_pos += m_separator.size();
-    return true;
 }
 
 bool CSVParser::Cursor::parseLineBreak()
@@ -228,7 +239,7 @@ QList<CSVRecord> CSVParser::arrayOfParsedRows()
 void CSVParser::parseRecords(Cursor &cursor, QStringList &names, const Receiver &receiver)
 {
     CSVRecord record;
-    while (cursor.parseRecord(&record.fields)) {
+    while (cursor.parseRecord(record.fields)) {
         for (qsizetype i = names.size(); i < record.fields.size(); ++i)
             names.append(QStringLiteral("FIELD_%1").arg(i + 1));
         record.names = names; // shared, not copied
@@ -254,7 +265,7 @@ QStringView CSVParser::nextPiece(qsizetype aim)
     }
     const qsizetype start = m_pieceAt;
     Cursor records(QStringView(m_text).mid(start), m_separator);
-    while (records.pos() < aim && records.parseRecord(nullptr)) {
+    while (records.pos() < aim && records.skipRecord()) {
         if (!records.parseLineBreak()) {
             // The whole parse ends with this record.
             m_pieceAt = m_text.size();
