@@ -107,6 +107,7 @@ private:
 
     void serve()
     {
+        Threads::yieldToCaller();
         std::unique_lock lock(m_mutex);
         for (;;) {
             Slot *slot = nullptr;

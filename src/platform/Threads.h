@@ -18,4 +18,9 @@ std::thread startIfPossible(const Work &work)
     }
 }
 
+// Lowers the calling thread's priority a little. A helper that serves a thread which hands it
+// work and takes its results in order calls it: where helpers and that thread outnumber the
+// cores, the scheduler then lets the one thread all the others wait for run first.
+void yieldToCaller();
+
 } // namespace Threads

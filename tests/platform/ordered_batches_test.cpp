@@ -6,6 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 // A batch that counts the batches alive and notes the thread that lets it go.
@@ -112,6 +116,22 @@ private Q_SLOTS:
         QCOMPARE(Tracked::alive.load(), 0);
         QCOMPARE(delivered, 0);
         QVERIFY(worked <= 4);
+    }
+
+    // Helpers run a little below the caller, which keeps its own priority.
+    void helpersGiveWayToTheCaller()
+    {
+        auto niceOfThisThread = [] { return getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid))); };
+        const int callerNice = niceOfThisThread();
+        std::atomic<int> helperNice{callerNice};
+        {
+            OrderedBatches<int, int> pipeline(
+                1, [&](const int &) { return helperNice = niceOfThisThread(), 0; }, [](int &&) {});
+            pipeline.put(0);
+            pipeline.finish();
+        }
+        QCOMPARE(niceOfThisThread(), callerNice);
+        QVERIFY2(helperNice > callerNice || callerNice == 19, qPrintable(QString::number(helperNice)));
     }
 };
 
