@@ -97,6 +97,7 @@ BinaryPlistWriter::BinaryPlistWriter()
     m_children.reserve(512);
     m_texts.reserve(2048);
     m_textSlots.resize(128);
+    m_uids.reserve(256);
 }
 
 BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
@@ -191,22 +192,23 @@ BinaryPlistWriter::Ref BinaryPlistWriter::addData(const QByteArray &data)
 
 BinaryPlistWriter::Ref BinaryPlistWriter::addUid(quint64 uid)
 {
+    // Archives number their objects as they go: grown in steps, not by one each time.
     if (uid >= m_uids.size())
-        m_uids.resize(size_t(uid) + 1, kNone);
+        m_uids.resize(std::max(size_t(uid) + 1, 2 * m_uids.size()), kNone);
     Ref &ref = m_uids[size_t(uid)];
     if (ref == kNone)
         ref = add({Kind::Uid, uid});
     return ref;
 }
 
-BinaryPlistWriter::Ref BinaryPlistWriter::addArray(const std::vector<Ref> &members)
+BinaryPlistWriter::Ref BinaryPlistWriter::addArray(std::span<const Ref> members)
 {
     const quint32 first = quint32(m_children.size());
     m_children.insert(m_children.end(), members.begin(), members.end());
     return add({Kind::Array, 0, first, quint32(members.size())});
 }
 
-BinaryPlistWriter::Ref BinaryPlistWriter::addDictionary(const std::vector<std::pair<Ref, Ref>> &entries)
+BinaryPlistWriter::Ref BinaryPlistWriter::addDictionary(std::initializer_list<std::pair<Ref, Ref>> entries)
 {
     // Laid out as the format wants it: every key, then every value.
     const quint32 first = quint32(m_children.size());

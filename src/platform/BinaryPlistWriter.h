@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <initializer_list>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -29,8 +31,8 @@ public:
     Ref addData(const QByteArray &data);
     // `uid` numbers an object of the archive: the numbers are dense, from 0.
     Ref addUid(quint64 uid);
-    Ref addArray(const std::vector<Ref> &members);
-    Ref addDictionary(const std::vector<std::pair<Ref, Ref>> &entries);
+    Ref addArray(std::span<const Ref> members);
+    Ref addDictionary(std::initializer_list<std::pair<Ref, Ref>> entries);
 
     // The property list with `top` as its top object.
     QByteArray finish(Ref top) const;

@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 // The property list is written by our own writer: libplist's costs a dozen allocations per
 // value, which a backup of 100,000 people cannot afford.
 KeyedArchiveWriter::KeyedArchiveWriter()
@@ -23,7 +25,8 @@ KeyedArchiveWriter::Uid KeyedArchiveWriter::classUid(ArchivedClass archived)
         return known;
     static const QString names[] = {QStringLiteral("NSArray"), QStringLiteral("NSDictionary"), QStringLiteral("NSDate")};
     const Ref nameRef = m_plist.addString(names[size_t(archived)]);
-    const Ref classes = m_plist.addArray({nameRef, m_plist.addString(QStringLiteral("NSObject"))});
+    const Ref classNames[] = {nameRef, m_plist.addString(QStringLiteral("NSObject"))};
+    const Ref classes = m_plist.addArray(classNames);
     const Uid uid = append(m_plist.addDictionary(
         {{m_plist.addString(QStringLiteral("$classname")), nameRef}, {m_plist.addString(QStringLiteral("$classes")), classes}}));
     known = uid;
@@ -35,7 +38,7 @@ KeyedArchiveWriter::Uid KeyedArchiveWriter::text(QStringView text)
     // The property list stores each text once: its reference tells whether the text has a UID.
     const Ref ref = m_plist.addString(text);
     if (ref >= m_stringUids.size())
-        m_stringUids.resize(ref + 1, 0);
+        m_stringUids.resize(std::max(size_t(ref) + 1, 2 * m_stringUids.size()), 0);
     Uid &uid = m_stringUids[ref];
     if (uid == 0) // no text has UID 0: that is "$null", put there without a UID of its own
         uid = append(ref);
