@@ -13,6 +13,8 @@ constexpr qsizetype kWindowSize = 8 * kBlockSize;
 // Blocks read and not yet taken: what is read is handed on while fewer wait, so that the next
 // window is read while the caller works on this one.
 constexpr size_t kBlocksAhead = kWindowSize / kBlockSize + 2;
+// Records a scan may step over between two people it reads.
+constexpr qint64 kMostSkippedInAScan = 4;
 } // namespace
 
 PeopleReadAhead::PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids) : m_ids(std::move(ids))
@@ -54,7 +56,7 @@ void PeopleReadAhead::read(const QString &databasePath)
     // order of their identifiers, the people of a window that share a page of the book cost one
     // fetch of it instead of one each. A block is handed on once all its people are read: at
     // once in a list that follows the book's order, with the window's last read otherwise.
-    ABConnection::Statement st(db, kPersonQuery);
+    ABConnection::Statement st(db, kPeopleBetweenQuery);
     std::vector<qsizetype> byIdentifier;
     std::vector<qsizetype> unreadInBlock;
     qsizetype windowSize = 0;
@@ -69,28 +71,21 @@ void PeopleReadAhead::read(const QString &databasePath)
         unreadInBlock.assign(size_t(blocks), kBlockSize);
         unreadInBlock.back() = windowSize - (blocks - 1) * kBlockSize;
         qsizetype handedOn = 0;
-        for (qsizetype at : byIdentifier) {
-            const ABRecordID id = m_ids[at];
-            st.reset();
-            st.bind(1, qint64(id));
-            Person &person = window[at - windowStart];
-            person = st.step() ? Person{id, st.columnIsNull(0) ? kABRecordInvalidID : ABRecordID(st.columnInt(0)),
-                                        st.columnBlob(1), st.columnInt(2) != 0}
-                               : Person{id, kABRecordInvalidID, QByteArray(), false};
-            // A block that could not be read in full is not handed on: the caller reads it itself.
-            if (st.failed())
-                return finish();
+        // Notes person `at` of the list read, and hands on the blocks that are then complete;
+        // false when the caller has gone.
+        auto note = [&](qsizetype at, Person person) {
+            window[at - windowStart] = std::move(person);
             if (--unreadInBlock[size_t((at - windowStart) / kBlockSize)] != 0)
-                continue;
+                return true;
             qsizetype complete = handedOn;
             while (complete < blocks && unreadInBlock[size_t(complete)] == 0)
                 ++complete;
             if (complete == handedOn)
-                continue;
+                return true;
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kBlocksAhead; });
             if (m_stop)
-                return finish();
+                return false;
             for (; handedOn < complete; ++handedOn) {
                 QList<Person> &block = m_ready.emplace_back();
                 const qsizetype from = handedOn * kBlockSize;
@@ -100,6 +95,42 @@ void PeopleReadAhead::read(const QString &databasePath)
             }
             lock.unlock();
             m_changed.notify_all();
+            return true;
+        };
+        auto idAt = [&](size_t k) { return m_ids[byIdentifier[k]]; };
+        auto noPerson = [&](size_t k) { return note(byIdentifier[k], Person{idAt(k), kABRecordInvalidID, QByteArray(), false}); };
+        for (size_t first = 0; first < byIdentifier.size();) {
+            // People whose identifiers lie close together are read by one scan of the records
+            // from the first to the last: a step of a scan costs far less than a lookup.
+            size_t last = first;
+            while (last + 1 < byIdentifier.size() && qint64(idAt(last + 1)) - qint64(idAt(last)) <= kMostSkippedInAScan)
+                ++last;
+            st.reset();
+            st.bind(1, qint64(idAt(first)));
+            st.bind(2, qint64(idAt(last)));
+            size_t next = first;
+            while (next <= last && st.step()) {
+                const ABRecordID id = ABRecordID(st.columnInt(0));
+                const Person person{id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)),
+                                    st.columnBlob(2), st.columnInt(3) != 0};
+                // Identifiers the scan passes by are no person's.
+                for (; next <= last && idAt(next) < id; ++next) {
+                    if (!noPerson(next))
+                        return finish();
+                }
+                for (; next <= last && idAt(next) == id; ++next) {
+                    if (!note(byIdentifier[next], person))
+                        return finish();
+                }
+            }
+            // A block that could not be read in full is not handed on: the caller reads it itself.
+            if (st.failed())
+                return finish();
+            for (; next <= last; ++next) {
+                if (!noPerson(next))
+                    return finish();
+            }
+            first = last + 1;
         }
     }
     finish();

@@ -29,6 +29,11 @@ public:
     // there is an image. Knowing the last here spares a query per person to writers that ask.
     static constexpr const char *kPersonQuery =
         "SELECT source, vals, EXISTS(SELECT 1 FROM images WHERE record = ?1) FROM records WHERE id = ?1 AND type = 0";
+    // The same, led by the identifier, of the people with identifiers from ?1 to ?2 in their
+    // order: a walk along the records, which the index by type must not replace.
+    static constexpr const char *kPeopleBetweenQuery =
+        "SELECT id, source, vals, EXISTS(SELECT 1 FROM images WHERE record = records.id) FROM records "
+        "WHERE id BETWEEN ?1 AND ?2 AND +type = 0 ORDER BY id";
 
     PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids);
     ~PeopleReadAhead();
