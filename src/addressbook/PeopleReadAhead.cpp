@@ -98,38 +98,35 @@ void PeopleReadAhead::read(const QString &databasePath)
             return true;
         };
         auto idAt = [&](size_t k) { return m_ids[byIdentifier[k]]; };
-        auto noPerson = [&](size_t k) { return note(byIdentifier[k], Person{idAt(k), kABRecordInvalidID, QByteArray(), false}); };
         for (size_t first = 0; first < byIdentifier.size();) {
             // People whose identifiers lie close together are read by one scan of the records
             // from the first to the last: a step of a scan costs far less than a lookup.
             size_t last = first;
             while (last + 1 < byIdentifier.size() && qint64(idAt(last + 1)) - qint64(idAt(last)) <= kMostSkippedInAScan)
                 ++last;
+            size_t next = first;
+            // Notes the people of the run up to identifier `upTo`: those with the row's
+            // identifier get the row, those the scan passed by are no person's.
+            auto noteUpTo = [&](qint64 upTo, const Person *row) {
+                for (; next <= last && idAt(next) <= upTo; ++next) {
+                    const bool read = row && idAt(next) == row->id;
+                    if (!note(byIdentifier[next], read ? *row : Person{idAt(next), kABRecordInvalidID, QByteArray(), false}))
+                        return false;
+                }
+                return true;
+            };
             st.reset();
             st.bind(1, qint64(idAt(first)));
             st.bind(2, qint64(idAt(last)));
-            size_t next = first;
             while (next <= last && st.step()) {
-                const ABRecordID id = ABRecordID(st.columnInt(0));
-                const Person person{id, st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)),
-                                    st.columnBlob(2), st.columnInt(3) != 0};
-                // Identifiers the scan passes by are no person's.
-                for (; next <= last && idAt(next) < id; ++next) {
-                    if (!noPerson(next))
-                        return finish();
-                }
-                for (; next <= last && idAt(next) == id; ++next) {
-                    if (!note(byIdentifier[next], person))
-                        return finish();
-                }
-            }
-            // A block that could not be read in full is not handed on: the caller reads it itself.
-            if (st.failed())
-                return finish();
-            for (; next <= last; ++next) {
-                if (!noPerson(next))
+                const Person row{ABRecordID(st.columnInt(0)), st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)),
+                                 st.columnBlob(2), st.columnInt(3) != 0};
+                if (!noteUpTo(row.id, &row))
                     return finish();
             }
+            // A block that could not be read in full is not handed on: the caller reads it itself.
+            if (st.failed() || !noteUpTo(idAt(last), nullptr))
+                return finish();
             first = last + 1;
         }
     }

@@ -219,14 +219,18 @@ std::optional<QStringList> CSVParser::parseHeader() const
 void CSVParser::parseRowsForReceiver(const Receiver &receiver)
 {
     Cursor cursor(m_text, m_separator);
-    if (m_hasHeader) {
-        std::optional<QStringList> header = cursor.parseHeaderRow();
-        if (header)
-            m_fieldNames = *header;
-        if (!header || !cursor.parseLineBreak())
-            return;
-    }
-    parseRecords(cursor, m_fieldNames, receiver);
+    if (passHeader(cursor, m_fieldNames))
+        parseRecords(cursor, m_fieldNames, receiver);
+}
+
+bool CSVParser::passHeader(Cursor &cursor, QStringList &names) const
+{
+    if (!m_hasHeader)
+        return true;
+    std::optional<QStringList> header = cursor.parseHeaderRow();
+    if (header)
+        names = *header;
+    return header && cursor.parseLineBreak();
 }
 
 QList<CSVRecord> CSVParser::arrayOfParsedRows()
@@ -252,27 +256,16 @@ void CSVParser::parseRecords(Cursor &cursor, QStringList &names, const Receiver 
 QStringView CSVParser::nextPiece(qsizetype aim)
 {
     if (m_pieceAt < 0) {
+        Cursor cursor(m_text, m_separator);
         m_pieceNames = m_fieldNames;
-        m_pieceAt = 0;
-        if (m_hasHeader) {
-            Cursor cursor(m_text, m_separator);
-            const std::optional<QStringList> header = cursor.parseHeaderRow();
-            const bool recordsFollow = header && cursor.parseLineBreak();
-            if (header)
-                m_pieceNames = *header;
-            m_pieceAt = recordsFollow ? cursor.pos() : m_text.size();
-        }
+        m_pieceAt = passHeader(cursor, m_pieceNames) ? cursor.pos() : m_text.size();
     }
     const qsizetype start = m_pieceAt;
     Cursor records(QStringView(m_text).mid(start), m_separator);
-    while (records.pos() < aim && records.skipRecord()) {
-        if (!records.parseLineBreak()) {
-            // The whole parse ends with this record.
-            m_pieceAt = m_text.size();
-            return QStringView(m_text).mid(start, records.pos());
-        }
-    }
-    m_pieceAt = start + records.pos();
+    bool more = true;
+    while (more && records.pos() < aim && records.skipRecord())
+        more = records.parseLineBreak(); // without one, the whole parse ends with this record
+    m_pieceAt = more ? start + records.pos() : m_text.size();
     return QStringView(m_text).mid(start, records.pos());
 }
 

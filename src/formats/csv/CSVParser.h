@@ -51,6 +51,9 @@ public:
 private:
     class Cursor;
 
+    // Past the header and the line breaks after it, taking the header's names; false when no
+    // record can follow.
+    bool passHeader(Cursor &cursor, QStringList &names) const;
     // The records from the cursor on, their columns named by `names`, which long rows lengthen.
     static void parseRecords(Cursor &cursor, QStringList &names, const Receiver &receiver);
 
