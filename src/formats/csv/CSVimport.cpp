@@ -13,35 +13,47 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
+#include <numeric>
 #include <utility>
 #include <vector>
 
-// What one row collects before its person is added.
-struct CSVimport::Row {
-    ABRecordRef person;
-    ABMultiValue phones{kABMultiStringPropertyType};
-    ABMultiValue emails{kABMultiStringPropertyType};
-    ABMultiValue urls{kABMultiStringPropertyType};
-    ABMultiValue dates{kABMultiDateTimePropertyType};
-    ABMultiValue addresses{kABMultiDictionaryPropertyType};
-    ABMultiValue instantMessages{kABMultiDictionaryPropertyType};
-    QVariantMap address; // the address being built
-    QStringList groups;
-};
-
 namespace {
 
-const QString &addressKey(int field)
+constexpr int kAddressParts = CSVimport::AddressZIPcode - CSVimport::AddressStreet + 1;
+
+const QString &addressKey(int part)
 {
-    static const QString keys[] = {kABPersonAddressStreetKey, kABPersonAddressCityKey, kABPersonAddressStateKey,
-                                   kABPersonAddressCountryKey, kABPersonAddressZIPKey};
-    return keys[field - CSVimport::AddressStreet];
+    static const QString keys[kAddressParts] = {kABPersonAddressStreetKey, kABPersonAddressCityKey,
+                                                kABPersonAddressStateKey, kABPersonAddressCountryKey,
+                                                kABPersonAddressZIPKey};
+    return keys[part];
 }
+
+// The address parts in the order of their keys, as a dictionary of them is stored.
+const std::array<int, kAddressParts> &addressPartsByKey()
+{
+    static const std::array<int, kAddressParts> order = [] {
+        std::array<int, kAddressParts> parts{};
+        std::iota(parts.begin(), parts.end(), 0);
+        std::sort(parts.begin(), parts.end(), [](int a, int b) { return addressKey(a) < addressKey(b); });
+        return parts;
+    }();
+    return order;
+}
+
+// The fields of one text each, in the order they are stored.
+constexpr CSVimport::Field kTextFields[] = {
+    CSVimport::FirstName, CSVimport::LastName, CSVimport::MiddleName, CSVimport::Nickname,
+    CSVimport::Organization, CSVimport::JobTitle, CSVimport::Department, CSVimport::Note,
+    CSVimport::PhoneticFirstName, CSVimport::PhoneticLastName, CSVimport::Prefix, CSVimport::Suffix,
+};
 
 ABPropertyID textProperty(int field)
 {
     switch (field) {
     case CSVimport::FirstName: return kABPersonFirstNameProperty;
+    case CSVimport::LastName: return kABPersonLastNameProperty;
     case CSVimport::MiddleName: return kABPersonMiddleNameProperty;
     case CSVimport::Nickname: return kABPersonNicknameProperty;
     case CSVimport::Organization: return kABPersonOrganizationProperty;
@@ -77,17 +89,16 @@ uint32_t filterBit(int field)
     }
 }
 
-void storeIfAny(const ABRecordRef &person, ABPropertyID property, const ABMultiValue &multi)
-{
-    if (!multi.isEmpty())
-        person->setValue(property, QVariant::fromValue(multi));
-}
-
-// The characters of rows handed to a helper thread at a time: some hundred rows.
-constexpr qsizetype kPieceCharacters = 32 * 1024;
+// The characters of rows handed to a helper thread at a time: several hundred rows. The
+// pipeline then holds more people than the book writes to its file at once (a thousand), so
+// that the helpers go on reading while it writes instead of waiting for room.
+constexpr qsizetype kPieceCharacters = 128 * 1024;
 
 } // namespace
 
+// Makes rows into people, writing each person's stored form straight from the row's fields
+// (no value, multi-value or map is built for them). It touches no address book, so that rows
+// can be read on helper threads; one reader serves one thread, reusing its buffers row after row.
 class CSVimport::RowReader {
 public:
     RowReader(const CSVimport &import, const ABRecordRef &source, bool groupsAllowed)
@@ -97,17 +108,35 @@ public:
     }
 
     // The row with these fields, in column order.
-    ReadRow read(const QStringList &fields) const;
+    ReadRow read(const QStringList &fields);
 
 private:
-    void applyField(Row &row, int field, const QString &text) const;
-    static void closeAddress(Row &row);
+    using Address = std::array<const QString *, kAddressParts>;
+
+    void clear();
+    void applyField(int field, const QString &text);
+    void closeAddress();
+    QByteArray stored();
+    void storeTexts(ABPropertyID property, const std::vector<const QString *> &texts);
 
     uint32_t m_mask;
     qsizetype m_columns;
     const QList<int> &m_mappings;
     const ABRecordRef &m_source;
     bool m_groupsAllowed; // groups are not for an Exchange source
+
+    // What the row being read collects; the texts are those of the row's fields.
+    std::array<const QString *, FieldCount> m_texts{}; // of the one-text fields: the last one met
+    QString m_markedLastName;
+    std::optional<qint64> m_birthday; // milliseconds since 1970 UTC
+    std::vector<const QString *> m_phones, m_emails, m_urls;
+    std::vector<qint64> m_dates;
+    std::vector<Address> m_addresses;
+    Address m_address{}; // the address being built
+    bool m_addressOpen = false;
+    std::vector<QVariantMap> m_instantMessages;
+    QStringList m_groups;
+    ABRecordCodec::StoredWriter m_stored;
 };
 
 CSVimport::CSVimport(std::shared_ptr<CSVParser> parser, QStringList header)
@@ -217,11 +246,12 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
         m_source = m_book->copyDefaultSource();
     // The text is cut here into pieces of whole rows, which helper threads parse and make into
     // people; the people are added here in the order of the file.
-    const RowReader reader(*this, m_source, !ABSources::selectedSourceIsExchange());
+    const bool groupsAllowed = !ABSources::selectedSourceIsExchange();
     using Read = std::vector<ReadRow>;
     const CSVParser &parser = *m_parser;
     OrderedBatches<QStringView, Read> reading(
-        [&reader, &parser](const QStringView &piece) {
+        [this, groupsAllowed, &parser](const QStringView &piece) {
+            RowReader reader(*this, m_source, groupsAllowed);
             Read read;
             parser.parsePiece(piece, [&](const CSVRecord &record) { read.push_back(reader.read(record.fields)); });
             return read;
@@ -247,29 +277,34 @@ int CSVimport::importWithTagert(ProgressTarget *target, uint32_t mask)
     return m_records;
 }
 
-CSVimport::ReadRow CSVimport::RowReader::read(const QStringList &fields) const
+CSVimport::ReadRow CSVimport::RowReader::read(const QStringList &fields)
 {
     // A row with no field for some header column is not imported.
     if (fields.size() < m_columns)
         return {};
-    Row row;
-    row.person = ABRecord::createPerson(m_source);
+    clear();
     for (qsizetype column = 0; column < m_columns; ++column) {
         const int field = column < m_mappings.size() ? m_mappings.at(column) : -1;
         const QString &text = fields.at(column);
         if (field >= 0 && field < FieldCount && !text.isEmpty())
-            applyField(row, field, text);
+            applyField(field, text);
     }
-    storeIfAny(row.person, kABPersonPhoneProperty, row.phones);
-    storeIfAny(row.person, kABPersonEmailProperty, row.emails);
-    storeIfAny(row.person, kABPersonURLProperty, row.urls);
-    storeIfAny(row.person, kABPersonDateProperty, row.dates);
-    closeAddress(row);
-    storeIfAny(row.person, kABPersonAddressProperty, row.addresses);
-    storeIfAny(row.person, kABPersonInstantMessageProperty, row.instantMessages);
-    // Packed on the thread that made the values, which frees them there.
-    row.person->packValues();
-    return {row.person, row.groups};
+    closeAddress();
+    ABRecordRef person = ABRecord::createPerson(m_source);
+    person->setStoredValues(stored());
+    return {std::move(person), std::exchange(m_groups, {})};
+}
+
+void CSVimport::RowReader::clear()
+{
+    m_texts.fill(nullptr);
+    m_birthday.reset();
+    m_phones.clear();
+    m_emails.clear();
+    m_urls.clear();
+    m_dates.clear();
+    m_addresses.clear();
+    m_instantMessages.clear();
 }
 
 void CSVimport::addRow(const ReadRow &row)
@@ -287,64 +322,139 @@ void CSVimport::addRow(const ReadRow &row)
         m_groups.add(*m_book, row.person, group);
 }
 
-void CSVimport::RowReader::applyField(Row &row, int field, const QString &text) const
+void CSVimport::RowReader::applyField(int field, const QString &text)
 {
     const uint32_t bit = filterBit(field);
     if (bit && !(m_mask & bit))
         return;
-    const ABRecordRef &person = row.person;
     switch (field) {
     case LastName:
-        person->setValue(kABPersonLastNameProperty, (m_mask & FieldFilter::Marker) ? ImportValues::markedLastName(text) : text);
+        if (m_mask & FieldFilter::Marker) {
+            m_markedLastName = ImportValues::markedLastName(text);
+            m_texts[field] = &m_markedLastName;
+        } else {
+            m_texts[field] = &text;
+        }
         return;
     case Email:
-        row.emails.addValueAndLabel(text, kABOtherLabel);
+        m_emails.push_back(&text);
         return;
     case Phone:
-        row.phones.addValueAndLabel(text, kABOtherLabel);
+        m_phones.push_back(&text);
         return;
     case URL:
-        row.urls.addValueAndLabel(text, kABOtherLabel);
+        m_urls.push_back(&text);
         return;
     case Birthday:
     case Date:
         if (std::optional<QDateTime> date = ImportValues::parseDate(text)) {
             if (field == Birthday)
-                person->setValue(kABPersonBirthdayProperty, *date);
+                m_birthday = date->toMSecsSinceEpoch();
             else
-                row.dates.addValueAndLabel(*date, kABOtherLabel);
+                m_dates.push_back(date->toMSecsSinceEpoch());
         } else {
             DevLog::log(QStringLiteral("Invalid date: %1").arg(text));
         }
         return;
     case InstantMessage:
         if (std::optional<QVariantMap> im = ImportValues::parseInstantMessage(text))
-            row.instantMessages.addValueAndLabel(*im, kABOtherLabel);
+            m_instantMessages.push_back(std::move(*im));
         return;
     case Group:
         if (m_groupsAllowed)
-            row.groups.append(text);
+            m_groups.append(text);
         return;
     case AddressStreet:
     case AddressCity:
     case AddressState:
     case AddressCountry:
-    case AddressZIPcode:
+    case AddressZIPcode: {
         // A part met twice starts the next address (street, city, … repeated per address).
-        if (row.address.contains(addressKey(field)))
-            closeAddress(row);
-        row.address.insert(addressKey(field), text);
+        const QString *&part = m_address[size_t(field - AddressStreet)];
+        if (part)
+            closeAddress();
+        part = &text;
+        m_addressOpen = true;
         return;
+    }
     default:
-        person->setValue(textProperty(field), text);
+        m_texts[size_t(field)] = &text;
         return;
     }
 }
 
-void CSVimport::RowReader::closeAddress(Row &row)
+void CSVimport::RowReader::closeAddress()
 {
-    if (row.address.isEmpty())
+    if (!m_addressOpen)
         return;
-    row.addresses.addValueAndLabel(row.address, kABOtherLabel);
-    row.address.clear();
+    m_addresses.push_back(m_address);
+    m_address.fill(nullptr);
+    m_addressOpen = false;
+}
+
+// The person's stored form, in the layout a packed person has.
+QByteArray CSVimport::RowReader::stored()
+{
+    using Kind = ABRecordCodec::StoredValue::Kind;
+    ABRecordCodec::StoredWriter &out = m_stored;
+    for (Field field : kTextFields) {
+        if (const QString *text = m_texts[field]) {
+            out.begin(textProperty(field), Kind::Text);
+            out.text(*text);
+        }
+    }
+    if (m_birthday) {
+        out.begin(kABPersonBirthdayProperty, Kind::Date);
+        out.number(*m_birthday);
+    }
+    storeTexts(kABPersonPhoneProperty, m_phones);
+    storeTexts(kABPersonEmailProperty, m_emails);
+    storeTexts(kABPersonURLProperty, m_urls);
+    if (!m_dates.empty()) {
+        out.begin(kABPersonDateProperty, Kind::Date, true);
+        out.count(quint32(m_dates.size()));
+        for (qint64 date : m_dates) {
+            out.label(&kABOtherLabel);
+            out.number(date);
+        }
+    }
+    if (!m_addresses.empty()) {
+        out.begin(kABPersonAddressProperty, Kind::Dictionary, true);
+        out.count(quint32(m_addresses.size()));
+        for (const Address &address : m_addresses) {
+            out.label(&kABOtherLabel);
+            out.count(quint32(std::count_if(address.begin(), address.end(), [](const QString *part) { return part; })));
+            for (int part : addressPartsByKey()) {
+                if (const QString *text = address[size_t(part)]) {
+                    out.text(addressKey(part));
+                    out.text(*text);
+                }
+            }
+        }
+    }
+    if (!m_instantMessages.empty()) {
+        out.begin(kABPersonInstantMessageProperty, Kind::Dictionary, true);
+        out.count(quint32(m_instantMessages.size()));
+        for (const QVariantMap &im : m_instantMessages) {
+            out.label(&kABOtherLabel);
+            out.count(quint32(im.size()));
+            for (auto it = im.begin(); it != im.end(); ++it) {
+                out.text(it.key());
+                out.text(it.value().toString());
+            }
+        }
+    }
+    return out.take();
+}
+
+void CSVimport::RowReader::storeTexts(ABPropertyID property, const std::vector<const QString *> &texts)
+{
+    if (texts.empty())
+        return;
+    m_stored.begin(property, ABRecordCodec::StoredValue::Kind::Text, true);
+    m_stored.count(quint32(texts.size()));
+    for (const QString *text : texts) {
+        m_stored.label(&kABOtherLabel);
+        m_stored.text(*text);
+    }
 }

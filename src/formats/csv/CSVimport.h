@@ -64,9 +64,7 @@ public:
     int importWithTagert(ProgressTarget *target, uint32_t mask);
 
 private:
-    struct Row;
-    // Makes one row into a person with the mapped fields; it touches no address book, so that
-    // rows can be read on helper threads.
+    // Makes rows into people with the mapped fields.
     class RowReader;
     struct ReadRow {
         ABRecordRef person; // packed; none when the row lacks a field for a header column

@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 #include "addressbook/ABConnection.h"
 #include "addressbook/ABSources.h"
+#include "addressbook/PersonJson.h"
 #include "formats/common/ImportOutcome.h"
 #include "formats/csv/CSVimport.h"
 #include "importing/CSVHeaderDelegate.h"
@@ -154,6 +155,51 @@ private Q_SLOTS:
         QVERIFY(ines);
         QCOMPARE(ines->copyText(kABPersonOrganizationProperty), QStringLiteral("Escola Azul"));
         QCOMPARE(values(ines, kABPersonPhoneProperty), (QStringList{QStringLiteral("+351 91 111 1111"), QStringLiteral("+351 21 111 1112")}));
+    }
+
+    // Rows are written straight into the stored form: the person must be the one the value
+    // calls of the record make of the same fields.
+    void rowIsThePersonItsValuesMake()
+    {
+        TestEnvironment env;
+        std::shared_ptr<CSVimport> importer = importerFor(
+            env, "firstname,firstname,lastname,note,phone,email,phone,url,birthday,date,date,street,city,city,zipcode,"
+                 "instantmessage,instantmessage,nickname,prefix\n"
+                 "Ana,Bea,Lima,\"two\nlines\",+1 1,a@b.example,+2 2,https://x.example,1980-02-03,2001-02-03,nodate,"
+                 "Rua 1,Faro,Beja,8000,ana (Yahoo),nobody,Bia,Dr.\n");
+        QVERIFY(importer);
+        QCOMPARE(importer->importWithTagert(nullptr, FieldFilter::Default | FieldFilter::Marker), 1);
+        ABRecordRef imported = personNamed(*env.open(), QStringLiteral("Lima (*)"));
+        QVERIFY(imported);
+
+        ABRecordRef expected = ABRecord::createPerson();
+        auto multi = [](ABPropertyType type, const QVariantList &values) {
+            ABMultiValue multi(type);
+            for (const QVariant &value : values)
+                multi.addValueAndLabel(value, kABOtherLabel);
+            return QVariant::fromValue(multi);
+        };
+        auto day = [](int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(12, 0), Qt::UTC); };
+        expected->setValue(kABPersonFirstNameProperty, QStringLiteral("Bea"));
+        expected->setValue(kABPersonLastNameProperty, QStringLiteral("Lima (*)"));
+        expected->setValue(kABPersonNoteProperty, QStringLiteral("two\nlines"));
+        expected->setValue(kABPersonNicknameProperty, QStringLiteral("Bia"));
+        expected->setValue(kABPersonPrefixProperty, QStringLiteral("Dr."));
+        expected->setValue(kABPersonBirthdayProperty, day(1980, 2, 3));
+        expected->setValue(kABPersonPhoneProperty, multi(kABMultiStringPropertyType, {QStringLiteral("+1 1"), QStringLiteral("+2 2")}));
+        expected->setValue(kABPersonEmailProperty, multi(kABMultiStringPropertyType, {QStringLiteral("a@b.example")}));
+        expected->setValue(kABPersonURLProperty, multi(kABMultiStringPropertyType, {QStringLiteral("https://x.example")}));
+        expected->setValue(kABPersonDateProperty, multi(kABMultiDateTimePropertyType, {day(2001, 2, 3)}));
+        // A part met twice starts the next address.
+        expected->setValue(kABPersonAddressProperty,
+                           multi(kABMultiDictionaryPropertyType,
+                                 {QVariantMap{{kABPersonAddressStreetKey, QStringLiteral("Rua 1")}, {kABPersonAddressCityKey, QStringLiteral("Faro")}},
+                                  QVariantMap{{kABPersonAddressCityKey, QStringLiteral("Beja")}, {kABPersonAddressZIPKey, QStringLiteral("8000")}}}));
+        expected->setValue(kABPersonInstantMessageProperty,
+                           multi(kABMultiDictionaryPropertyType,
+                                 {QVariantMap{{kABPersonInstantMessageServiceKey, kABPersonInstantMessageServiceYahoo},
+                                              {kABPersonInstantMessageUsernameKey, QStringLiteral("ana")}}}));
+        QCOMPARE(PersonJson::toJson(imported, {}), PersonJson::toJson(expected, {}));
     }
 
     void rowRules()
