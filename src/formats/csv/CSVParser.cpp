@@ -2,6 +2,12 @@
 
 #include "platform/DevLog.h"
 
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The platform's newline set: LF, VT, FF, CR, NEL and the Unicode line and paragraph separators.
@@ -12,6 +18,51 @@ inline bool isLineBreak(QChar c)
 }
 
 const QChar kQuote = QLatin1Char('"');
+
+#if defined(__SSE2__)
+// Where a block of 64 characters has quotes, separators and line breaks: bit i for character i.
+struct BlockClasses {
+    quint64 quotes = 0;
+    quint64 separators = 0;
+    quint64 breaks = 0;
+};
+
+BlockClasses classify(const char16_t *block, char16_t separator)
+{
+    const __m128i quote = _mm_set1_epi16(short(u'"'));
+    const __m128i sep = _mm_set1_epi16(short(separator));
+    const __m128i lineFeed = _mm_set1_epi16(0x0a);
+    const __m128i three = _mm_set1_epi16(3);
+    const __m128i nextLine = _mm_set1_epi16(0x85);
+    const __m128i lineSeparator = _mm_set1_epi16(0x2028);
+    const __m128i paragraphSeparator = _mm_set1_epi16(0x2029);
+    const __m128i zero = _mm_setzero_si128();
+    auto isBreak = [&](__m128i chars) {
+        // LF, VT, FF and CR: the character less LF is at most 3.
+        const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(chars, lineFeed), three), zero);
+        return _mm_or_si128(_mm_or_si128(low, _mm_cmpeq_epi16(chars, nextLine)),
+                            _mm_or_si128(_mm_cmpeq_epi16(chars, lineSeparator), _mm_cmpeq_epi16(chars, paragraphSeparator)));
+    };
+    auto bits = [](__m128i first, __m128i second) { return quint64(quint16(_mm_movemask_epi8(_mm_packs_epi16(first, second)))); };
+    BlockClasses classes;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * i + 8));
+        classes.quotes |= bits(_mm_cmpeq_epi16(a, quote), _mm_cmpeq_epi16(b, quote)) << (16 * i);
+        classes.separators |= bits(_mm_cmpeq_epi16(a, sep), _mm_cmpeq_epi16(b, sep)) << (16 * i);
+        classes.breaks |= bits(isBreak(a), isBreak(b)) << (16 * i);
+    }
+    return classes;
+}
+
+// Bit i is the parity of the set bits from 0 to i.
+quint64 prefixParity(quint64 bits)
+{
+    for (int shift = 1; shift < 64; shift *= 2)
+        bits ^= bits << shift;
+    return bits;
+}
+#endif
 
 } // namespace
 
@@ -31,6 +82,11 @@ public:
     // A record's fields; false at a line break or the end.
     bool parseRecord(QStringList &fields);
     bool parseLineBreak();
+    // At a record's start: steps over whole records that the steps below would go over too,
+    // 64 characters at a time, up to the first record that starts at `aim` or past it. It stops
+    // earlier, at a record's start, where these steps have to decide: a quote out of place
+    // (which ends the whole parse), a separator longer than one character, the last characters.
+    void skipPlainRecords(qsizetype aim);
     // Steps over a record as parseRecord() reads it, without its fields: a field there never
     // fails to parse (one left unread would be at a quote, which opens a quoted field).
     bool skipRecord()
@@ -175,6 +231,60 @@ bool CSVParser::Cursor::parseTextData(QString *text)
     return true;
 }
 
+void CSVParser::Cursor::skipPlainRecords(qsizetype aim)
+{
+#if defined(__SSE2__)
+    // A line break where a record should start ends the whole parse: the steps say so.
+    if (!m_separatorIsSingleChar || atLineBreak())
+        return;
+    const char16_t *data = reinterpret_cast<const char16_t *>(m_text.data());
+    // What the character before the block was: inside quotes (an opening quote included), one
+    // that may come before an opening quote, a line break, a closing quote.
+    bool inQuotes = false;
+    bool opensNext = true; // a record starts here
+    bool breakBefore = true;
+    bool closeBefore = false;
+    for (qsizetype at = m_pos; at + 64 <= m_text.size(); at += 64) {
+        const BlockClasses block = classify(data + at, m_separator[0].unicode());
+        const quint64 inside = prefixParity(block.quotes) ^ (inQuotes ? ~quint64(0) : 0);
+        const quint64 opens = block.quotes & inside;
+        const quint64 closes = block.quotes & ~inside;
+        const quint64 separators = block.separators & ~inside;
+        const quint64 breaks = block.breaks & ~inside;
+        // A field opens with its quote; a closing quote is followed by a separator, a line
+        // break or a quote that doubles it. Any other quote is one the steps have to judge.
+        const quint64 mayOpen = separators | breaks | closes;
+        const quint64 mayFollowClose = separators | breaks | opens;
+        quint64 outOfPlace = (opens & ~((mayOpen << 1) | quint64(opensNext)))
+                             | (closes & ~(mayFollowClose >> 1) & ~(quint64(1) << 63));
+        if (closeBefore && !(mayFollowClose & 1))
+            return; // the closing quote that ended the last block: m_pos is its record's start
+        // Records start after a run of line breaks; none after the first quote out of place.
+        quint64 starts = ~breaks & ((breaks << 1) | quint64(breakBefore));
+        if (outOfPlace)
+            starts &= (quint64(1) << std::countr_zero(outOfPlace)) - 1;
+        const qsizetype firstWanted = aim - at;
+        if (firstWanted < 64) {
+            const quint64 wanted = firstWanted <= 0 ? starts : starts & ~((quint64(1) << firstWanted) - 1);
+            if (wanted) {
+                m_pos = at + std::countr_zero(wanted);
+                return;
+            }
+        }
+        if (starts)
+            m_pos = at + 63 - std::countl_zero(starts);
+        if (outOfPlace)
+            return;
+        inQuotes = inside >> 63;
+        opensNext = (mayOpen >> 63) & 1;
+        breakBefore = (breaks >> 63) & 1;
+        closeBefore = (closes >> 63) & 1;
+    }
+#else
+    (void)aim;
+#endif
+}
+
 bool CSVParser::Cursor::atLongSeparator() const
 {
     return m_text.mid(m_pos).startsWith(m_separator);
@@ -263,8 +373,12 @@ QStringView CSVParser::nextPiece(qsizetype aim)
     const qsizetype start = m_pieceAt;
     Cursor records(QStringView(m_text).mid(start), m_separator);
     bool more = true;
-    while (more && records.pos() < aim && records.skipRecord())
+    while (more && records.pos() < aim) {
+        records.skipPlainRecords(aim);
+        if (records.pos() >= aim || !records.skipRecord())
+            break;
         more = records.parseLineBreak(); // without one, the whole parse ends with this record
+    }
     m_pieceAt = more ? start + records.pos() : m_text.size();
     return QStringView(m_text).mid(start, records.pos());
 }

@@ -132,9 +132,13 @@ private Q_SLOTS:
                           QStringLiteral("a,b\n1,2\nx\"y,3\n4,5\n"), QStringLiteral("a,b\n1,2\n3,\"open\n4,5\n"),
                           QStringLiteral("a,b\n\"1\"x\n2,3\n"), QStringLiteral("a\u2028x\u2029y\x0b"),
                           QStringLiteral("a,b,c\n1,2,3,4,5\n6\n"), QStringLiteral("a,b"), QStringLiteral("\n1,2\n")};
+        // A quoted field closing at the end of a block of 64 characters, with a stray character
+        // after it at the start of the next block: the whole parse ends there.
+        texts.append(QStringLiteral("a\n\"") + QString(62, u'y') + QStringLiteral("\"x\n") + QStringLiteral("1,2\n").repeated(40));
         // Random texts over the characters the grammar turns on.
         const QString alphabet = QStringLiteral("ab,;\"\n\r\u2028");
         std::mt19937 random(20261210);
+        auto pick = [&random](const QStringList &choices) { return choices.at(qsizetype(random() % choices.size())); };
         for (int i = 0; i < 300; ++i) {
             QString text;
             const int length = int(random() % 60);
@@ -142,18 +146,38 @@ private Q_SLOTS:
                 text += alphabet[int(random() % alphabet.size())];
             texts.append(text);
         }
+        // Long texts of well-formed rows, some with one character of the alphabet put in at
+        // random, which the scan of whole blocks must leave to the rules that read a field.
+        const QStringList fields{QString(), QStringLiteral("ab"), QStringLiteral("\"a,b\""), QStringLiteral("\"a\"\"b\""),
+                                 QStringLiteral("\"a\nb\r\n\""), QStringLiteral("\"\""), QStringLiteral("a b a b a b a b a b a b a b a b")};
+        const QStringList breaks{QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\u2029"), QStringLiteral("\n\n")};
+        for (int i = 0; i < 200; ++i) {
+            for (const QString &separator : {QStringLiteral(","), QStringLiteral(";")}) {
+                QString text;
+                const int rows = 1 + int(random() % 40);
+                for (int row = 0; row < rows; ++row) {
+                    const int columns = 1 + int(random() % 8);
+                    for (int column = 0; column < columns; ++column)
+                        text += (column ? separator : QString()) + pick(fields);
+                    text += pick(breaks);
+                }
+                if (i % 2)
+                    text.insert(qsizetype(random() % (text.size() + 1)), alphabet[int(random() % alphabet.size())]);
+                texts.append(text);
+            }
+        }
         auto fieldsOf = [](const QList<CSVRecord> &records) {
             QList<QMap<QString, QString>> maps;
             for (const CSVRecord &record : records)
                 maps.append(record.toMap());
             return maps;
         };
-        for (const QString &separator : {QStringLiteral(","), QStringLiteral(";;")}) {
+        for (const QString &separator : {QStringLiteral(","), QStringLiteral(";"), QStringLiteral(";;")}) {
             for (const QString &text : std::as_const(texts)) {
                 for (bool hasHeader : {true, false}) {
                     CSVParser whole(text, separator, hasHeader, {QStringLiteral("x")});
                     const QList<QMap<QString, QString>> expected = fieldsOf(whole.arrayOfParsedRows());
-                    for (qsizetype aim : {1, 2, 5, 1000}) {
+                    for (qsizetype aim : {1, 2, 5, 70, 150, 1000}) {
                         CSVParser cut(text, separator, hasHeader, {QStringLiteral("x")});
                         QList<CSVRecord> records;
                         for (QStringView piece; !(piece = cut.nextPiece(aim)).isEmpty();)
