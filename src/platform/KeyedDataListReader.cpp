@@ -1,5 +1,11 @@
 #include "KeyedDataListReader.h"
 
+#include "Threads.h"
+
+#include <cerrno>
+
+#include <unistd.h>
+
 namespace {
 
 quint64 bigEndian(const QByteArray &bytes, qsizetype from, int width)
@@ -10,6 +16,22 @@ quint64 bigEndian(const QByteArray &bytes, qsizetype from, int width)
     return value;
 }
 
+// Reads at an offset without moving the file's position, so that threads may read at once.
+bool readFully(int fd, char *into, quint64 length, quint64 at)
+{
+    while (length > 0) {
+        const ssize_t got = ::pread(fd, into, size_t(length), off_t(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        into += got;
+        length -= quint64(got);
+        at += quint64(got);
+    }
+    return true;
+}
+
 bool isWidth(int width)
 {
     return width == 1 || width == 2 || width == 4 || width == 8;
@@ -17,6 +39,8 @@ bool isWidth(int width)
 
 constexpr quint64 kWindowSize = 256 * 1024;
 constexpr quint64 kLookBehind = 16 * 1024;
+// Lists shorter than this are checked on one thread.
+constexpr size_t kItemsCheckedAlone = 4096;
 constexpr quint8 kData = 0x4;
 constexpr quint8 kAscii = 0x5;
 constexpr quint8 kUid = 0x8;
@@ -33,34 +57,34 @@ std::unique_ptr<KeyedDataListReader> KeyedDataListReader::open(const QString &pa
     return reader;
 }
 
-std::optional<QByteArray> KeyedDataListReader::bytesAt(quint64 at, quint64 size)
+std::optional<QByteArray> KeyedDataListReader::bytesAt(quint64 at, quint64 size, Window &window) const
 {
     // Objects lie between the header and the offset table.
     if (at < 8 || at > m_tableOffset || size > m_tableOffset - at)
         return std::nullopt;
-    const bool inWindow = at >= m_windowAt && at + size <= m_windowAt + quint64(m_window.size());
+    const bool inWindow = at >= window.at && at + size <= window.at + quint64(window.bytes.size());
     if (!inWindow) {
         // Items and their references follow one another: one read serves many of them. The
         // window reaches back a little, as an item's data lies just before the UID that names
         // it and is read after it; the same buffer serves every read.
         const quint64 from = at - qMin(at - 8, kLookBehind);
         const quint64 length = qMin(qMax(size + (at - from), kWindowSize), m_tableOffset - from);
-        m_window.resize(qsizetype(length));
-        m_windowAt = from;
-        if (!m_file.seek(qint64(from)) || m_file.read(m_window.data(), qint64(length)) != qint64(length)) {
-            m_window.clear();
+        window.bytes.resize(qsizetype(length));
+        window.at = from;
+        if (!readFully(m_file.handle(), window.bytes.data(), length, from)) {
+            window.bytes.clear();
             return std::nullopt;
         }
     }
-    return m_window.sliced(qsizetype(at - m_windowAt), qsizetype(size));
+    return window.bytes.sliced(qsizetype(at - window.at), qsizetype(size));
 }
 
-std::optional<KeyedDataListReader::Object> KeyedDataListReader::objectAt(quint64 ref)
+std::optional<KeyedDataListReader::Object> KeyedDataListReader::objectAt(quint64 ref, Window &window) const
 {
     if (ref >= m_offsets.size())
         return std::nullopt;
     const quint64 at = m_offsets[ref];
-    const std::optional<QByteArray> head = bytesAt(at, qMin<quint64>(10, m_tableOffset - qMin(at, m_tableOffset)));
+    const std::optional<QByteArray> head = bytesAt(at, qMin<quint64>(10, m_tableOffset - qMin(at, m_tableOffset)), window);
     if (!head || head->isEmpty())
         return std::nullopt;
     const quint8 marker = quint8(head->at(0));
@@ -82,11 +106,11 @@ std::optional<KeyedDataListReader::Object> KeyedDataListReader::objectAt(quint64
     return object;
 }
 
-std::optional<std::vector<quint64>> KeyedDataListReader::referencesOf(const Object &container, quint64 count)
+std::optional<std::vector<quint64>> KeyedDataListReader::referencesOf(const Object &container, quint64 count, Window &window) const
 {
     if (count > (m_tableOffset / quint64(m_refSize)))
         return std::nullopt;
-    const std::optional<QByteArray> bytes = bytesAt(container.contentAt, count * quint64(m_refSize));
+    const std::optional<QByteArray> bytes = bytesAt(container.contentAt, count * quint64(m_refSize), window);
     if (!bytes)
         return std::nullopt;
     std::vector<quint64> references(count);
@@ -98,36 +122,36 @@ std::optional<std::vector<quint64>> KeyedDataListReader::referencesOf(const Obje
     return references;
 }
 
-std::optional<quint64> KeyedDataListReader::uidAt(quint64 ref)
+std::optional<quint64> KeyedDataListReader::uidAt(quint64 ref, Window &window) const
 {
-    const std::optional<Object> object = objectAt(ref);
+    const std::optional<Object> object = objectAt(ref, window);
     if (!object || object->kind != kUid)
         return std::nullopt;
-    const std::optional<QByteArray> bytes = bytesAt(object->contentAt, object->count);
+    const std::optional<QByteArray> bytes = bytesAt(object->contentAt, object->count, window);
     if (!bytes)
         return std::nullopt;
     return bigEndian(*bytes, 0, int(object->count));
 }
 
-std::optional<QByteArray> KeyedDataListReader::asciiAt(quint64 ref)
+std::optional<QByteArray> KeyedDataListReader::asciiAt(quint64 ref, Window &window) const
 {
-    const std::optional<Object> object = objectAt(ref);
+    const std::optional<Object> object = objectAt(ref, window);
     if (!object || object->kind != kAscii || object->count > 64)
         return std::nullopt;
-    return bytesAt(object->contentAt, object->count);
+    return bytesAt(object->contentAt, object->count, window);
 }
 
-std::optional<QHash<QByteArray, quint64>> KeyedDataListReader::dictionaryAt(quint64 ref)
+std::optional<QHash<QByteArray, quint64>> KeyedDataListReader::dictionaryAt(quint64 ref, Window &window) const
 {
-    const std::optional<Object> object = objectAt(ref);
+    const std::optional<Object> object = objectAt(ref, window);
     if (!object || object->kind != kDictionary || object->count > 16)
         return std::nullopt;
-    const std::optional<std::vector<quint64>> references = referencesOf(*object, object->count * 2);
+    const std::optional<std::vector<quint64>> references = referencesOf(*object, object->count * 2, window);
     if (!references)
         return std::nullopt;
     QHash<QByteArray, quint64> entries;
     for (quint64 i = 0; i < object->count; ++i) {
-        const std::optional<QByteArray> key = asciiAt((*references)[i]);
+        const std::optional<QByteArray> key = asciiAt((*references)[i], window);
         if (!key || entries.contains(*key))
             return std::nullopt;
         entries.insert(*key, (*references)[object->count + i]);
@@ -166,57 +190,77 @@ bool KeyedDataListReader::readLayout()
     for (quint64 i = 0; i < objectCount; ++i)
         m_offsets[i] = bigEndian(table, qsizetype(i) * offsetSize, offsetSize);
 
+    Window window;
     // {"$archiver": "NSKeyedArchiver", "$version": …, "$top": {"root": UID}, "$objects": […]}
-    const auto archive = dictionaryAt(top);
-    if (!archive || archive->size() != 4 || !archive->contains("$version") || asciiAt(archive->value("$archiver")) != "NSKeyedArchiver")
+    const auto archive = dictionaryAt(top, window);
+    if (!archive || archive->size() != 4 || !archive->contains("$version") || asciiAt(archive->value("$archiver"), window) != "NSKeyedArchiver")
         return false;
-    const std::optional<Object> version = objectAt(archive->value("$version"));
+    const std::optional<Object> version = objectAt(archive->value("$version"), window);
     if (!version || version->kind != 0x1)
         return false;
-    const std::optional<Object> objects = objectAt(archive->value("$objects"));
-    const auto topEntries = dictionaryAt(archive->value("$top"));
+    const std::optional<Object> objects = objectAt(archive->value("$objects"), window);
+    const auto topEntries = dictionaryAt(archive->value("$top"), window);
     if (!objects || objects->kind != kArray || !topEntries || topEntries->size() != 1 || !topEntries->contains("root"))
         return false;
-    const auto objectRefs = referencesOf(*objects, objects->count);
-    const std::optional<quint64> rootUid = uidAt(topEntries->value("root"));
-    if (!objectRefs || objectRefs->empty() || asciiAt(objectRefs->front()) != "$null" || !rootUid)
+    const auto objectRefs = referencesOf(*objects, objects->count, window);
+    const std::optional<quint64> rootUid = uidAt(topEntries->value("root"), window);
+    if (!objectRefs || objectRefs->empty() || asciiAt(objectRefs->front(), window) != "$null" || !rootUid)
         return false;
     m_objects = std::move(*objectRefs);
 
     // The root: {"NS.objects": [UID…], "$class": UID of {"$classname": "NSArray" or "NSMutableArray", …}}
     const std::optional<quint64> rootRef = objectOfUid(*rootUid);
-    const auto root = rootRef ? dictionaryAt(*rootRef) : std::nullopt;
+    const auto root = rootRef ? dictionaryAt(*rootRef, window) : std::nullopt;
     if (!root || root->size() != 2 || !root->contains("NS.objects") || !root->contains("$class"))
         return false;
-    const std::optional<quint64> classUid = uidAt(root->value("$class"));
+    const std::optional<quint64> classUid = uidAt(root->value("$class"), window);
     const std::optional<quint64> classRef = classUid ? objectOfUid(*classUid) : std::nullopt;
-    const auto classEntry = classRef ? dictionaryAt(*classRef) : std::nullopt;
+    const auto classEntry = classRef ? dictionaryAt(*classRef, window) : std::nullopt;
     if (!classEntry || !classEntry->contains("$classname"))
         return false;
-    const std::optional<QByteArray> className = asciiAt(classEntry->value("$classname"));
+    const std::optional<QByteArray> className = asciiAt(classEntry->value("$classname"), window);
     if (className != "NSArray" && className != "NSMutableArray")
         return false;
-    const std::optional<Object> list = objectAt(root->value("NS.objects"));
-    const auto members = list && list->kind == kArray ? referencesOf(*list, list->count) : std::nullopt;
+    const std::optional<Object> list = objectAt(root->value("NS.objects"), window);
+    const auto members = list && list->kind == kArray ? referencesOf(*list, list->count, window) : std::nullopt;
     if (!members)
         return false;
 
-    // Every item is a UID of a data object: anything else is read the general way.
-    m_items.reserve(members->size());
-    for (quint64 member : *members) {
-        const std::optional<quint64> uid = uidAt(member);
+    // Every item is a UID of a data object: anything else is read the general way. That means
+    // reading the whole file: the two halves of a long list are read at once.
+    m_items.resize(members->size());
+    if (members->size() < kItemsCheckedAlone)
+        return placeItems(*members, 0, members->size(), window);
+    const size_t half = members->size() / 2;
+    bool secondHalfPlaced = false;
+    std::thread second = Threads::startIfPossible([&] {
+        Window own;
+        secondHalfPlaced = placeItems(*members, half, members->size(), own);
+    });
+    bool placed = placeItems(*members, 0, second.joinable() ? half : members->size(), window);
+    if (second.joinable()) {
+        second.join();
+        placed = placed && secondHalfPlaced;
+    }
+    return placed;
+}
+
+bool KeyedDataListReader::placeItems(const std::vector<quint64> &members, size_t from, size_t to, Window &window)
+{
+    for (size_t i = from; i < to; ++i) {
+        const std::optional<quint64> uid = uidAt(members[i], window);
         const std::optional<quint64> ref = uid ? objectOfUid(*uid) : std::nullopt;
-        const std::optional<Object> data = ref ? objectAt(*ref) : std::nullopt;
+        const std::optional<Object> data = ref ? objectAt(*ref, window) : std::nullopt;
         if (!data || data->kind != kData || data->contentAt > m_tableOffset || data->count > m_tableOffset - data->contentAt)
             return false;
-        m_items.push_back({data->contentAt, data->count});
+        m_items[i] = {data->contentAt, data->count};
     }
     return true;
 }
 
-std::optional<QByteArray> KeyedDataListReader::item(qsizetype index)
+std::optional<QByteArray> KeyedDataListReader::item(qsizetype index, Window &window) const
 {
     if (index < 0 || index >= count())
         return std::nullopt;
-    return bytesAt(m_items[size_t(index)].at, m_items[size_t(index)].size);
+    return bytesAt(m_items[size_t(index)].at, m_items[size_t(index)].size, window);
 }

@@ -17,8 +17,15 @@ public:
     static std::unique_ptr<KeyedDataListReader> open(const QString &path);
 
     qsizetype count() const { return qsizetype(m_items.size()); }
+
+    // The part of the file that reads of items read last, kept for the items that follow it.
+    // Items may be read on several threads at once, each with a window of its own.
+    struct Window {
+        QByteArray bytes;
+        quint64 at = 0;
+    };
     // The bytes of item `index`; none when they cannot be read (the file changed meanwhile).
-    std::optional<QByteArray> item(qsizetype index);
+    std::optional<QByteArray> item(qsizetype index, Window &window) const;
 
 private:
     struct Object {
@@ -33,13 +40,16 @@ private:
 
     explicit KeyedDataListReader(const QString &path) : m_file(path) {}
     bool readLayout();
-    std::optional<QByteArray> bytesAt(quint64 at, quint64 size);
-    std::optional<Object> objectAt(quint64 ref);
-    std::optional<std::vector<quint64>> referencesOf(const Object &container, quint64 count);
-    std::optional<quint64> uidAt(quint64 ref);
-    std::optional<QByteArray> asciiAt(quint64 ref);
+    // The places of items `from` to `to` (not included), read through `window`; false when one
+    // is no UID of a data object.
+    bool placeItems(const std::vector<quint64> &members, size_t from, size_t to, Window &window);
+    std::optional<QByteArray> bytesAt(quint64 at, quint64 size, Window &window) const;
+    std::optional<Object> objectAt(quint64 ref, Window &window) const;
+    std::optional<std::vector<quint64>> referencesOf(const Object &container, quint64 count, Window &window) const;
+    std::optional<quint64> uidAt(quint64 ref, Window &window) const;
+    std::optional<QByteArray> asciiAt(quint64 ref, Window &window) const;
     // A dictionary's ASCII keys with their value references.
-    std::optional<QHash<QByteArray, quint64>> dictionaryAt(quint64 ref);
+    std::optional<QHash<QByteArray, quint64>> dictionaryAt(quint64 ref, Window &window) const;
     // The object a UID names in "$objects".
     std::optional<quint64> objectOfUid(quint64 uid) const;
 
@@ -49,7 +59,4 @@ private:
     std::vector<quint64> m_offsets;
     std::vector<quint64> m_objects; // "$objects": object references by UID
     std::vector<Span> m_items;
-    // The part of the file read last.
-    QByteArray m_window;
-    quint64 m_windowAt = 0;
 };

@@ -47,8 +47,9 @@ void readAsDataList(const QByteArray &bytes, const Result<QVariant> &whole)
     const QVariantList items = whole->toList();
     if (whole->metaType().id() != QMetaType::QVariantList || items.size() != list->count())
         std::abort();
+    KeyedDataListReader::Window window;
     for (qsizetype i = 0; i < list->count(); ++i) {
-        if (list->item(i) != std::optional<QByteArray>(items[i].toByteArray()))
+        if (list->item(i, window) != std::optional<QByteArray>(items[i].toByteArray()))
             std::abort();
     }
 }

@@ -135,21 +135,28 @@ private Q_SLOTS:
             QFile file(path);
             return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
         };
+        // Long enough for its two halves to be checked at once.
         QVariantList items;
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 5000; ++i)
             items.append(QByteArray::number(i).repeated(1 + i % 50));
         const QByteArray archive = *KeyedArchiver::archivedData(items);
         std::unique_ptr<KeyedDataListReader> list = KeyedDataListReader::open(write(QStringLiteral("list.vnbin"), archive));
         QVERIFY(list);
         QCOMPARE(list->count(), items.size());
+        KeyedDataListReader::Window window;
         for (qsizetype i = 0; i < items.size(); ++i)
-            QCOMPARE(list->item(i), std::optional<QByteArray>(items[i].toByteArray()));
-        QVERIFY(!list->item(items.size()));
+            QCOMPARE(list->item(i, window), std::optional<QByteArray>(items[i].toByteArray()));
+        QVERIFY(!list->item(items.size(), window));
         QVERIFY(KeyedDataListReader::open(write(QStringLiteral("empty.vnbin"), *KeyedArchiver::archivedData(QVariantList()))));
 
-        // Other archives are left to the general reader: an item that is no data, another root.
-        for (const QVariant &other : {QVariant(QVariantList{QByteArray("data"), QStringLiteral("text")}),
-                                      QVariant(QStringList{QStringLiteral("a")}), QVariant(QByteArray("data"))})
+        // Other archives are left to the general reader: an item that is no data (in either half
+        // of a long list), another root.
+        QVariantList lastIsText = items;
+        lastIsText.last() = QStringLiteral("text");
+        QVariantList firstIsText = items;
+        firstIsText.first() = QStringLiteral("text");
+        for (const QVariant &other : {QVariant(QVariantList{QByteArray("data"), QStringLiteral("text")}), QVariant(lastIsText),
+                                      QVariant(firstIsText), QVariant(QStringList{QStringLiteral("a")}), QVariant(QByteArray("data"))})
             QVERIFY(!KeyedDataListReader::open(write(QStringLiteral("other.vnbin"), *KeyedArchiver::archivedData(other))));
         QVERIFY(!KeyedDataListReader::open(env.path(QStringLiteral("missing.vnbin"))));
 
@@ -167,8 +174,9 @@ private Q_SLOTS:
         }
         for (const QByteArray &bytes : std::as_const(damaged)) {
             std::unique_ptr<KeyedDataListReader> read = KeyedDataListReader::open(write(QStringLiteral("damaged.vnbin"), bytes));
+            KeyedDataListReader::Window readWindow;
             for (qsizetype i = 0; read && i < read->count(); ++i) {
-                const std::optional<QByteArray> item = read->item(i);
+                const std::optional<QByteArray> item = read->item(i, readWindow);
                 QVERIFY(!item || item->size() < bytes.size());
             }
         }

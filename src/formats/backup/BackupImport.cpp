@@ -22,7 +22,7 @@
 namespace {
 
 const char *const kOperation = "importDataBIN";
-// Blobs handed to a helper thread at a time.
+// Blobs a helper thread reads and makes into people at a time.
 constexpr qsizetype kReadTogether = 256;
 
 void log(const QString &text)
@@ -31,7 +31,7 @@ void log(const QString &text)
 }
 
 // The person blobs of a .vnbin file, or an Error when the file is no such archive.
-Result<QVariantList> readBlobs(const QString &path)
+Result<QVariantList> readArchivedBlobs(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -51,9 +51,12 @@ struct ReadPerson {
     QStringList groupNames;
 };
 
-// `blobAt(i)` gives the i-th of `count` person blobs, none when it cannot be read.
-int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(qsizetype)> &blobAt, uint32_t importMask,
-                ProgressTarget *progress)
+using Blobs = std::vector<std::optional<QByteArray>>;
+// The person blobs from `first` on, `count` of them; none where one cannot be read. Called on
+// helper threads, for different blobs at once.
+using BlobReader = std::function<Blobs(qsizetype first, qsizetype count)>;
+
+int importBlobs(qsizetype count, const BlobReader &readBlobs, uint32_t importMask, ProgressTarget *progress)
 {
     QString openError;
     ABAddressBookRef book = ABSources::openAddressBook(kOperation, &openError);
@@ -62,12 +65,13 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
     const ABRecordRef source = ABSources::selectedSource(*book);
     int created = 0;
     ImportGroups groups;
-    // The blobs are read here and made into people on helper threads, a batch at a time; the
-    // people come back in the order of the file and are added here.
-    using Blobs = std::vector<std::optional<QByteArray>>;
+    // Helper threads read the blobs of a batch and make them into people; the people come
+    // back in the order of the file and are added here.
+    using Batch = std::pair<qsizetype, qsizetype>; // the first blob, and how many
     using People = std::vector<ReadPerson>;
-    OrderedBatches<Blobs, People> reading(
-        [&source, importMask](const Blobs &blobs) {
+    OrderedBatches<Batch, People> reading(
+        [&source, &readBlobs, importMask](const Batch &batch) {
+            const Blobs blobs = readBlobs(batch.first, batch.second);
             People people;
             people.reserve(blobs.size());
             for (const std::optional<QByteArray> &blob : blobs) {
@@ -102,13 +106,8 @@ int importBlobs(qsizetype count, const std::function<std::optional<QByteArray>(q
                     groups.add(*book, read.person, name);
             }
         });
-    for (qsizetype first = 0; first < count; first += kReadTogether) {
-        Blobs blobs;
-        blobs.reserve(size_t(std::min(kReadTogether, count - first)));
-        for (qsizetype i = first; i < std::min(first + kReadTogether, count); ++i)
-            blobs.push_back(blobAt(i));
-        reading.put(std::move(blobs));
-    }
+    for (qsizetype first = 0; first < count; first += kReadTogether)
+        reading.put({first, std::min(kReadTogether, count - first)});
     reading.finish();
     if (created > 0) {
         if (progress)
@@ -130,14 +129,28 @@ int importDataBIN(const QString &path, uint32_t importMask, ProgressTarget *prog
     int result = -1;
     // A plain list of blobs is read one blob at a time; any other archive is read whole.
     if (std::unique_ptr<KeyedDataListReader> list = KeyedDataListReader::open(path)) {
-        result = importBlobs(list->count(), [&list](qsizetype i) { return list->item(i); }, importMask, progress);
-    } else if (Result<QVariantList> blobs = readBlobs(path); !blobs) {
-        log(QStringLiteral("ERROR NSKeyedUnarchiver %1").arg(blobs.error()));
+        const KeyedDataListReader &items = *list;
+        result = importBlobs(items.count(), [&items](qsizetype first, qsizetype count) {
+            KeyedDataListReader::Window window;
+            Blobs blobs;
+            blobs.reserve(size_t(count));
+            for (qsizetype i = first; i < first + count; ++i)
+                blobs.push_back(items.item(i, window));
+            return blobs;
+        }, importMask, progress);
+    } else if (Result<QVariantList> archived = readArchivedBlobs(path); !archived) {
+        log(QStringLiteral("ERROR NSKeyedUnarchiver %1").arg(archived.error()));
     } else {
         // Each blob is let go once read, so the file's contents and the new persons are not
-        // both held in full.
-        result = importBlobs(blobs->size(), [&blobs](qsizetype i) { return std::exchange((*blobs)[i], QVariant()).toByteArray(); },
-                             importMask, progress);
+        // both held in full. Each is taken by one thread, from an array that no longer changes.
+        QVariant *values = archived->data();
+        result = importBlobs(archived->size(), [values](qsizetype first, qsizetype count) {
+            Blobs blobs;
+            blobs.reserve(size_t(count));
+            for (qsizetype i = first; i < first + count; ++i)
+                blobs.push_back(std::exchange(values[i], QVariant()).toByteArray());
+            return blobs;
+        }, importMask, progress);
     }
     DevLog::log(QStringLiteral("%1 %2").arg(QLatin1String(kOperation)).arg(__LINE__));
     return result;
