@@ -100,6 +100,20 @@ BinaryPlistWriter::BinaryPlistWriter()
     m_uids.reserve(256);
 }
 
+void BinaryPlistWriter::clear()
+{
+    m_objects.clear();
+    m_children.clear();
+    m_payloads.clear();
+    m_texts.resize(0);
+    std::fill(m_textSlots.begin(), m_textSlots.end(), TextSlot{0, 0});
+    m_textCount = 0;
+    m_uids.clear();
+    m_laidOut = 0;
+    m_offsets.clear();
+    m_written = 0;
+}
+
 BinaryPlistWriter::Ref BinaryPlistWriter::add(const Object &object)
 {
     m_objects.push_back(object);

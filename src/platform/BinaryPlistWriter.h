@@ -36,6 +36,9 @@ public:
 
     // The property list with `top` as its top object.
     QByteArray finish(Ref top) const;
+    // Empty again, as made, with the room its tables have grown to: a writer that makes many
+    // small lists one after the other does not allocate them again for each.
+    void clear();
 
     // Writes the objects added since the last call, up to the first container (a container's
     // references take a width only the final object count gives), and lets go of their

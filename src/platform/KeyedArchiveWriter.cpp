@@ -12,6 +12,22 @@ KeyedArchiveWriter::KeyedArchiveWriter()
 {
     m_objects.reserve(128);
     m_stringUids.reserve(128);
+    start();
+}
+
+void KeyedArchiveWriter::clear()
+{
+    m_plist.clear();
+    m_objects.clear();
+    m_classes = {};
+    m_stringUids.clear();
+    m_dataListUid = 0;
+    m_dataListMembers.clear();
+    start();
+}
+
+void KeyedArchiveWriter::start()
+{
     m_objects.push_back(m_plist.addString(QStringLiteral("$null")));
     m_keys = m_plist.addString(QStringLiteral("NS.keys"));
     m_values = m_plist.addString(QStringLiteral("NS.objects"));

@@ -25,6 +25,8 @@ public:
     using Uid = quint64;
 
     KeyedArchiveWriter();
+    // Empty again, as made, keeping the room its tables have grown to.
+    void clear();
 
     Result<void> encode(const QVariant &value, Uid &uid, int depth = 0);
 
@@ -64,6 +66,8 @@ private:
     }
     enum class ArchivedClass { Array, Dictionary, Date };
     Uid classUid(ArchivedClass archived);
+    // The objects every archive starts with.
+    void start();
     Result<void> encodeList(const QVariantList &list, Uid uid, int depth);
     void closeList(Uid uid, const std::vector<Ref> &members);
     Result<void> encodeDictionary(const QList<KeyedDictionary::Entry> &entries, Uid uid, int depth);

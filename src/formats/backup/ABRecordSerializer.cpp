@@ -226,9 +226,8 @@ bool setProperty(ABRecord &person, ABPropertyID property, const QVariant &value)
 // another shape is the general path's: write() then answers none.
 class StoredPersonArchive {
 public:
-    explicit StoredPersonArchive(const ABRecordCodec::Stored &stored) : m_stored(stored) {}
-
-    std::optional<QByteArray> write(const ABRecord &person, const QStringList &groups);
+    // The archive of `person`, whose values are `stored`. The archive is empty again after it.
+    std::optional<QByteArray> write(const ABRecordCodec::Stored &stored, const ABRecord &person, const QStringList &groups);
 
 private:
     using Uid = KeyedArchiveWriter::Uid;
@@ -239,14 +238,25 @@ private:
     bool multiValue(ABPropertyID property, ABRecordCodec::StoredValue &value);
     // The next value read (a scalar, or a multi-value entry's), archived.
     std::optional<Uid> archivedValue(ABRecordCodec::StoredValue &value);
+    std::optional<QByteArray> archive(const ABRecord &person, const QStringList &groups);
 
-    const ABRecordCodec::Stored &m_stored;
+    const ABRecordCodec::Stored *m_stored = nullptr;
     KeyedArchiveWriter m_archive;
     KeyedArchiveWriter::Entries m_root, m_entries, m_dictionary;
     QString m_text, m_key, m_previousKey;
 };
 
-std::optional<QByteArray> StoredPersonArchive::write(const ABRecord &person, const QStringList &groups)
+std::optional<QByteArray> StoredPersonArchive::write(const ABRecordCodec::Stored &stored, const ABRecord &person,
+                                                     const QStringList &groups)
+{
+    m_stored = &stored;
+    std::optional<QByteArray> data = archive(person, groups);
+    m_archive.clear();
+    m_root.clear();
+    return data;
+}
+
+std::optional<QByteArray> StoredPersonArchive::archive(const ABRecord &person, const QStringList &groups)
 {
     const Uid root = m_archive.openContainer();
     for (ABPropertyID property : kProperties) {
@@ -270,7 +280,7 @@ std::optional<QByteArray> StoredPersonArchive::write(const ABRecord &person, con
 
 bool StoredPersonArchive::property(ABPropertyID property)
 {
-    ABRecordCodec::StoredValue value(m_stored, property);
+    ABRecordCodec::StoredValue value(*m_stored, property);
     if (value.kind() == Kind::None)
         return true;
     switch (ABRecord::typeOfProperty(property)) {
@@ -643,7 +653,9 @@ std::optional<QByteArray> ABRecordSerializer::personToData(const ABRecord &perso
 std::optional<QByteArray> ABRecordSerializer::storedPersonToData(const ABRecordCodec::Stored &stored, const ABRecord &person,
                                                                  const QStringList &groups)
 {
-    return StoredPersonArchive(stored).write(person, groups);
+    // One archive a thread, emptied after each person, so that its tables are made once.
+    thread_local StoredPersonArchive archive;
+    return archive.write(stored, person, groups);
 }
 
 QVariantMap ABRecordSerializer::dictionaryFromMultiValueProperty(const ABMultiValue &multi)
