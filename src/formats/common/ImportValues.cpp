@@ -2,11 +2,14 @@
 
 #include "platform/AsciiText.h"
 #include "platform/LargePages.h"
+#include "platform/Threads.h"
 
 #include <QStringDecoder>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <array>
+#include <thread>
 #include <utility>
 
 QString ImportValues::markedLastName(const QString &last)
@@ -73,18 +76,74 @@ std::optional<QDateTime> ImportValues::parseDate(const QString &text)
     return QDateTime(date, QTime(12, 0), QTimeZone::utc());
 }
 
+namespace {
+
+// Texts this long and longer (a whole file) are decoded in two halves at once.
+constexpr qsizetype kDecodedInHalves = qsizetype(4) << 20;
+
+// The UTF-16 units that valid UTF-8 decodes to: one for each character, two for each beyond
+// the first 65,536, which take four bytes.
+qsizetype utf16Units(QByteArrayView utf8)
+{
+    qsizetype units = 0;
+    for (const char c : utf8) {
+        const uchar byte = uchar(c);
+        units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+    }
+    return units;
+}
+
+// Decodes `bytes` into `out`, which has room for decoderSpace(bytes) units; the end of what
+// was written, or none for bytes not valid in the character set.
+std::optional<QChar *> decodeInto(QChar *out, QByteArrayView bytes, bool latin1)
+{
+    if (latin1)
+        return std::transform(bytes.begin(), bytes.end(), out, [](char c) { return QChar(char16_t(uchar(c))); });
+    // A byte-order mark is taken off beforehand: a no-break space here is text.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QChar *end = decoder.appendToBuffer(out, bytes);
+    return decoder.hasError() ? std::nullopt : std::optional<QChar *>(end);
+}
+
+qsizetype decoderSpace(QByteArrayView bytes, bool latin1)
+{
+    return latin1 ? bytes.size() : QStringDecoder(QStringDecoder::Utf8).requiredSpace(bytes.size());
+}
+
+} // namespace
+
 std::optional<QString> ImportValues::decodeText(QByteArrayView bytes, int charSet)
 {
     // ASCII, most values, reads the same in both character sets.
-    if (charSet != 0 || AsciiText::isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    // Decoded into a buffer made here, so that the text of a whole file may have large pages.
-    QString text(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);
-    LargePages::advise(text.data(), text.size() * qsizetype(sizeof(QChar)));
-    const QChar *end = decoder.appendToBuffer(text.data(), bytes);
-    if (decoder.hasError())
+    const bool latin1 = charSet != 0 || AsciiText::isAscii(bytes);
+    if (!latin1 && bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    // A long text is cut between two characters; the second half is decoded on a thread of its
+    // own, right after where the first half's characters will end.
+    qsizetype split = bytes.size() < kDecodedInHalves ? bytes.size() : bytes.size() / 2;
+    while (!latin1 && split < bytes.size() && (uchar(bytes[split]) & 0xC0) == 0x80)
+        ++split;
+    const QByteArrayView first = bytes.first(split);
+    const QByteArrayView second = bytes.sliced(split);
+    // The first half's length is told by counting, which holds for valid UTF-8 only.
+    if (!second.isEmpty() && !latin1 && !first.isValidUtf8())
         return std::nullopt;
-    text.truncate(end - text.constData());
+    const qsizetype firstUnits = second.isEmpty() ? decoderSpace(first, latin1) : latin1 ? first.size() : utf16Units(first);
+    QString text(firstUnits + (second.isEmpty() ? 0 : decoderSpace(second, latin1)), Qt::Uninitialized);
+    // Decoded into a buffer made here, so that the text of a whole file may have large pages.
+    LargePages::advise(text.data(), text.size() * qsizetype(sizeof(QChar)));
+    QChar *const secondStart = text.data() + firstUnits;
+    std::optional<QChar *> secondEnd = secondStart;
+    std::thread secondHalf;
+    if (!second.isEmpty())
+        secondHalf = Threads::startIfPossible([&] { secondEnd = decodeInto(secondStart, second, latin1); });
+    std::optional<QChar *> firstEnd = decodeInto(text.data(), first, latin1);
+    if (secondHalf.joinable())
+        secondHalf.join();
+    else if (!second.isEmpty())
+        secondEnd = decodeInto(secondStart, second, latin1);
+    if (!firstEnd || !secondEnd)
+        return std::nullopt;
+    text.truncate((second.isEmpty() ? *firstEnd : *secondEnd) - text.constData());
     return text;
 }

@@ -8,6 +8,32 @@ class ImportValuesTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void longTextsDecodeAsAWhole()
+    {
+        // Long enough to be decoded in two halves, with characters of one to four bytes.
+        QString mixed;
+        const QString pieces[] = {QStringLiteral("ascii text, "), QStringLiteral("ação "), QStringLiteral("日本語 "),
+                                  QStringLiteral("\U0001F600 "), QStringLiteral("\n")};
+        for (int i = 0; mixed.size() < 3'000'000; ++i)
+            mixed += pieces[(i * 7 + i / 3) % 5];
+        const QByteArray utf8 = mixed.toUtf8();
+        QVERIFY(utf8.size() > 4 << 20);
+        QCOMPARE(ImportValues::decodeText(utf8, 0), std::optional<QString>(mixed));
+        // A byte-order mark at the start is dropped; a no-break space at the cut is text.
+        QCOMPARE(ImportValues::decodeText("\xEF\xBB\xBF" + utf8, 0), std::optional<QString>(mixed));
+        const QByteArray atCut = QByteArray(2 << 20, 'a') + "\xEF\xBB\xBF" + QByteArray((2 << 20) - 3, 'b');
+        QCOMPARE(ImportValues::decodeText(atCut, 0), std::optional<QString>(QString::fromUtf8(atCut)));
+        QCOMPARE(ImportValues::decodeText(atCut, 0)->at(2 << 20), QChar(0xFEFF));
+        // A byte that is no UTF-8 in either half.
+        for (qsizetype at : {qsizetype(10), utf8.size() - 10}) {
+            QByteArray broken = utf8;
+            broken[at] = '\xFF';
+            QVERIFY(!ImportValues::decodeText(broken, 0));
+        }
+        // ISO 8859-1 reads every byte.
+        QCOMPARE(ImportValues::decodeText(utf8, 1), std::optional<QString>(QString::fromLatin1(utf8)));
+    }
+
     void daysReadAsQtsParserReadsThem()
     {
         // The direct reading of plain digits must give what Qt's parser gives, for every text.
