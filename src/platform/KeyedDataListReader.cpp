@@ -232,17 +232,14 @@ bool KeyedDataListReader::readLayout()
     if (members->size() < kItemsCheckedAlone)
         return placeItems(*members, 0, members->size(), window);
     const size_t half = members->size() / 2;
+    bool firstHalfPlaced = false;
     bool secondHalfPlaced = false;
-    std::thread second = Threads::startIfPossible([&] {
-        Window own;
-        secondHalfPlaced = placeItems(*members, half, members->size(), own);
-    });
-    bool placed = placeItems(*members, 0, second.joinable() ? half : members->size(), window);
-    if (second.joinable()) {
-        second.join();
-        placed = placed && secondHalfPlaced;
-    }
-    return placed;
+    Threads::bothAtOnce([&] { firstHalfPlaced = placeItems(*members, 0, half, window); },
+                        [&] {
+                            Window own;
+                            secondHalfPlaced = placeItems(*members, half, members->size(), own);
+                        });
+    return firstHalfPlaced && secondHalfPlaced;
 }
 
 bool KeyedDataListReader::placeItems(const std::vector<quint64> &members, size_t from, size_t to, Window &window)

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <thread>
 #include <utility>
 
 QString ImportValues::markedLastName(const QString &last)
@@ -133,15 +132,13 @@ std::optional<QString> ImportValues::decodeText(QByteArrayView bytes, int charSe
     // Decoded into a buffer made here, so that the text of a whole file may have large pages.
     LargePages::advise(text.data(), text.size() * qsizetype(sizeof(QChar)));
     QChar *const secondStart = text.data() + firstUnits;
+    std::optional<QChar *> firstEnd;
     std::optional<QChar *> secondEnd = secondStart;
-    std::thread secondHalf;
-    if (!second.isEmpty())
-        secondHalf = Threads::startIfPossible([&] { secondEnd = decodeInto(secondStart, second, latin1); });
-    std::optional<QChar *> firstEnd = decodeInto(text.data(), first, latin1);
-    if (secondHalf.joinable())
-        secondHalf.join();
-    else if (!second.isEmpty())
-        secondEnd = decodeInto(secondStart, second, latin1);
+    auto decodeFirst = [&] { firstEnd = decodeInto(text.data(), first, latin1); };
+    if (second.isEmpty())
+        decodeFirst();
+    else
+        Threads::bothAtOnce(decodeFirst, [&] { secondEnd = decodeInto(secondStart, second, latin1); });
     if (!firstEnd || !secondEnd)
         return std::nullopt;
     text.truncate((second.isEmpty() ? *firstEnd : *secondEnd) - text.constData());

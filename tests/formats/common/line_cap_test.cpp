@@ -88,6 +88,22 @@ private Q_SLOTS:
         QCOMPARE(importFile(file.fileName()), added);
         QCOMPARE(env.open()->personCount(), qMax(added, 0));
     }
+
+    void largeFileIsReadWhole()
+    {
+        // Large enough to be read in two halves at once; a file opened as a reader opens it.
+        FileLines::setMaxLineBytes(FileLines::kDefaultMaxLineBytes);
+        QByteArray content;
+        for (int i = 0; content.size() < (5 << 20) + 7; ++i)
+            content += QByteArray::number(i) + '\n';
+        TestEnvironment env;
+        QFile file(env.path(QStringLiteral("large.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(FileLines::readWhole(file), std::optional<QByteArray>(content));
+        QVERIFY(file.atEnd());
+    }
 };
 
 QTEST_GUILESS_MAIN(LineCapTest)
