@@ -820,6 +820,7 @@ void ABAddressBook::writeAdditionsEarly()
         rollBack(error);
         return;
     }
+    m_connection->startWritingOut();
     // Written, each record is one of the transaction's like any loaded one; what it still
     // carries (image, members) is written by the save.
     for (const ABRecordRef &record : std::as_const(m_added)) {

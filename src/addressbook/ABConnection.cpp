@@ -8,6 +8,10 @@
 
 #include <atomic>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 std::atomic<int> g_busyTimeoutMs{5000};
 }
@@ -68,6 +72,40 @@ QString ABConnection::switchJournal(const char *mode)
 qint64 ABConnection::lastInsertRowID() const
 {
     return sqlite3_last_insert_rowid(m_db);
+}
+
+void ABConnection::startWritingOut()
+{
+    const int fd = databaseDescriptor();
+    if (fd >= 0)
+        sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+int ABConnection::databaseDescriptor()
+{
+    const char *file = sqlite3_db_filename(m_db, "main");
+    struct stat database;
+    if (!file || !*file || stat(file, &database) != 0)
+        return -1;
+    auto isDatabase = [&database](int fd) {
+        struct stat open;
+        return fstat(fd, &open) == 0 && S_ISREG(open.st_mode) && open.st_dev == database.st_dev && open.st_ino == database.st_ino;
+    };
+    if (m_databaseDescriptor >= 0 && isDatabase(m_databaseDescriptor))
+        return m_databaseDescriptor;
+    m_databaseDescriptor = -1;
+    if (DIR *open = opendir("/proc/self/fd")) {
+        while (const dirent *entry = readdir(open)) {
+            bool number = false;
+            const int fd = QByteArray(entry->d_name).toInt(&number);
+            if (number && fd != dirfd(open) && isDatabase(fd)) {
+                m_databaseDescriptor = fd;
+                break;
+            }
+        }
+        closedir(open);
+    }
+    return m_databaseDescriptor;
 }
 
 QString ABConnection::path() const

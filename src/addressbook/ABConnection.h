@@ -71,9 +71,21 @@ public:
     // How long a statement waits for another connection's lock before failing.
     static void setBusyTimeoutMs(int ms);
 
+    // Has the system start writing to the disk what has reached the database file so far (as
+    // WriteBehind does for exports), so that the commit of a long transaction waits for its
+    // last pages only. It starts writes only: the commit's flush still makes them durable, and
+    // a failure here changes nothing.
+    void startWritingOut();
+
 private:
     explicit ABConnection(sqlite3 *db) : m_db(db) {}
+    // The descriptor through which SQLite reaches the database file; -1 for none. Found among
+    // the process's open files by the file's identity: a descriptor opened and closed here
+    // would let go of SQLite's locks on the file.
+    int databaseDescriptor();
+
     sqlite3 *m_db;
+    int m_databaseDescriptor = -1;
     QString m_error;
     // Prepared statements not in use, by their text.
     QHash<QByteArray, sqlite3_stmt *> m_statements;
