@@ -492,17 +492,22 @@ QByteArray ABRecordCodec::withValues(const QByteArray &bytes, std::initializer_l
     auto changed = [&changes](qint32 property) {
         return std::any_of(changes.begin(), changes.end(), [property](const ValueChange &change) { return change.first == property; });
     };
+    // Runs of properties left as they are are copied in one piece each.
+    const char *run = in.position();
     for (quint32 i = 0; i < count && in.ok(); ++i) {
         const char *start = in.position();
         const qint32 property = in.get<qint32>();
         skipValue(in, in.get<quint8>());
-        if (!changed(property) && in.ok()) {
-            writer.putRaw(start, size_t(in.position() - start));
+        if (!changed(property)) {
             ++written;
+        } else if (in.ok()) {
+            writer.putRaw(run, size_t(start - run));
+            run = in.position();
         }
     }
     if (!in.ok())
         return QByteArray();
+    writer.putRaw(run, size_t(in.position() - run));
     for (const auto &[property, value] : changes) {
         if (value.isValid()) {
             writeProperty(writer, property, value);
