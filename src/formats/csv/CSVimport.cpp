@@ -98,7 +98,7 @@ constexpr qsizetype kPieceCharacters = 128 * 1024;
 
 // Makes rows into people, writing each person's stored form straight from the row's fields
 // (no value, multi-value or map is built for them). It touches no address book, so that rows
-// can be read on helper threads; one reader serves one thread, reusing its buffers row after row.
+// can be read on helper threads; a reader reads one piece, reusing its buffers row after row.
 class CSVimport::RowReader {
 public:
     RowReader(const CSVimport &import, const ABRecordRef &source, bool groupsAllowed)
