@@ -1,10 +1,7 @@
 #include "KeyedDataListReader.h"
 
+#include "ReadAt.h"
 #include "Threads.h"
-
-#include <cerrno>
-
-#include <unistd.h>
 
 namespace {
 
@@ -14,22 +11,6 @@ quint64 bigEndian(const QByteArray &bytes, qsizetype from, int width)
     for (int i = 0; i < width; ++i)
         value = (value << 8) | quint8(bytes[from + i]);
     return value;
-}
-
-// Reads at an offset without moving the file's position, so that threads may read at once.
-bool readFully(int fd, char *into, quint64 length, quint64 at)
-{
-    while (length > 0) {
-        const ssize_t got = ::pread(fd, into, size_t(length), off_t(at));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        into += got;
-        length -= quint64(got);
-        at += quint64(got);
-    }
-    return true;
 }
 
 bool isWidth(int width)
@@ -71,7 +52,7 @@ std::optional<QByteArray> KeyedDataListReader::bytesAt(quint64 at, quint64 size,
         const quint64 length = qMin(qMax(size + (at - from), kWindowSize), m_tableOffset - from);
         window.bytes.resize(qsizetype(length));
         window.at = from;
-        if (!readFully(m_file.handle(), window.bytes.data(), length, from)) {
+        if (readAt(m_file.handle(), window.bytes.data(), qint64(length), qint64(from)) != qint64(length)) {
             window.bytes.clear();
             return std::nullopt;
         }

@@ -56,6 +56,17 @@ using Blobs = std::vector<std::optional<QByteArray>>;
 // helper threads, for different blobs at once.
 using BlobReader = std::function<Blobs(qsizetype first, qsizetype count)>;
 
+// The blobs `blobAt` gives from `first` on, `count` of them.
+template <typename BlobAt>
+Blobs blobsFrom(qsizetype first, qsizetype count, const BlobAt &blobAt)
+{
+    Blobs blobs;
+    blobs.reserve(size_t(count));
+    for (qsizetype i = first; i < first + count; ++i)
+        blobs.push_back(blobAt(i));
+    return blobs;
+}
+
 int importBlobs(qsizetype count, const BlobReader &readBlobs, uint32_t importMask, ProgressTarget *progress)
 {
     QString openError;
@@ -132,11 +143,7 @@ int importDataBIN(const QString &path, uint32_t importMask, ProgressTarget *prog
         const KeyedDataListReader &items = *list;
         result = importBlobs(items.count(), [&items](qsizetype first, qsizetype count) {
             KeyedDataListReader::Window window;
-            Blobs blobs;
-            blobs.reserve(size_t(count));
-            for (qsizetype i = first; i < first + count; ++i)
-                blobs.push_back(items.item(i, window));
-            return blobs;
+            return blobsFrom(first, count, [&](qsizetype i) { return items.item(i, window); });
         }, importMask, progress);
     } else if (Result<QVariantList> archived = readArchivedBlobs(path); !archived) {
         log(QStringLiteral("ERROR NSKeyedUnarchiver %1").arg(archived.error()));
@@ -145,11 +152,9 @@ int importDataBIN(const QString &path, uint32_t importMask, ProgressTarget *prog
         // both held in full. Each is taken by one thread, from an array that no longer changes.
         QVariant *values = archived->data();
         result = importBlobs(archived->size(), [values](qsizetype first, qsizetype count) {
-            Blobs blobs;
-            blobs.reserve(size_t(count));
-            for (qsizetype i = first; i < first + count; ++i)
-                blobs.push_back(std::exchange(values[i], QVariant()).toByteArray());
-            return blobs;
+            return blobsFrom(first, count, [values](qsizetype i) -> std::optional<QByteArray> {
+                return std::exchange(values[i], QVariant()).toByteArray();
+            });
         }, importMask, progress);
     }
     DevLog::log(QStringLiteral("%1 %2").arg(QLatin1String(kOperation)).arg(__LINE__));

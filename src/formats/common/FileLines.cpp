@@ -1,36 +1,19 @@
 #include "FileLines.h"
 
 #include "platform/LargePages.h"
+#include "platform/ReadAt.h"
 #include "platform/Threads.h"
 
 #include <QFile>
 
 #include <atomic>
-#include <cerrno>
 #include <limits>
-
-#include <unistd.h>
 
 namespace {
 std::atomic<qsizetype> g_maxLineBytes{FileLines::kDefaultMaxLineBytes};
 
 // Files this large and larger are read in two halves at once.
 constexpr qint64 kReadInHalves = qint64(4) << 20;
-
-// Up to `length` bytes from offset `at` of the file; how many were read before its end or an error.
-qint64 readAt(int fd, char *into, qint64 length, qint64 at)
-{
-    qint64 got = 0;
-    while (got < length) {
-        const ssize_t n = ::pread(fd, into + got, size_t(length - got), off_t(at + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    return got;
-}
 }
 
 qsizetype FileLines::maxLineBytes()

@@ -132,8 +132,7 @@ private:
     std::vector<const QString *> m_phones, m_emails, m_urls;
     std::vector<qint64> m_dates;
     std::vector<Address> m_addresses;
-    Address m_address{}; // the address being built
-    bool m_addressOpen = false;
+    Address m_address{}; // the address being built; all null while none is
     std::vector<QVariantMap> m_instantMessages;
     QStringList m_groups;
     ABRecordCodec::StoredWriter m_stored;
@@ -374,7 +373,6 @@ void CSVimport::RowReader::applyField(int field, const QString &text)
         if (part)
             closeAddress();
         part = &text;
-        m_addressOpen = true;
         return;
     }
     default:
@@ -385,11 +383,10 @@ void CSVimport::RowReader::applyField(int field, const QString &text)
 
 void CSVimport::RowReader::closeAddress()
 {
-    if (!m_addressOpen)
+    if (std::none_of(m_address.begin(), m_address.end(), [](const QString *part) { return part; }))
         return;
     m_addresses.push_back(m_address);
     m_address.fill(nullptr);
-    m_addressOpen = false;
 }
 
 // The person's stored form, in the layout a packed person has.
