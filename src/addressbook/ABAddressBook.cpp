@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <iterator>
 #include <latch>
@@ -490,24 +491,27 @@ void ABAddressBook::readInParts(std::optional<ABRecordID> sourceID, IdentifierSp
             return span.openEnded ? std::numeric_limits<qint64>::max() : span.highest + 1;
         return span.lowest + (span.highest - span.lowest + 1) * part / parts;
     };
-    const QString path = m_connection->path();
-    const int nameFormat = compositeNameFormat();
-    auto readPart = [&](ABConnection &db, ABRecord &passing, int part) {
+    inParts(parts, [&](int part, ABConnection &db, ABRecord &passing) {
         readPeopleBetween(db, passing, sourceID, firstOf(part), firstOf(part + 1) - 1,
                           [&](const ABRecord &person) { visit(part, person); });
-    };
+    });
+}
 
-    // Each helper reads its part on a connection of its own, and only in the state of the book
-    // this connection reads in: it asks for the data version before this connection starts
+void ABAddressBook::inParts(int parts, const std::function<void(int part, ABConnection &db, ABRecord &passing)> &work)
+{
+    const QString path = m_connection->path();
+    const int nameFormat = compositeNameFormat();
+    // Each helper works on a connection of its own, and only in the state of the book this
+    // connection reads in: it asks for the data version before this connection starts
     // reading and again once it has started itself; when another process saved in between,
     // the part is left to this connection.
     std::latch asked(parts - 1);
     std::promise<void> started;
     const std::shared_future<void> mainStarted = started.get_future().share();
-    std::vector<char> readByHelper(size_t(parts), 0);
+    std::vector<char> doneByHelper(size_t(parts), 0);
     std::vector<std::thread> helpers;
     for (int part = 1; part < parts; ++part) {
-        // Where no thread can be had, the parts without a helper are this connection's to read.
+        // Where no thread can be had, the parts without a helper are this connection's.
         std::thread helper = Threads::startIfPossible([&, part] {
             Result<std::shared_ptr<ABConnection>> connection = ABConnection::open(path, false);
             const qint64 before = connection ? dataVersion(**connection) : -1;
@@ -517,9 +521,9 @@ void ABAddressBook::readInParts(std::optional<ABRecordID> sourceID, IdentifierSp
                 return;
             ABRecord passing(kABPersonType, kABRecordInvalidID);
             preparePassing(passing, *connection, nameFormat);
-            readPart(**connection, passing, part);
+            work(part, **connection, passing);
             (*connection)->exec("COMMIT");
-            readByHelper[size_t(part)] = 1;
+            doneByHelper[size_t(part)] = 1;
         });
         if (!helper.joinable()) {
             asked.count_down(parts - part);
@@ -532,15 +536,51 @@ void ABAddressBook::readInParts(std::optional<ABRecordID> sourceID, IdentifierSp
     started.set_value();
     ABRecord passing(kABPersonType, kABRecordInvalidID);
     preparePassing(passing, m_connection, nameFormat);
-    readPart(*m_connection, passing, 0);
+    work(0, *m_connection, passing);
     for (std::thread &helper : helpers)
         helper.join();
     for (int part = 1; part < parts; ++part) {
-        if (!readByHelper[size_t(part)])
-            readPart(*m_connection, passing, part);
+        if (!doneByHelper[size_t(part)])
+            work(part, *m_connection, passing);
     }
     if (inTransaction)
         m_connection->exec("COMMIT");
+}
+
+bool ABAddressBook::forEachPersonToReadBySlices(const QList<ABRecordID> &ids, int parts,
+                                                const std::function<std::optional<ListSlice>(int part)> &take,
+                                                const std::function<void(int part, qsizetype position, const ABRecord &person)> &visit)
+{
+    // A person held here is visited as it is held, which only this thread may do.
+    if (!canReadInParts() || std::any_of(m_loaded.cbegin(), m_loaded.cend(), [](const ABRecordRef &held) { return held->isPerson(); }))
+        parts = 1;
+    std::atomic<bool> readInFull = true;
+    inParts(parts, [&](int part, ABConnection &db, ABRecord &passing) {
+        ABConnection::Statement between(db, PeopleReadAhead::kPeopleBetweenQuery);
+        std::vector<qsizetype> byIdentifier;
+        while (std::optional<ListSlice> slice = take(part)) {
+            byIdentifier.clear();
+            for (qsizetype position = slice->first; position < slice->end; ++position) {
+                if (ids[position] >= 0)
+                    byIdentifier.push_back(position);
+            }
+            std::sort(byIdentifier.begin(), byIdentifier.end(), [&ids](qsizetype a, qsizetype b) { return ids[a] < ids[b]; });
+            const bool read = PeopleReadAhead::readInIdentifierOrder(
+                between, byIdentifier.size(), [&](size_t k) { return ids[byIdentifier[k]]; },
+                [&](size_t k, const PeopleReadAhead::Row *row) {
+                    const qsizetype position = byIdentifier[k];
+                    if (!visitHeld(ids[position], [&](const ABRecord &held) { visit(part, position, held); }) && row) {
+                        readInPassing(passing, row->id, row->sourceID, row->stored, row->hasImage);
+                        visit(part, position, passing);
+                    }
+                    return true;
+                });
+            // The slice counts as done all the same, so that the caller's walk goes on to its end.
+            if (!read)
+                readInFull = false;
+        }
+    });
+    return readInFull;
 }
 
 void ABAddressBook::readPeopleBetween(ABConnection &db, ABRecord &passing, std::optional<ABRecordID> sourceID, qint64 first,

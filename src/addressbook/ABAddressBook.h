@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ABAddressBook;
 using ABAddressBookRef = std::shared_ptr<ABAddressBook>;
@@ -66,6 +67,22 @@ public:
     // of no person are passed over. A long list is read a block ahead, on a second thread
     // (PeopleReadAhead), while `visit` works on the block before.
     void forEachPersonToRead(const QList<ABRecordID> &ids, const std::function<void(const ABRecord &person)> &visit);
+    // Positions `first` up to `end` of a list of identifiers.
+    struct ListSlice {
+        qsizetype first;
+        qsizetype end;
+    };
+    // The people with the given identifiers, a slice of the list at a time, read the same way
+    // on `parts` threads and connections (the first the caller's), all in one state of the
+    // book. A part asks take(part) for a slice, on its own thread, until it answers none, and
+    // visits its people as visit(part, position, person); asking again means the slice before
+    // is done. A slice's people are read in the order of their identifiers: those that share
+    // a page of the book cost one fetch of it. Identifiers of no person are passed over. A
+    // part no helper can take (no thread, a save by another process in between) comes after
+    // the caller's own, on its thread. False when a read failed (a slice then lacks people).
+    bool forEachPersonToReadBySlices(const QList<ABRecordID> &ids, int parts,
+                                     const std::function<std::optional<ListSlice>(int part)> &take,
+                                     const std::function<void(int part, qsizetype position, const ABRecord &person)> &visit);
     // The number of people (of `source` when given), unsaved additions and removals counted.
     int personCount(const ABRecordRef &source = nullptr);
     ABRecordRef personWithRecordID(ABRecordID id);
@@ -139,6 +156,10 @@ private:
     // forEachPersonToReadInParts describes.
     void readInParts(std::optional<ABRecordID> sourceID, IdentifierSpan span, int parts,
                      const std::function<void(int part, const ABRecord &person)> &visit);
+    // Runs work(part, connection, passing record) for `parts` parts: part 0 on this thread and
+    // connection, the others on helpers with connections of their own, all in the state of the
+    // book this connection reads in; a part no helper could take runs after part 0, here.
+    void inParts(int parts, const std::function<void(int part, ABConnection &db, ABRecord &passing)> &work);
     // The people of `sourceID` (of every source when none) with identifiers first..last.
     void readPeopleBetween(ABConnection &db, ABRecord &passing, std::optional<ABRecordID> sourceID, qint64 first, qint64 last,
                            const std::function<void(const ABRecord &person)> &visit);

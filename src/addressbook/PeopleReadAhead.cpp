@@ -97,40 +97,52 @@ void PeopleReadAhead::read(const QString &databasePath)
             m_changed.notify_all();
             return true;
         };
-        auto idAt = [&](size_t k) { return m_ids[byIdentifier[k]]; };
-        for (size_t first = 0; first < byIdentifier.size();) {
-            // People whose identifiers lie close together are read by one scan of the records
-            // from the first to the last: a step of a scan costs far less than a lookup.
-            size_t last = first;
-            while (last + 1 < byIdentifier.size() && qint64(idAt(last + 1)) - qint64(idAt(last)) <= kMostSkippedInAScan)
-                ++last;
-            size_t next = first;
-            // Notes the people of the run up to identifier `upTo`: those with the row's
-            // identifier get the row, those the scan passed by are no person's.
-            auto noteUpTo = [&](qint64 upTo, const Person *row) {
-                for (; next <= last && idAt(next) <= upTo; ++next) {
-                    const bool read = row && idAt(next) == row->id;
-                    if (!note(byIdentifier[next], read ? *row : Person{idAt(next), kABRecordInvalidID, QByteArray(), false}))
-                        return false;
-                }
-                return true;
-            };
-            st.reset();
-            st.bind(1, qint64(idAt(first)));
-            st.bind(2, qint64(idAt(last)));
-            while (next <= last && st.step()) {
-                const Person row{ABRecordID(st.columnInt(0)), st.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(st.columnInt(1)),
-                                 st.columnBlob(2), st.columnInt(3) != 0};
-                if (!noteUpTo(row.id, &row))
-                    return finish();
-            }
-            // A block that could not be read in full is not handed on: the caller reads it itself.
-            if (st.failed() || !noteUpTo(idAt(last), nullptr))
-                return finish();
-            first = last + 1;
-        }
+        const bool read = readInIdentifierOrder(
+            st, byIdentifier.size(), [&](size_t k) { return m_ids[byIdentifier[k]]; },
+            [&](size_t k, const Row *row) {
+                // A copy: the row's bytes lie in the statement.
+                return note(byIdentifier[k], row ? Person{row->id, row->sourceID, QByteArray(row->stored.constData(), row->stored.size()), row->hasImage}
+                                                 : Person{m_ids[byIdentifier[k]], kABRecordInvalidID, QByteArray(), false});
+            });
+        // A block that could not be read in full is not handed on: the caller reads it itself.
+        if (!read)
+            return finish();
     }
     finish();
+}
+
+bool PeopleReadAhead::readInIdentifierOrder(ABConnection::Statement &between, size_t count, const std::function<ABRecordID(size_t k)> &idAt,
+                                            const std::function<bool(size_t k, const Row *row)> &note)
+{
+    for (size_t first = 0; first < count;) {
+        size_t last = first;
+        while (last + 1 < count && qint64(idAt(last + 1)) - qint64(idAt(last)) <= kMostSkippedInAScan)
+            ++last;
+        size_t next = first;
+        // Notes the people of the run up to identifier `upTo`: those with the row's identifier
+        // get the row, those the scan passed by are no person's.
+        auto noteUpTo = [&](qint64 upTo, const Row *row) {
+            for (; next <= last && idAt(next) <= upTo; ++next) {
+                if (!note(next, row && idAt(next) == row->id ? row : nullptr))
+                    return false;
+            }
+            return true;
+        };
+        between.reset();
+        between.bind(1, qint64(idAt(first)));
+        between.bind(2, qint64(idAt(last)));
+        while (next <= last && between.step()) {
+            const Row row{ABRecordID(between.columnInt(0)), between.columnIsNull(1) ? kABRecordInvalidID : ABRecordID(between.columnInt(1)),
+                          between.columnBlobInPlace(2), between.columnInt(3) != 0};
+            if (!noteUpTo(row.id, &row))
+                return false;
+        }
+        if (between.failed() || !noteUpTo(idAt(last), nullptr))
+            return false;
+        first = last + 1;
+    }
+    between.reset();
+    return true;
 }
 
 std::optional<QList<PeopleReadAhead::Person>> PeopleReadAhead::next()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ABConnection.h"
 #include "ABConstants.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -34,6 +36,21 @@ public:
     static constexpr const char *kPeopleBetweenQuery =
         "SELECT id, source, vals, EXISTS(SELECT 1 FROM images WHERE record = records.id) FROM records "
         "WHERE id BETWEEN ?1 AND ?2 AND +type = 0 ORDER BY id";
+
+    // A row of kPeopleBetweenQuery; `stored` lies in the statement, valid until its next step.
+    struct Row {
+        ABRecordID id;
+        ABRecordID sourceID;
+        QByteArray stored;
+        bool hasImage;
+    };
+    // Reads with `between` (kPeopleBetweenQuery) the people with the `count` identifiers
+    // idAt(0) < idAt(1) < … in that order, and calls note(k, row) for each, with no row for an
+    // identifier of no person. People whose identifiers lie close together are read by one
+    // scan of the records from the first to the last: a step of a scan costs far less than a
+    // lookup. False when a read failed or `note` answered false.
+    static bool readInIdentifierOrder(ABConnection::Statement &between, size_t count, const std::function<ABRecordID(size_t k)> &idAt,
+                                      const std::function<bool(size_t k, const Row *row)> &note);
 
     PeopleReadAhead(const QString &databasePath, QList<ABRecordID> ids);
     ~PeopleReadAhead();

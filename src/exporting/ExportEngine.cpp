@@ -10,6 +10,10 @@
 
 #include <QSaveFile>
 
+#include <memory>
+#include <optional>
+#include <vector>
+
 namespace {
 
 const char *formatName(int format)
@@ -28,6 +32,32 @@ int failure(const QString &reason)
     if (AppData::sharedInstance().logEnabled())
         FLogLine(QStringLiteral("Export failed: %1").arg(reason));
     return -1;
+}
+
+// The people's records, into `out` after the prologue. The log keeps its lines in list order:
+// with it on, the records are written on this thread alone, one after the other.
+bool writeRecords(ABAddressBook &book, const ExportRequest &request, ExportRun &run, const ExportContext &context, ExportOutput &out)
+{
+    if (run.logs()) {
+        SelectionWalk::forEachSelectedPerson(book, request.people, request.progress,
+                                             [&](const ABRecord &person) { run.writeRecord(person); });
+        return true;
+    }
+    // Each part writes into memory with a printer and a run of its own.
+    struct Part {
+        ExportOutput out;
+        std::unique_ptr<RecordPrinter> printer;
+        std::optional<ExportRun> run;
+    };
+    std::vector<std::unique_ptr<Part>> parts;
+    std::vector<SelectionWalk::PartWriter> writers;
+    for (int index = 0; index < SelectionWalk::partCount(); ++index) {
+        Part &part = *parts.emplace_back(std::make_unique<Part>());
+        part.printer = createRecordPrinter(request.format, part.out, context);
+        part.run.emplace(run.withPrinter(*part.printer));
+        writers.push_back({part.out, [&part](const ABRecord &person) { part.run->writeRecord(person); }});
+    }
+    return SelectionWalk::writeSelectedPeople(book, request.people, request.progress, out, writers);
 }
 
 } // namespace
@@ -66,8 +96,8 @@ int exportData(const ExportRequest &request)
     if (printer->needsCountingPass())
         run.countColumns(request.people.ids());
     printer->prologue();
-    SelectionWalk::forEachSelectedPerson(*book, request.people, request.progress,
-                                         [&](const ABRecord &person) { run.writeRecord(person); });
+    if (!writeRecords(*book, request, run, context, out))
+        return failure(QStringLiteral("cannot read every person of the address book"));
     printer->epilogue();
     book.reset();
     // QSaveFile::commit does not report a failed flush of its own buffer: flush first.

@@ -51,7 +51,7 @@ constexpr const ExportRun::EntryFamily *kEntryFamilies[] = {&kPhones, &kEmails, 
 } // namespace
 
 ExportRun::ExportRun(ABAddressBook &book, RecordPrinter &printer, ExportContext &context, bool logEnabled, ExportText dnSuffix)
-    : m_book(book), m_printer(printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix)),
+    : m_book(book), m_printer(&printer), m_context(context), m_log(logEnabled), m_dnSuffix(std::move(dnSuffix)),
       m_instantMessageEntry({kABPersonInstantMessageServiceKey, kABPersonInstantMessageUsernameKey}),
       m_addressEntry(addressKeys())
 {
@@ -133,12 +133,21 @@ bool ExportRun::writes(const EntryFamily &family)
     return (m_context.mask & family.maskBit) && (&family != &kEmails || propertyName(kABPersonEmailProperty));
 }
 
+ExportRun ExportRun::withPrinter(RecordPrinter &printer)
+{
+    if ((m_context.mask & FieldFilter::Groups) && m_printer->wantsGroups())
+        prepareGroups();
+    ExportRun run(*this);
+    run.m_printer = &printer;
+    return run;
+}
+
 void ExportRun::countColumns(const QList<ABRecordID> &people)
 {
     std::vector<const EntryFamily *> families;
     std::copy_if(std::begin(kEntryFamilies), std::end(kEntryFamilies), std::back_inserter(families),
                  [this](const EntryFamily *family) { return writes(*family); });
-    const bool countsGroups = (m_context.mask & FieldFilter::Groups) && m_printer.wantsGroups();
+    const bool countsGroups = (m_context.mask & FieldFilter::Groups) && m_printer->wantsGroups();
     if (countsGroups)
         prepareGroups();
 
@@ -179,7 +188,7 @@ void ExportRun::writeRecord(const ABRecord &person)
         return;
     }
     const uint32_t mask = m_context.mask;
-    m_printer.beginRecord();
+    m_printer->beginRecord();
     if (m_log)
         log(QStringLiteral("Record: %1").arg(compositeName));
     entryHead(person, names, compositeName);
@@ -189,7 +198,7 @@ void ExportRun::writeRecord(const ABRecord &person)
         singleField(SingleField::PhoneticLastName, kABPersonLastNamePhoneticProperty,
                     textValue(person, kABPersonLastNamePhoneticProperty));
     }
-    if ((mask & FieldFilter::Groups) && m_printer.wantsGroups())
+    if ((mask & FieldFilter::Groups) && m_printer->wantsGroups())
         groups(person);
     if (writes(kPhones))
         plainValues(person, kPhones, LabelKinds::phoneKind, &RecordPrinter::phone);
@@ -221,11 +230,11 @@ void ExportRun::writeRecord(const ABRecord &person)
         ExportText note = textValue(person, kABPersonNoteProperty);
         if (note)
             log(QStringLiteral("  NOTE"));
-        m_printer.note(propertyName(kABPersonNoteProperty), note);
+        m_printer->note(propertyName(kABPersonNoteProperty), note);
     }
     if (writes(kAddresses))
         addresses(person);
-    m_printer.endRecord();
+    m_printer->endRecord();
 }
 
 void ExportRun::entryHead(const ABRecord &person, const ABRecord::Names &names, const QString &compositeName)
@@ -238,16 +247,16 @@ void ExportRun::entryHead(const ABRecord &person, const ABRecord::Names &names, 
     head.middleName = nonEmpty(names.middle);
     head.middleNameProperty = propertyName(kABPersonMiddleNameProperty);
     head.compositeName = convert(compositeName);
-    if ((m_context.mask & FieldFilter::Photo) && m_printer.wantsPhoto())
+    if ((m_context.mask & FieldFilter::Photo) && m_printer->wantsPhoto())
         head.photo = photo(person);
     head.dnSuffix = m_dnSuffix;
-    m_printer.entryHead(head);
+    m_printer->entryHead(head);
 }
 
 void ExportRun::singleField(SingleField field, ABPropertyID property, const ExportText &value)
 {
-    if (m_printer.writesField(field))
-        m_printer.nameValue(m_printer.fieldName(field, propertyName(property)), value);
+    if (m_printer->writesField(field))
+        m_printer->nameValue(m_printer->fieldName(field, propertyName(property)), value);
 }
 
 void ExportRun::logFamily(const char *logName, int count) const
@@ -265,7 +274,7 @@ void ExportRun::printFamily(const ABRecord &person, const EntryFamily &family, A
         if (read.label() || family.unlabelledToo)
             print(read);
     });
-    m_printer.endFamily(family.column);
+    m_printer->endFamily(family.column);
 }
 
 void ExportRun::prepareGroups()
@@ -282,8 +291,8 @@ void ExportRun::groups(const ABRecord &person)
 {
     prepareGroups();
     for (const GroupMemberships::Membership &membership : m_groups->of(person.recordID()))
-        m_printer.group(m_groupTexts.at(membership.group));
-    m_printer.endFamily(ColumnFamily::Groups);
+        m_printer->group(m_groupTexts.at(membership.group));
+    m_printer->endFamily(ColumnFamily::Groups);
 }
 
 void ExportRun::plainValues(const ABRecord &person, const EntryFamily &family, int (*kindOf)(const std::optional<QString> &),
@@ -295,7 +304,7 @@ void ExportRun::plainValues(const ABRecord &person, const EntryFamily &family, i
         const QByteArray value = entry.field(0).toUtf8();
         if (!value.isEmpty()) {
             // Only e-mail addresses come here without a label.
-            (m_printer.*print)(name, value, entry.label() ? labelText(*entry.label()) : ExportText("email"),
+            (m_printer->*print)(name, value, entry.label() ? labelText(*entry.label()) : ExportText("email"),
                                kindOf(entry.label()));
         }
     });
@@ -309,16 +318,16 @@ void ExportRun::dates(const ABRecord &person)
     logFamily(kDates.logName, values.count());
     for (const ABMultiValue::Entry &entry : values.entries()) {
         if (entry.label)
-            m_printer.date(name, labelText(*entry.label), dateText(entry.value));
+            m_printer->date(name, labelText(*entry.label), dateText(entry.value));
     }
-    m_printer.endFamily(kDates.column);
+    m_printer->endFamily(kDates.column);
 }
 
 void ExportRun::instantMessages(const ABRecord &person)
 {
     const ExportText &name = propertyName(kInstantMessages.property);
     printFamily(person, kInstantMessages, m_instantMessageEntry, [&](const ABRecordCodec::EntryTexts &entry) {
-        m_printer.instantMessage(name, labelText(*entry.label()), convert(entry.field(0)), convert(entry.field(1)));
+        m_printer->instantMessage(name, labelText(*entry.label()), convert(entry.field(0)), convert(entry.field(1)));
     });
 }
 
@@ -338,6 +347,6 @@ void ExportRun::addresses(const ABRecord &person)
         address.partNames = *m_addressPartNames;
         for (int part = 0; part < AddressEntry::kPartCount; ++part)
             address.parts[size_t(part)] = nonEmpty(entry.field(part));
-        m_printer.address(address);
+        m_printer->address(address);
     });
 }

@@ -22,6 +22,11 @@ public:
     // The counting pass of the formats that have one: raises the column maxima to the most
     // entries of each family that any of `people` writes.
     void countColumns(const QList<ABRecordID> &people);
+    // The same run writing with `printer`, for writing people on another thread: what it
+    // reads of the book (the groups) is read here, now, so that it never reads the book itself.
+    ExportRun withPrinter(RecordPrinter &printer);
+    // Whether the run keeps the export log.
+    bool logs() const { return m_log; }
     // A person without a composite name gets no output ("Missing compositName").
     void writeRecord(const ABRecord &person);
 
@@ -59,7 +64,7 @@ private:
     void logFamily(const char *logName, int count) const;
 
     ABAddressBook &m_book;
-    RecordPrinter &m_printer;
+    RecordPrinter *m_printer;
     ExportContext &m_context;
     bool m_log;
     ExportText m_dnSuffix;

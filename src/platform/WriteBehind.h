@@ -13,6 +13,8 @@ class WriteBehind {
 public:
     // Does nothing for a device that is not a file.
     explicit WriteBehind(QIODevice &device);
+    // Stands for no file.
+    WriteBehind() = default;
 
     // Starts writing out what has reached the file since the last start, once that is a step.
     void advance();
@@ -20,6 +22,6 @@ public:
 private:
     static constexpr qint64 kStep = 4 * 1024 * 1024;
 
-    QFileDevice *m_file;
+    QFileDevice *m_file = nullptr;
     qint64 m_started = 0;
 };

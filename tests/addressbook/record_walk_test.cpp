@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 class RecordWalkTest : public QObject {
@@ -303,6 +304,36 @@ void RecordWalkTest::longListsAreReadInTheirOwnOrder()
     environment.open()->forEachPersonToRead(ids, [&read](const ABRecord &person) { read.append(person.copyText(kABPersonFirstNameProperty)); });
     QCOMPARE(read.size(), expected.size());
     QCOMPARE(read, expected);
+
+    // The same list by slices of every size on two parts: each position gets its person once.
+    QList<QString> byPosition(ids.size());
+    QList<int> visits(ids.size(), 0);
+    std::mutex taking;
+    qsizetype next = 0;
+    int slices = 0;
+    const bool inFull = environment.open()->forEachPersonToReadBySlices(
+        ids, 2,
+        [&](int) -> std::optional<ABAddressBook::ListSlice> {
+            std::lock_guard lock(taking);
+            if (next == ids.size())
+                return std::nullopt;
+            const qsizetype size = qMin<qsizetype>(1 + (slices++ * 977) % 6000, ids.size() - next);
+            next += size;
+            return ABAddressBook::ListSlice{next - size, next};
+        },
+        [&](int, qsizetype position, const ABRecord &person) {
+            byPosition[position] = person.copyText(kABPersonFirstNameProperty);
+            ++visits[position];
+        });
+    QVERIFY(inFull);
+    QVERIFY(slices > 4);
+    QStringList sliced;
+    for (qsizetype position = 0; position < ids.size(); ++position) {
+        QCOMPARE(visits[position], names.contains(ids[position]) ? 1 : 0);
+        if (visits[position])
+            sliced.append(byPosition[position]);
+    }
+    QCOMPARE(sliced, expected);
 }
 
 // Another handle keeps changing the first and the last person in one save each time; a walk

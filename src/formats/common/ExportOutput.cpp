@@ -2,8 +2,14 @@
 
 #include <QIODevice>
 
+#include <utility>
+
 ExportOutput::ExportOutput(QIODevice &device)
-    : m_device(device), m_writeBehind(device), m_buffer(kBlockSize, Qt::Uninitialized), m_data(m_buffer.data())
+    : m_device(&device), m_writeBehind(device), m_buffer(kBlockSize, Qt::Uninitialized), m_data(m_buffer.data())
+{
+}
+
+ExportOutput::ExportOutput() : m_buffer(kBlockSize, Qt::Uninitialized), m_data(m_buffer.data())
 {
 }
 
@@ -40,10 +46,23 @@ bool ExportOutput::flush()
     return !m_failed;
 }
 
+QByteArray ExportOutput::takeWritten(QByteArray reuse)
+{
+    flush();
+    m_handedOn = 0;
+    reuse.resize(0); // keeps its capacity
+    return std::exchange(m_memory, std::move(reuse));
+}
+
 void ExportOutput::write(const char *bytes, qsizetype n)
 {
     if (m_failed)
         return;
-    m_failed = m_device.write(bytes, n) != n;
+    m_handedOn += n;
+    if (!m_device) {
+        m_memory.append(bytes, n);
+        return;
+    }
+    m_failed = m_device->write(bytes, n) != n;
     m_writeBehind.advance();
 }

@@ -12,10 +12,12 @@ class QIODevice;
 // The bytes of one export file. Writers append small pieces; they are gathered in memory and
 // handed to the device in large blocks, so a 100,000-record export makes few system calls.
 // A failed device write is remembered (hasFailed) and later writes are dropped. A file's
-// blocks go on to the disk as it grows (WriteBehind).
+// blocks go on to the disk as it grows (WriteBehind). Without a device the bytes are gathered
+// in memory until taken (takeWritten): a part of an export made on another thread.
 class ExportOutput {
 public:
     explicit ExportOutput(QIODevice &device);
+    ExportOutput();
     ~ExportOutput();
     ExportOutput(const ExportOutput &) = delete;
     ExportOutput &operator=(const ExportOutput &) = delete;
@@ -45,6 +47,11 @@ public:
     // Hands everything gathered to the device; false once any write has failed.
     bool flush();
     bool hasFailed() const { return m_failed; }
+    // The bytes written so far (in memory: since the last take), those still gathered here counted.
+    qsizetype size() const { return m_handedOn + m_used; }
+    // In memory: the bytes written since the last take. What comes next goes into `reuse`,
+    // emptied: memory of its own that has already been used costs no faults.
+    QByteArray takeWritten(QByteArray reuse = QByteArray());
 
 private:
     void append(const char *bytes, qsizetype n);
@@ -52,8 +59,10 @@ private:
 
     static constexpr qsizetype kBlockSize = 256 * 1024;
 
-    QIODevice &m_device;
+    QIODevice *m_device = nullptr;
     WriteBehind m_writeBehind;
+    QByteArray m_memory;
+    qsizetype m_handedOn = 0;
     // One block, allocated once; the first m_used bytes are waiting for the device.
     QByteArray m_buffer;
     char *m_data;

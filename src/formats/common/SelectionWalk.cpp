@@ -1,9 +1,15 @@
 #include "SelectionWalk.h"
 
+#include "ExportOutput.h"
 #include "ProgressSteps.h"
 #include "ProgressTarget.h"
 
 #include "shell/MainThread.h"
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
 
 SelectedPeople::SelectedPeople(const EntryList &rows)
 {
@@ -13,17 +19,207 @@ SelectedPeople::SelectedPeople(const EntryList &rows)
     }
 }
 
+namespace {
+
+// Reports each person visited as visited / selected, on the main thread and waiting, leaving
+// out values a progress bar cannot show.
+class VisitProgress {
+public:
+    VisitProgress(ProgressTarget *progress, int total) : m_progress(progress), m_total(total) {}
+
+    void visited()
+    {
+        const double value = double(++m_done) / double(m_total);
+        if (m_progress && m_steps.moves(value))
+            MainThread::callOnMainAndWait([this, value] { m_progress->setProgress(value); });
+    }
+
+private:
+    ProgressTarget *m_progress;
+    int m_total;
+    int m_done = 0;
+    ProgressSteps m_steps;
+};
+
+} // namespace
+
 void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                                           const std::function<void(const ABRecord &person)> &visit)
 {
-    const int total = people.count();
-    int done = 0;
-    ProgressSteps steps;
+    VisitProgress reports(progress, people.count());
     book.forEachPersonToRead(people.ids(), [&](const ABRecord &person) {
-        ++done;
-        const double value = double(done) / double(total);
-        if (progress && steps.moves(value))
-            MainThread::callOnMainAndWait([progress, value] { progress->setProgress(value); });
+        reports.visited();
         visit(person);
     });
+}
+
+namespace {
+
+using SelectionWalk::PartWriter;
+
+// The output a slice aims at. A slice is cut by people before they are written, by the bytes
+// per person written so far; the first is short, as nothing is known yet (a photo makes a
+// person a hundred times larger).
+constexpr qsizetype kSliceBytes = 16 * 1024 * 1024;
+constexpr qsizetype kFirstSlice = 256;
+constexpr qsizetype kLargestSlice = 64 * 1024;
+// Slices taken and not yet in the file: a part that would go further waits.
+constexpr qsizetype kSlicesUnwritten = 3;
+
+// The slices of one walk, from the parts that write them to the file that takes them in order.
+class SliceOrder {
+public:
+    SliceOrder(const QList<ABRecordID> &ids, ExportOutput &out, const std::vector<PartWriter> &parts, VisitProgress &reports)
+        : m_ids(ids), m_out(out), m_parts(parts), m_reports(reports), m_taken(parts.size())
+    {
+    }
+
+    // The next slice for `part`, once the one it had is handed in; none at the end.
+    std::optional<ABAddressBook::ListSlice> take(int part)
+    {
+        Taken &taken = m_taken[size_t(part)];
+        std::unique_lock lock(m_mutex);
+        if (taken.index >= 0) {
+            Written written{taken.first, std::move(taken.spans), QByteArray()};
+            QByteArray reuse = takeSpare();
+            lock.unlock();
+            written.bytes = m_parts[size_t(part)].out.takeWritten(std::move(reuse));
+            lock.lock();
+            m_peopleHandedIn += qsizetype(written.spans.size());
+            m_bytesHandedIn += written.bytes.size();
+            m_ready.emplace(taken.index, std::move(written));
+            taken.index = -1;
+            m_changed.notify_all();
+        }
+        for (;;) {
+            // The caller's part puts the slices into the file, here and nowhere else.
+            if (part == 0)
+                writeReady(lock);
+            if (m_nextFirst >= m_ids.size())
+                return std::nullopt;
+            if (m_nextIndex < m_frontier + kSlicesUnwritten)
+                break;
+            m_changed.wait(lock);
+        }
+        const qsizetype size = qMin(sliceSize(), m_ids.size() - m_nextFirst);
+        taken.index = m_nextIndex++;
+        taken.first = m_nextFirst;
+        m_nextFirst += size;
+        taken.spans.assign(size_t(size), Span{0, kNotVisited});
+        return ABAddressBook::ListSlice{taken.first, taken.first + size};
+    }
+
+    // Writes person `position` with its part's writer, noting where its bytes lie.
+    void write(int part, qsizetype position, const ABRecord &person)
+    {
+        Taken &taken = m_taken[size_t(part)];
+        const PartWriter &writer = m_parts[size_t(part)];
+        const qsizetype start = writer.out.size();
+        writer.write(person);
+        taken.spans[size_t(position - taken.first)] = Span{start, writer.out.size() - start};
+    }
+
+    // Puts the slices handed in and not yet in the file into it.
+    void finish()
+    {
+        std::unique_lock lock(m_mutex);
+        writeReady(lock);
+    }
+
+private:
+    // Where a person's bytes lie in its slice's.
+    struct Span {
+        qsizetype start;
+        qsizetype size;
+    };
+    static constexpr qsizetype kNotVisited = -1;
+    struct Taken {
+        qsizetype index = -1;
+        qsizetype first = 0;
+        std::vector<Span> spans; // by position in the slice
+    };
+    struct Written {
+        qsizetype first;
+        std::vector<Span> spans;
+        QByteArray bytes;
+    };
+
+    // A buffer for a slice, once used when there is one, with room for what a slice aims at:
+    // grown as it fills, it would be copied over and over. Called with the lock held.
+    QByteArray takeSpare()
+    {
+        QByteArray spare;
+        if (!m_spare.empty()) {
+            spare = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        spare.reserve(kSliceBytes + kSliceBytes / 4);
+        return spare;
+    }
+
+    qsizetype sliceSize() const
+    {
+        if (m_peopleHandedIn == 0)
+            return kFirstSlice;
+        const qsizetype perPerson = qMax<qsizetype>(1, m_bytesHandedIn / m_peopleHandedIn);
+        return qBound<qsizetype>(1, kSliceBytes / perPerson, kLargestSlice);
+    }
+
+    void writeReady(std::unique_lock<std::mutex> &lock)
+    {
+        for (auto next = m_ready.find(m_frontier); next != m_ready.end(); next = m_ready.find(m_frontier)) {
+            Written slice = std::move(next->second);
+            m_ready.erase(next);
+            lock.unlock();
+            for (const Span &span : slice.spans) {
+                if (span.size == kNotVisited)
+                    continue;
+                m_out << QByteArrayView(slice.bytes.constData() + span.start, span.size);
+                m_reports.visited();
+            }
+            lock.lock();
+            m_spare.push_back(std::move(slice.bytes));
+            ++m_frontier;
+            m_changed.notify_all();
+        }
+    }
+
+    const QList<ABRecordID> &m_ids;
+    ExportOutput &m_out;
+    const std::vector<PartWriter> &m_parts;
+    VisitProgress &m_reports;
+    std::vector<Taken> m_taken;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::map<qsizetype, Written> m_ready;
+    // The buffers of slices in the file, for the slices to come.
+    std::vector<QByteArray> m_spare;
+    qsizetype m_nextIndex = 0;
+    qsizetype m_nextFirst = 0;
+    qsizetype m_frontier = 0;
+    qsizetype m_peopleHandedIn = 0;
+    qsizetype m_bytesHandedIn = 0;
+};
+
+} // namespace
+
+int SelectionWalk::partCount()
+{
+    return std::thread::hardware_concurrency() > 1 ? 2 : 1;
+}
+
+bool SelectionWalk::writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
+                                        ExportOutput &out, const std::vector<PartWriter> &parts)
+{
+    const QList<ABRecordID> &ids = people.ids();
+    VisitProgress reports(progress, people.count());
+    SliceOrder slices(ids, out, parts, reports);
+    // A short list is not worth a second thread and connection.
+    constexpr qsizetype kShortList = 64;
+    const int partsUsed = ids.size() < kShortList ? 1 : int(parts.size());
+    const bool readInFull = book.forEachPersonToReadBySlices(
+        ids, partsUsed, [&](int part) { return slices.take(part); },
+        [&](int part, qsizetype position, const ABRecord &person) { slices.write(part, position, person); });
+    slices.finish();
+    return readInFull;
 }

@@ -4,7 +4,9 @@
 #include "addressbook/EntryData.h"
 
 #include <functional>
+#include <vector>
 
+class ExportOutput;
 class ProgressTarget;
 
 // The people a writer writes, in list order: the ticked rows of a list, taken when the writer
@@ -33,5 +35,25 @@ namespace SelectionWalk {
 // leaving out values a progress bar cannot show (ProgressSteps).
 void forEachSelectedPerson(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                            const std::function<void(const ABRecord &person)> &visit);
+
+// One part of the writing of people: `write` puts a person's bytes into `out`, the part's own
+// output in memory (ExportOutput()), and is called on one thread at a time.
+struct PartWriter {
+    ExportOutput &out;
+    std::function<void(const ABRecord &person)> write;
+};
+
+// Writes each selected person who still exists into `out`, in list order, as the parts'
+// writers write them: the list is cut into slices of a few megabytes of output, and each part
+// reads and writes a slice at a time on a thread and a connection of its own
+// (ABAddressBook::forEachPersonToReadBySlices), so that the reading and the writing of one
+// slice overlap those of the next. The slices go into `out` on this thread, which also reports
+// progress as forEachSelectedPerson does, a slice at a time. Memory stays flat: a few slices
+// wait at most. False when the book could not be read in full.
+bool writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress, ExportOutput &out,
+                         const std::vector<PartWriter> &parts);
+
+// The parts a writer may use: two where the machine runs two threads at once.
+int partCount();
 
 }

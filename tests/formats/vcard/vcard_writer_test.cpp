@@ -344,6 +344,36 @@ private Q_SLOTS:
         QCOMPARE(readFile(base + QStringLiteral(".vcf")).count("BEGIN:VCARD"), 2);
     }
 
+    // A selection long enough to be written by slices on two threads, the same people many
+    // times over in a changing order: the file holds each row's card, in the rows' order.
+    void longSelectionKeepsItsOrder()
+    {
+        TestEnvironment env;
+        EntryList rows = SampleContacts::fill(*env.open());
+        const QString base = env.documents() + QStringLiteral("/cards");
+        QCOMPARE(VCardWriter::exportDataVCARD(base, rows, FieldFilter::Default, 0, true, nullptr), 4);
+        const QByteArray four = withFixedRevision(readFile(base + QStringLiteral(".vcf")));
+        QList<QByteArray> card;
+        for (qsizetype at = 0; at < four.size();) {
+            qsizetype next = four.indexOf("BEGIN:VCARD", at + 1);
+            next = next < 0 ? four.size() : next;
+            card.append(four.mid(at, next - at));
+            at = next;
+        }
+        QCOMPARE(card.size(), 4);
+        EntryList many;
+        QByteArray expected;
+        for (int i = 0; i < 3000; ++i) {
+            const int index = (i * 5 + i / 11) % 4;
+            many.append(rows[index]);
+            expected += card[index];
+        }
+        RecordingProgress progress;
+        QCOMPARE(VCardWriter::exportDataVCARD(base, many, FieldFilter::Default, 0, true, &progress), 3000);
+        QVERIFY(withFixedRevision(readFile(base + QStringLiteral(".vcf"))) == expected);
+        QCOMPARE(progress.values.last(), 1.0);
+    }
+
     void singleFileThatCannotBeCreated()
     {
         TestEnvironment env;
