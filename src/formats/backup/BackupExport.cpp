@@ -2,11 +2,11 @@
 
 #include "ABRecordSerializer.h"
 #include "addressbook/ABSources.h"
+#include "formats/common/ExportOutput.h"
 #include "formats/common/GroupNames.h"
 #include "formats/common/SelectionWalk.h"
 #include "platform/DevLog.h"
 #include "platform/KeyedArchiver.h"
-#include "platform/OrderedBatches.h"
 #include "platform/WriteBehind.h"
 #include "shell/Documents.h"
 
@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,8 +23,6 @@
 namespace {
 
 const char *const kOperation = "exportDataBIN";
-// People handed to a helper thread at a time.
-constexpr size_t kArchivedTogether = 256;
 
 // Removes the written persons in one handle and saves once.
 bool removePersons(const QList<ABRecordID> &ids)
@@ -85,50 +84,39 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     KeyedArchiver::DataListWriter archive(file);
     WriteBehind writeBehind(file);
     QList<ABRecordID> written;
-    // The people are read here and archived on helper threads, a batch at a time, and their
-    // blobs come back in the order of the selection. A person's log lines are made only for a
-    // log that goes somewhere.
+    // The people are archived by slices on two threads (a blob each, made by the thread's own
+    // archive writer) and their blobs come back in the order of the selection. A person's log
+    // lines are made only for a log that goes somewhere, on the thread that archives the person.
     const bool logging = DevLog::isEnabled();
-    struct Person {
-        ABRecordRef record; // detached from the handle, which goes on reading
-        QStringList groups;
-    };
-    using Read = std::vector<Person>;
-    using Archived = std::vector<std::pair<ABRecordID, std::optional<QByteArray>>>;
-    OrderedBatches<Read, Archived> archiving(
-        [](const Read &read) {
-            Archived archived;
-            archived.reserve(read.size());
-            for (const Person &person : read)
-                archived.emplace_back(person.record->recordID(), ABRecordSerializer::personToData(*person.record, person.groups));
-            return archived;
-        },
-        [&](Archived &&archived) {
-            for (const auto &[id, blob] : archived) {
-                if (writing && blob) {
-                    writing = archive.append(*blob);
-                    written.append(id);
-                }
+    std::vector<std::unique_ptr<ExportOutput>> outputs;
+    std::vector<SelectionWalk::PartWriter> writers;
+    for (int index = 0; index < SelectionWalk::partCount(); ++index) {
+        ExportOutput &out = *outputs.emplace_back(std::make_unique<ExportOutput>());
+        writers.push_back({out, [&out, &groupsOf, logging](const ABRecord &person) {
+                               const ABRecordID id = person.recordID();
+                               const QStringList groups = groupsOf.namesOf(id);
+                               if (logging) {
+                                   DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
+                                   for (const QString &name : groups)
+                                       DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
+                               }
+                               // A person that cannot be archived leaves no bytes, and is not written.
+                               if (const std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups))
+                                   out << *blob;
+                           }});
+    }
+    const QList<ABRecordID> &ids = people.ids();
+    const bool readInFull = SelectionWalk::writeSelectedPeople(
+        *book, people, progress,
+        [&](qsizetype position, QByteArrayView blob) {
+            if (writing && !blob.isEmpty()) {
+                writing = archive.append(QByteArray::fromRawData(blob.data(), blob.size()));
+                written.append(ids[position]);
             }
             writeBehind.advance();
-        });
-    Read batch;
-    SelectionWalk::forEachSelectedPerson(*book, people, progress, [&](const ABRecord &person) {
-        if (!writing)
-            return;
-        const ABRecordID id = person.recordID();
-        const QStringList groups = groupsOf.namesOf(id);
-        if (logging) {
-            DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
-            for (const QString &name : groups)
-                DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
-        }
-        batch.push_back({person.copyDetached(), groups});
-        if (batch.size() == kArchivedTogether)
-            archiving.put(std::exchange(batch, {}));
-    });
-    archiving.put(std::move(batch));
-    archiving.finish();
+        },
+        writers);
+    writing = writing && readInFull;
     book.reset();
 
     auto failed = [&file] {

@@ -60,17 +60,18 @@ using SelectionWalk::PartWriter;
 // The output a slice aims at. A slice is cut by people before they are written, by the bytes
 // per person written so far; the first is short, as nothing is known yet (a photo makes a
 // person a hundred times larger).
-constexpr qsizetype kSliceBytes = 16 * 1024 * 1024;
+constexpr qsizetype kSliceBytes = 8 * 1024 * 1024;
 constexpr qsizetype kFirstSlice = 256;
 constexpr qsizetype kLargestSlice = 64 * 1024;
-// Slices taken and not yet in the file: a part that would go further waits.
+// Slices taken and not yet put: a part that would go further waits.
 constexpr qsizetype kSlicesUnwritten = 3;
 
-// The slices of one walk, from the parts that write them to the file that takes them in order.
+// The slices of one walk, from the parts that write them to the sink that takes them in order.
 class SliceOrder {
 public:
-    SliceOrder(const QList<ABRecordID> &ids, ExportOutput &out, const std::vector<PartWriter> &parts, VisitProgress &reports)
-        : m_ids(ids), m_out(out), m_parts(parts), m_reports(reports), m_taken(parts.size())
+    SliceOrder(const QList<ABRecordID> &ids, const SelectionWalk::PersonSink &put, const std::vector<PartWriter> &parts,
+               VisitProgress &reports)
+        : m_ids(ids), m_put(put), m_parts(parts), m_reports(reports), m_taken(parts.size())
     {
     }
 
@@ -92,7 +93,7 @@ public:
             m_changed.notify_all();
         }
         for (;;) {
-            // The caller's part puts the slices into the file, here and nowhere else.
+            // The caller's part puts the slices, here and nowhere else.
             if (part == 0)
                 writeReady(lock);
             if (m_nextFirst >= m_ids.size())
@@ -119,7 +120,7 @@ public:
         taken.spans[size_t(position - taken.first)] = Span{start, writer.out.size() - start};
     }
 
-    // Puts the slices handed in and not yet in the file into it.
+    // Puts the slices handed in and not yet put.
     void finish()
     {
         std::unique_lock lock(m_mutex);
@@ -171,11 +172,12 @@ private:
             Written slice = std::move(next->second);
             m_ready.erase(next);
             lock.unlock();
-            for (const Span &span : slice.spans) {
+            for (qsizetype at = 0; at < qsizetype(slice.spans.size()); ++at) {
+                const Span &span = slice.spans[size_t(at)];
                 if (span.size == kNotVisited)
                     continue;
-                m_out << QByteArrayView(slice.bytes.constData() + span.start, span.size);
                 m_reports.visited();
+                m_put(slice.first + at, QByteArrayView(slice.bytes.constData() + span.start, span.size));
             }
             lock.lock();
             m_spare.push_back(std::move(slice.bytes));
@@ -185,7 +187,7 @@ private:
     }
 
     const QList<ABRecordID> &m_ids;
-    ExportOutput &m_out;
+    const SelectionWalk::PersonSink &m_put;
     const std::vector<PartWriter> &m_parts;
     VisitProgress &m_reports;
     std::vector<Taken> m_taken;
@@ -211,9 +213,15 @@ int SelectionWalk::partCount()
 bool SelectionWalk::writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                                         ExportOutput &out, const std::vector<PartWriter> &parts)
 {
+    return writeSelectedPeople(book, people, progress, [&out](qsizetype, QByteArrayView bytes) { out << bytes; }, parts);
+}
+
+bool SelectionWalk::writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
+                                        const PersonSink &put, const std::vector<PartWriter> &parts)
+{
     const QList<ABRecordID> &ids = people.ids();
     VisitProgress reports(progress, people.count());
-    SliceOrder slices(ids, out, parts, reports);
+    SliceOrder slices(ids, put, parts, reports);
     // A short list is not worth a second thread and connection.
     constexpr qsizetype kShortList = 64;
     const int partsUsed = ids.size() < kShortList ? 1 : int(parts.size());

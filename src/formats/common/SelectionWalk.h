@@ -3,6 +3,8 @@
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/EntryData.h"
 
+#include <QByteArrayView>
+
 #include <functional>
 #include <vector>
 
@@ -51,6 +53,11 @@ struct PartWriter {
 // progress as forEachSelectedPerson does, a slice at a time. Memory stays flat: a few slices
 // wait at most. False when the book could not be read in full.
 bool writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress, ExportOutput &out,
+                         const std::vector<PartWriter> &parts);
+// The same, each person's bytes handed to `put` with the person's position in the selection
+// instead (on this thread, in list order), for a file that is more than their bytes in a row.
+using PersonSink = std::function<void(qsizetype position, QByteArrayView bytes)>;
+bool writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress, const PersonSink &put,
                          const std::vector<PartWriter> &parts);
 
 // The parts a writer may use: two where the machine runs two threads at once.
