@@ -166,6 +166,8 @@ private:
         return qBound<qsizetype>(1, kSliceBytes / perPerson, kLargestSlice);
     }
 
+    // Puts the slices that come next in the list's order and are handed in, without holding
+    // the lock while it does.
     void writeReady(std::unique_lock<std::mutex> &lock)
     {
         for (auto next = m_ready.find(m_frontier); next != m_ready.end(); next = m_ready.find(m_frontier)) {
