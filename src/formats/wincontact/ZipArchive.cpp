@@ -39,6 +39,56 @@ zip_fileinfo entryInfo(const QString &file)
     return info;
 }
 
+// The zip64 end records an archive of more than 65,535 entries needs: minizip 1.1 writes
+// 0xFFFF as the entry count of the end record, meaning "see the zip64 record", but writes that
+// record only for an archive past 4 GB, so readers that follow the format (Info-ZIP's unzip)
+// refuse the archive. Added before the end record when it is missing. False when the file
+// cannot be read or written, or does not end with an end record of its own kind.
+bool addZip64EndRecords(const QString &path, quint64 entries)
+{
+    constexpr qint64 kEndRecordSize = 22;
+    constexpr qint64 kLocatorSize = 20;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || file.size() < kEndRecordSize)
+        return false;
+    const qint64 endAt = file.size() - kEndRecordSize;
+    auto littleEndian = [](const QByteArray &bytes, int at, int size) {
+        quint64 value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = (value << 8) | quint8(bytes[at + i]);
+        return value;
+    };
+    if (!file.seek(endAt))
+        return false;
+    const QByteArray end = file.read(kEndRecordSize);
+    if (end.size() != kEndRecordSize || littleEndian(end, 0, 4) != 0x06054b50)
+        return false;
+    if (endAt >= kLocatorSize && file.seek(endAt - kLocatorSize) && littleEndian(file.read(4), 0, 4) == 0x07064b50)
+        return true; // written already (an archive past 4 GB)
+    QByteArray records;
+    auto put = [&records](quint64 value, int size) {
+        for (int i = 0; i < size; ++i, value >>= 8)
+            records.append(char(value & 0xff));
+    };
+    const quint64 directorySize = littleEndian(end, 12, 4);
+    const quint64 directoryAt = littleEndian(end, 16, 4);
+    put(0x06064b50, 4);          // zip64 end of central directory record
+    put(44, 8);                  // its size after this field
+    put((3u << 8) | 45u, 2);     // made by: Unix, zip 4.5
+    put(45, 2);                  // needed: zip 4.5
+    put(0, 4);                   // this disk
+    put(0, 4);                   // the disk of the central directory
+    put(entries, 8);             // entries on this disk
+    put(entries, 8);             // entries
+    put(directorySize, 8);
+    put(directoryAt, 8);
+    put(0x07064b50, 4);          // zip64 end of central directory locator
+    put(0, 4);                   // the disk of the zip64 record
+    put(quint64(endAt), 8);      // where it starts
+    put(1, 4);                   // disks
+    return file.seek(endAt) && file.write(records + end) == records.size() + end.size() && file.flush();
+}
+
 // Puts the finished archive on the disk before it replaces the older one.
 bool syncToDisk(const QString &path)
 {
@@ -80,6 +130,7 @@ void ZipArchive::discard()
         return;
     zipClose(m_zip, nullptr);
     m_zip = nullptr;
+    m_entries = 0;
     QFile::remove(m_partialPath);
     m_partialPath.clear();
 }
@@ -107,15 +158,21 @@ bool ZipArchive::addFileToZip(const QString &file, const QString &newname)
         else if (!chunk.isEmpty())
             ok = zipWriteInFileInZip(m_zip, chunk.constData(), unsigned(chunk.size())) == ZIP_OK;
     }
-    return zipCloseFileInZip(m_zip) == ZIP_OK && ok;
+    // A closed entry is in the central directory, whole or not.
+    const bool closedEntry = zipCloseFileInZip(m_zip) == ZIP_OK;
+    m_entries += closedEntry ? 1 : 0;
+    return closedEntry && ok;
 }
 
 bool ZipArchive::CloseZipFile2()
 {
     if (!m_zip)
         return false;
-    const bool closed = zipClose(m_zip, nullptr) == ZIP_OK;
+    constexpr quint64 kMostEntriesWithoutZip64 = 0xfffe;
+    const bool closed = zipClose(m_zip, nullptr) == ZIP_OK
+                        && (m_entries <= kMostEntriesWithoutZip64 || addZip64EndRecords(m_partialPath, m_entries));
     m_zip = nullptr;
+    m_entries = 0;
     const bool placed = closed && syncToDisk(m_partialPath)
                         && std::rename(QFile::encodeName(m_partialPath).constData(), QFile::encodeName(m_path).constData()) == 0;
     if (!placed)

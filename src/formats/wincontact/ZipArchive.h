@@ -25,6 +25,7 @@ public:
 
 private:
     void *m_zip = nullptr;
+    quint64 m_entries = 0;
     QString m_path;
     QString m_partialPath;
 };

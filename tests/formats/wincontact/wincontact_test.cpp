@@ -175,6 +175,27 @@ private Q_SLOTS:
         QVERIFY2(output.contains(QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))), qPrintable(output));
     }
 
+    // Past 65,535 entries the archive needs the zip64 end records, or unzip refuses it.
+    void zipOfManyEntries()
+    {
+        TestEnvironment env;
+        const QString folder = env.path(QStringLiteral("many"));
+        QDir().mkpath(folder);
+        constexpr int kEntries = 65600;
+        for (int i = 0; i < kEntries; ++i) {
+            QFile file(folder + QStringLiteral("/%1.vcf").arg(i));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::number(i));
+        }
+        const QString zip = env.documents() + QStringLiteral("/many.zip");
+        QCOMPARE(ZipPackaging::zipFolder(folder, QStringLiteral("m"), zip), 0);
+        QString output;
+        QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zip}, &output), 0);
+        QCOMPARE(output.count(QLatin1Char('\n')), kEntries);
+        QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, QStringLiteral("m/65599.vcf")}, &output), 0);
+        QCOMPARE(output, QStringLiteral("65599"));
+    }
+
     void zipFailures()
     {
         TestEnvironment env;
