@@ -11,8 +11,6 @@
 #include <QSaveFile>
 
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace {
 
@@ -44,20 +42,11 @@ bool writeRecords(ABAddressBook &book, const ExportRequest &request, ExportRun &
         return true;
     }
     // Each part writes into memory with a printer and a run of its own.
-    struct Part {
-        ExportOutput out;
-        std::unique_ptr<RecordPrinter> printer;
-        std::optional<ExportRun> run;
-    };
-    std::vector<std::unique_ptr<Part>> parts;
-    std::vector<SelectionWalk::PartWriter> writers;
-    for (int index = 0; index < SelectionWalk::partCount(); ++index) {
-        Part &part = *parts.emplace_back(std::make_unique<Part>());
-        part.printer = createRecordPrinter(request.format, part.out, context);
-        part.run.emplace(run.withPrinter(*part.printer));
-        writers.push_back({part.out, [&part](const ABRecord &person) { part.run->writeRecord(person); }});
-    }
-    return SelectionWalk::writeSelectedPeople(book, request.people, request.progress, out, writers);
+    return SelectionWalk::writeSelectedPeople(book, request.people, request.progress, out, [&](ExportOutput &partOut) {
+        std::shared_ptr<RecordPrinter> printer = createRecordPrinter(request.format, partOut, context);
+        auto partRun = std::make_shared<ExportRun>(run.withPrinter(*printer));
+        return [printer, partRun](const ABRecord &person) { partRun->writeRecord(person); };
+    });
 }
 
 } // namespace

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -88,23 +87,20 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
     // archive writer) and their blobs come back in the order of the selection. A person's log
     // lines are made only for a log that goes somewhere, on the thread that archives the person.
     const bool logging = DevLog::isEnabled();
-    std::vector<std::unique_ptr<ExportOutput>> outputs;
-    std::vector<SelectionWalk::PartWriter> writers;
-    for (int index = 0; index < SelectionWalk::partCount(); ++index) {
-        ExportOutput &out = *outputs.emplace_back(std::make_unique<ExportOutput>());
-        writers.push_back({out, [&out, &groupsOf, logging](const ABRecord &person) {
-                               const ABRecordID id = person.recordID();
-                               const QStringList groups = groupsOf.namesOf(id);
-                               if (logging) {
-                                   DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
-                                   for (const QString &name : groups)
-                                       DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
-                               }
-                               // A person that cannot be archived leaves no bytes, and is not written.
-                               if (const std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups))
-                                   out << *blob;
-                           }});
-    }
+    auto makeWriter = [&groupsOf, logging](ExportOutput &out) {
+        return [&out, &groupsOf, logging](const ABRecord &person) {
+            const ABRecordID id = person.recordID();
+            const QStringList groups = groupsOf.namesOf(id);
+            if (logging) {
+                DevLog::log(QStringLiteral("BINGO recid %1 %2").arg(id).arg(person.copyCompositeName()));
+                for (const QString &name : groups)
+                    DevLog::log(QStringLiteral("SAVE GROUP: %1").arg(name));
+            }
+            // A person that cannot be archived leaves no bytes, and is not written.
+            if (const std::optional<QByteArray> blob = ABRecordSerializer::personToData(person, groups))
+                out << *blob;
+        };
+    };
     const QList<ABRecordID> &ids = people.ids();
     const bool readInFull = SelectionWalk::writeSelectedPeople(
         *book, people, progress,
@@ -115,7 +111,7 @@ int exportDataBIN(const QString &path, const SelectedPeople &people, ProgressTar
             }
             writeBehind.advance();
         },
-        writers);
+        makeWriter);
     writing = writing && readInFull;
     book.reset();
 

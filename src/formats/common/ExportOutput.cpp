@@ -49,7 +49,6 @@ bool ExportOutput::flush()
 QByteArray ExportOutput::takeWritten(QByteArray reuse)
 {
     flush();
-    m_handedOn = 0;
     reuse.resize(0); // keeps its capacity
     return std::exchange(m_memory, std::move(reuse));
 }
@@ -58,7 +57,6 @@ void ExportOutput::write(const char *bytes, qsizetype n)
 {
     if (m_failed)
         return;
-    m_handedOn += n;
     if (!m_device) {
         m_memory.append(bytes, n);
         return;

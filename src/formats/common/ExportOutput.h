@@ -47,8 +47,8 @@ public:
     // Hands everything gathered to the device; false once any write has failed.
     bool flush();
     bool hasFailed() const { return m_failed; }
-    // The bytes written so far (in memory: since the last take), those still gathered here counted.
-    qsizetype size() const { return m_handedOn + m_used; }
+    // In memory: the bytes written since the last take.
+    qsizetype size() const { return m_memory.size() + m_used; }
     // In memory: the bytes written since the last take. What comes next goes into `reuse`,
     // emptied: memory of its own that has already been used costs no faults.
     QByteArray takeWritten(QByteArray reuse = QByteArray());
@@ -62,7 +62,6 @@ private:
     QIODevice *m_device = nullptr;
     WriteBehind m_writeBehind;
     QByteArray m_memory;
-    qsizetype m_handedOn = 0;
     // One block, allocated once; the first m_used bytes are waiting for the device.
     QByteArray m_buffer;
     char *m_data;

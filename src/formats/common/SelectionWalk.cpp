@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -55,7 +56,11 @@ void SelectionWalk::forEachSelectedPerson(ABAddressBook &book, const SelectedPeo
 
 namespace {
 
-using SelectionWalk::PartWriter;
+// One part's output and the writer that fills it.
+struct Part {
+    ExportOutput out;
+    SelectionWalk::PartWriter write;
+};
 
 // The output a slice aims at. A slice is cut by people before they are written, by the bytes
 // per person written so far; the first is short, as nothing is known yet (a photo makes a
@@ -69,7 +74,7 @@ constexpr qsizetype kSlicesUnwritten = 3;
 // The slices of one walk, from the parts that write them to the sink that takes them in order.
 class SliceOrder {
 public:
-    SliceOrder(const QList<ABRecordID> &ids, const SelectionWalk::PersonSink &put, const std::vector<PartWriter> &parts,
+    SliceOrder(const QList<ABRecordID> &ids, const SelectionWalk::PersonSink &put, const std::vector<std::unique_ptr<Part>> &parts,
                VisitProgress &reports)
         : m_ids(ids), m_put(put), m_parts(parts), m_reports(reports), m_taken(parts.size())
     {
@@ -84,7 +89,7 @@ public:
             Written written{taken.first, std::move(taken.spans), QByteArray()};
             QByteArray reuse = takeSpare();
             lock.unlock();
-            written.bytes = m_parts[size_t(part)].out.takeWritten(std::move(reuse));
+            written.bytes = m_parts[size_t(part)]->out.takeWritten(std::move(reuse));
             lock.lock();
             m_peopleHandedIn += qsizetype(written.spans.size());
             m_bytesHandedIn += written.bytes.size();
@@ -114,7 +119,7 @@ public:
     void write(int part, qsizetype position, const ABRecord &person)
     {
         Taken &taken = m_taken[size_t(part)];
-        const PartWriter &writer = m_parts[size_t(part)];
+        Part &writer = *m_parts[size_t(part)];
         const qsizetype start = writer.out.size();
         writer.write(person);
         taken.spans[size_t(position - taken.first)] = Span{start, writer.out.size() - start};
@@ -190,7 +195,7 @@ private:
 
     const QList<ABRecordID> &m_ids;
     const SelectionWalk::PersonSink &m_put;
-    const std::vector<PartWriter> &m_parts;
+    const std::vector<std::unique_ptr<Part>> &m_parts;
     VisitProgress &m_reports;
     std::vector<Taken> m_taken;
     std::mutex m_mutex;
@@ -207,28 +212,28 @@ private:
 
 } // namespace
 
-int SelectionWalk::partCount()
+bool SelectionWalk::writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
+                                        ExportOutput &out, const PartWriterMaker &makeWriter)
 {
-    return std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    return writeSelectedPeople(book, people, progress, [&out](qsizetype, QByteArrayView bytes) { out << bytes; }, makeWriter);
 }
 
 bool SelectionWalk::writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
-                                        ExportOutput &out, const std::vector<PartWriter> &parts)
-{
-    return writeSelectedPeople(book, people, progress, [&out](qsizetype, QByteArrayView bytes) { out << bytes; }, parts);
-}
-
-bool SelectionWalk::writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
-                                        const PersonSink &put, const std::vector<PartWriter> &parts)
+                                        const PersonSink &put, const PartWriterMaker &makeWriter)
 {
     const QList<ABRecordID> &ids = people.ids();
-    VisitProgress reports(progress, people.count());
-    SliceOrder slices(ids, put, parts, reports);
     // A short list is not worth a second thread and connection.
     constexpr qsizetype kShortList = 64;
-    const int partsUsed = ids.size() < kShortList ? 1 : int(parts.size());
+    const int partCount = ids.size() >= kShortList && std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    std::vector<std::unique_ptr<Part>> parts;
+    for (int index = 0; index < partCount; ++index) {
+        Part &part = *parts.emplace_back(std::make_unique<Part>());
+        part.write = makeWriter(part.out);
+    }
+    VisitProgress reports(progress, people.count());
+    SliceOrder slices(ids, put, parts, reports);
     const bool readInFull = book.forEachPersonToReadBySlices(
-        ids, partsUsed, [&](int part) { return slices.take(part); },
+        ids, partCount, [&](int part) { return slices.take(part); },
         [&](int part, qsizetype position, const ABRecord &person) { slices.write(part, position, person); });
     slices.finish();
     return readInFull;

@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 
 #include <functional>
-#include <vector>
 
 class ExportOutput;
 class ProgressTarget;
@@ -38,29 +37,25 @@ namespace SelectionWalk {
 void forEachSelectedPerson(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress,
                            const std::function<void(const ABRecord &person)> &visit);
 
-// One part of the writing of people: `write` puts a person's bytes into `out`, the part's own
-// output in memory (ExportOutput()), and is called on one thread at a time.
-struct PartWriter {
-    ExportOutput &out;
-    std::function<void(const ABRecord &person)> write;
-};
+// How one part writes a person: its bytes into the part's own output in memory, the
+// `out` it was made for (PartWriterMaker). Called on one thread at a time.
+using PartWriter = std::function<void(const ABRecord &person)>;
+using PartWriterMaker = std::function<PartWriter(ExportOutput &out)>;
 
 // Writes each selected person who still exists into `out`, in list order, as the parts'
 // writers write them: the list is cut into slices of a few megabytes of output, and each part
-// reads and writes a slice at a time on a thread and a connection of its own
+// (one, or two where the machine runs two threads at once, each with a writer from
+// `makeWriter`) reads and writes a slice at a time on a thread and a connection of its own
 // (ABAddressBook::forEachPersonToReadBySlices), so that the reading and the writing of one
 // slice overlap those of the next. The slices go into `out` on this thread, which also reports
-// progress as forEachSelectedPerson does, a slice at a time. Memory stays flat: a few slices
-// wait at most. False when the book could not be read in full.
+// progress as forEachSelectedPerson does. Memory stays flat: a few slices wait at most. False
+// when the book could not be read in full.
 bool writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress, ExportOutput &out,
-                         const std::vector<PartWriter> &parts);
+                         const PartWriterMaker &makeWriter);
 // The same, each person's bytes handed to `put` with the person's position in the selection
 // instead (on this thread, in list order), for a file that is more than their bytes in a row.
 using PersonSink = std::function<void(qsizetype position, QByteArrayView bytes)>;
 bool writeSelectedPeople(ABAddressBook &book, const SelectedPeople &people, ProgressTarget *progress, const PersonSink &put,
-                         const std::vector<PartWriter> &parts);
-
-// The parts a writer may use: two where the machine runs two threads at once.
-int partCount();
+                         const PartWriterMaker &makeWriter);
 
 }

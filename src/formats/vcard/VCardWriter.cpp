@@ -14,8 +14,6 @@
 
 #include <QSaveFile>
 
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -50,32 +48,25 @@ int writeSingleFile(const QString &path, const SelectedPeople &people, uint32_t 
     }
     ExportOutput out(file);
     const int total = walkCards(people, mask, charSet, [&](ABAddressBook &book, const VCardComposer &composer) {
-        // The cards are made on two threads, each part with a composer of its own.
-        struct Part {
-            explicit Part(const VCardComposer &model) : composer(model) {}
-            ExportOutput out;
-            VCardComposer composer;
-        };
-        std::vector<std::unique_ptr<Part>> parts;
-        std::vector<SelectionWalk::PartWriter> writers;
-        for (int index = 0; index < SelectionWalk::partCount(); ++index) {
-            Part &part = *parts.emplace_back(std::make_unique<Part>(composer));
-            writers.push_back({part.out, [&part](const ABRecord &person) {
-                                   part.out << part.composer.compose(person, QDateTime::currentDateTimeUtc()) << "\r\n";
-                               }});
-        }
-        return SelectionWalk::writeSelectedPeople(book, people, progress, out, writers);
+        // Each part makes its cards with a composer of its own.
+        return SelectionWalk::writeSelectedPeople(book, people, progress, out, [&composer](ExportOutput &partOut) {
+            return [&partOut, partComposer = composer](const ABRecord &person) {
+                partOut << partComposer.compose(person, QDateTime::currentDateTimeUtc()) << "\r\n";
+            };
+        });
     });
     if (total < 0)
         return -1;
-    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
-    if (total == 0 && people.count() > 0)
+    if (total == 0 && people.count() > 0) {
         DevLog::log(QStringLiteral("exportDataVCARD Error reading the address book"));
-    else if (!out.flush() || !file.flush() || !file.commit())
+        return 0;
+    }
+    // QSaveFile::commit does not report a failed flush of its own buffer: flush first.
+    if (!out.flush() || !file.flush() || !file.commit()) {
         DevLog::log(QStringLiteral("exportDataVCARD Error writing file %1: %2").arg(path, file.errorString()));
-    else
-        return total;
-    return 0;
+        return 0;
+    }
+    return total;
 }
 
 int writeFilePerRecord(const QString &folder, const SelectedPeople &people, uint32_t mask, int charSet, ProgressTarget *progress)
